@@ -1,0 +1,18 @@
+// The game's only way to read the keyboard: wait for keys taken from the one-key slot.
+#pragma once
+
+#include <cstdint>
+
+#include "host/text.h"
+
+namespace brelvoxan {
+
+inline constexpr uint32_t kKeyPollMs = 1;
+
+// Waits until `count` keys have been taken and returns their codes in the order taken; the
+// empty text at once for a count of 0 or less.
+Text readKeys(int32_t count);
+// One key's virtual-key code.
+uint8_t waitKey();
+
+}  // namespace brelvoxan

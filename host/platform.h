@@ -1,0 +1,85 @@
+// The one seam between the game and the operating system. Everything the game needs from the
+// platform (bitmaps, drawing onto the window and into the back buffer, the window thread,
+// sleeping and the key wait) is declared here and implemented once per backend under
+// host/win32, host/sdl or host/headless. Exactly one backend is linked into an executable.
+// No OS or SDL header may be included from here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace host {
+
+// Opaque handles; each backend defines the structs (or casts its own handles).
+struct BitmapObject;
+struct WindowObject;
+struct SurfaceObject;
+using BitmapHandle = BitmapObject*;    // a picture in the display's format
+using WindowHandle = WindowObject*;    // the game window
+using SurfaceHandle = SurfaceObject*;  // a drawing target such as the back buffer
+
+// --- Bitmaps -------------------------------------------------------------------------------
+
+// A bitmap of width x height pixels from 0x00RRGGBB values, rows top to bottom.
+// Returns null when the size is not positive or the platform refuses.
+BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels);
+
+// Width and height in pixels read from the bitmap itself; false for a null or unknown handle.
+bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height);
+
+// Deletes the bitmap; null is ignored.
+void deleteBitmap(BitmapHandle bitmap);
+
+// Decodes a BMP file by its path with the platform's BMP reader; null on failure.
+BitmapHandle loadBmpFile(const char* path);
+
+// Decodes a whole JPEG or GIF file held in memory; null on failure. On success the picture's
+// pixel size is stored in *width and *height.
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height);
+
+// --- Drawing -------------------------------------------------------------------------------
+
+// Draws the bitmap one to one with its top-left corner at (x, y) onto the client area of
+// `owner` (onto the whole screen when owner is null) and, when mirror is not null, the same
+// copy into `mirror`. Returns nonzero when the copy onto the window succeeded.
+int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
+                   int32_t y);
+
+// --- Window host -----------------------------------------------------------------------------
+
+// Starts the window thread, which creates the window and the screen-sized black back buffer,
+// fills promptWindow (host/window_host.h), shows the window and sets firstPaintDone after each
+// paint. Returns at once.
+void startWindowThread();
+
+// After the first paint: the game title, the small icon, the fixed style, the top-left
+// position and the final size.
+void finishWindowSetup();
+
+// --- Time and keys ---------------------------------------------------------------------------
+
+// Pauses the game thread for the given milliseconds.
+void sleepMs(uint32_t milliseconds);
+
+// Called by the key wait once before its first look at the key slot.
+void beginKeyWait();
+
+// The pause between two looks at an empty key slot: about a millisecond, or less when a key
+// arrives earlier.
+void keyPollPause();
+
+// Called by the window thread after it stored a key, to wake a waiting keyPollPause.
+void keyStored();
+
+// Thrown out of sleepMs, beginKeyWait and keyPollPause by a backend that has been asked to stop
+// the game thread without ending the process (tests and the simulator).
+struct GameStopped {};
+
+// Path separator of the glyph file names on this platform.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+}  // namespace host

@@ -1,0 +1,51 @@
+// The file reader every Image owns: tells the kind of picture from the file's first bytes,
+// decodes BMP, JPEG and GIF into a bitmap, and recognises and measures PNG without decoding it.
+#pragma once
+
+#include <cstdint>
+
+#include "host/platform.h"
+
+namespace brelvoxan {
+
+enum class ImageFileKind : int32_t {
+  kFileNone = 0,
+  kFileBmp = 1,
+  kFileJpeg = 2,
+  kFileGif = 3,
+  kFilePng = 4,
+};
+
+class ImageFile {
+ public:
+  ImageFile() = default;
+  ~ImageFile();
+  ImageFile(const ImageFile&) = delete;
+  ImageFile& operator=(const ImageFile&) = delete;
+
+  // 1 when a bitmap is now available from handle(), 0 otherwise.
+  int32_t load(const char* path);
+  // The bitmap of the last load by kind; null for none and PNG.
+  host::BitmapHandle handle() const;
+  // Forgets the last picture, deleting the bitmap it still owns.
+  void reset();
+  // Gives up ownership of the current bitmap to the caller (the Image that adopts it), so that
+  // every bitmap is deleted exactly once. kind, width and height stay.
+  host::BitmapHandle releaseBitmap();
+
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  ImageFileKind kind() const { return kind_; }
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  ImageFileKind kind_ = ImageFileKind::kFileNone;
+  host::BitmapHandle picture_ = nullptr;       // decoded JPEG or GIF
+  host::BitmapHandle loadedBitmap_ = nullptr;  // decoded BMP
+};
+
+// The kind of a file from its first up to 8 bytes (missing bytes read as 0).
+ImageFileKind detectKind(const uint8_t (&head)[8]);
+
+}  // namespace brelvoxan
