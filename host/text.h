@@ -34,6 +34,8 @@ struct DecimalDigits {
 
 Text formatNumber(double value);
 DecimalDigits decimalDigits(double value, int32_t count);
+// Adds one at a digit position with carry to the left; the digits are held as numbers 0..9.
+void roundUpDigit(DecimalDigits& d, int32_t position);
 int32_t floorToInt(double value);
 
 Text leftText(const Text& text, int32_t n);

@@ -25,7 +25,8 @@ class ImageFile {
 
   // 1 when a bitmap is now available from handle(), 0 otherwise.
   int32_t load(const char* path);
-  // The bitmap of the last load by kind; null for none and PNG.
+  // The bitmap of the last load by kind; null for none and PNG, and null once it has been given
+  // away with releaseBitmap.
   host::BitmapHandle handle() const;
   // Forgets the last picture, deleting the bitmap it still owns.
   void reset();

@@ -1,0 +1,32 @@
+// The benchmark's yardstick: the least an SDL2 program with the game's settings does to show a
+// 720 x 288 window: open it, paint it once in one colour, then wait until it is closed.
+#include <SDL.h>
+
+#include <cstdio>
+
+int main(int, char**) {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "bare window: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_Window* window = SDL_CreateWindow("bare window", SDL_WINDOWPOS_UNDEFINED,
+                                        SDL_WINDOWPOS_UNDEFINED, 720, 288, 0);
+  if (window == nullptr) {
+    std::fprintf(stderr, "bare window: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (surface == nullptr) return 1;
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0x9C, 0xB0, 0x7A));
+  SDL_UpdateWindowSurface(window);
+  SDL_Event event;
+  while (SDL_WaitEvent(&event) != 0) {
+    if (event.type == SDL_QUIT) break;
+  }
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return 0;
+}

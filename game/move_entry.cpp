@@ -1,0 +1,45 @@
+#include "game/game.h"
+#include "host/keyboard.h"
+#include "reversi/dot_graphics.h"
+#include "reversi/game_state.h"
+
+namespace brelvoxan {
+
+void updateCursorBox() {
+  if (cursorX != drawnCursorX || cursorY != drawnCursorY) {
+    cursorBox(drawnCursorX, drawnCursorY, 0);
+    cursorBox(cursorX, cursorY, 1);
+  }
+  drawnCursorX = cursorX;
+  drawnCursorY = cursorY;
+}
+
+void enterHumanMove() {
+  constexpr int16_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kEnter = 13;
+  for (;;) {
+    updateCursorBox();
+    keyCode = waitKey();
+    if (keyCode == kUp) {
+      if (cursorY > 1) --cursorY;
+    } else if (keyCode == kDown) {
+      if (cursorY < 8) ++cursorY;
+    } else if (keyCode == kRight) {
+      if (cursorX < 8) ++cursorX;
+    } else if (keyCode == kLeft) {
+      if (cursorX > 1) --cursorX;
+    } else if (keyCode == kEnter && board.at(cursorX, cursorY) == kEmpty) {
+      const FlipScan scan = scanFlips(board, cursorX, cursorY, sideToMove);
+      if (scan.flipDirections > 0) {
+        consecutivePasses = 0;
+        cursorBox(cursorX, cursorY, 0);
+        board.at(cursorX, cursorY) = sideToMove;
+        drawStone((cursorX - 1) * 6 + 1, (cursorY - 1) * 6 + 1, sideToMove);
+        applyFlips(board, scan, cursorX, cursorY, sideToMove);
+        refreshStoneCentres();
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace brelvoxan

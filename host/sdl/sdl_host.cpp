@@ -1,0 +1,375 @@
+// The SDL2 backend of the platform seam: bitmaps in memory, the window thread with its window,
+// back buffer and event loop, and the game thread's sleeps and key pauses.
+//
+// Only the window thread calls SDL's video functions. The game thread draws into two pixel
+// images guarded by one mutex: the window's picture (the 720 x 288 client area) and the
+// screen-sized back buffer. The window thread shows the window's picture at most once per display
+// frame, and repaints from the back buffer when the window is exposed.
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "host/platform.h"
+#include "host/sdl/key_map.h"
+#include "host/sdl/sdl_trace.h"
+#include "host/window_host.h"
+
+namespace host {
+
+struct BitmapObject {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
+};
+
+// A drawing target: the window's picture or the back buffer.
+struct SurfaceObject {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+struct WindowObject {
+  SDL_Window* window = nullptr;
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The client area is the imitated display itself, so no column is cut off by a frame.
+constexpr int32_t kClientWidth = 720;
+constexpr int32_t kClientHeight = 288;
+// At most one present per 60 Hz frame; a burst of draws is shown once it has been quiet this
+// long, so a key's few draws reach the screen together without waiting for a whole frame.
+constexpr auto kFramePeriod = std::chrono::microseconds(16'667);
+constexpr auto kQuietPeriod = std::chrono::microseconds(1'000);
+// A waiting key pause looks at the slot again after this long even if no wake-up came.
+constexpr auto kKeyPauseLimit = std::chrono::milliseconds(50);
+
+// Shared between the drawing game thread and the presenting window thread.
+struct Display {
+  std::mutex mutex;
+  SurfaceObject windowPicture;
+  SurfaceObject backBuffer;
+  bool dirty = false;
+  Clock::time_point firstDirtyAt;
+  Clock::time_point lastDrawAt;
+};
+Display display;
+
+WindowObject theWindow;
+std::atomic<uint32_t> redrawEventType{0};
+std::atomic<uint32_t> setupEventType{0};
+
+std::mutex setupMutex;
+std::condition_variable setupDone;
+bool setupFinished = false;
+
+std::mutex keyMutex;
+std::condition_variable keyArrived;
+bool keyPending = false;
+
+void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t y) {
+  const int32_t left = std::max(x, 0);
+  const int32_t top = std::max(y, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x} + bitmap.width, target.width);
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + bitmap.height, target.height);
+  if (left >= right || top >= bottom) return;
+  const auto rowLength = static_cast<size_t>(right - left);
+  for (int32_t row = top; row < bottom; ++row) {
+    const uint32_t* from = bitmap.pixels.data() + static_cast<size_t>(row - y) * bitmap.width +
+                           static_cast<size_t>(left - x);
+    uint32_t* to = target.pixels.data() + static_cast<size_t>(row) * target.width + left;
+    std::copy_n(from, rowLength, to);
+  }
+}
+
+[[noreturn]] void failWindow() {
+  std::fprintf(stderr, "brelvoxan: cannot open a window: %s\n", SDL_GetError());
+  std::_Exit(1);
+}
+
+[[noreturn]] void endProcess() {
+  sdl::trace("close");
+  std::_Exit(0);
+}
+
+// Copies the window's picture onto the window; with fromBackBuffer it first takes the picture
+// from the back buffer, as every repaint of an exposed window does.
+void present(bool fromBackBuffer) {
+  SDL_Surface* surface = SDL_GetWindowSurface(theWindow.window);
+  if (surface == nullptr) return;
+  {
+    std::lock_guard lock(display.mutex);
+    SurfaceObject& picture = display.windowPicture;
+    if (fromBackBuffer) {
+      const SurfaceObject& back = display.backBuffer;
+      const int32_t width = std::min(picture.width, back.width);
+      for (int32_t row = 0; row < std::min(picture.height, back.height); ++row) {
+        std::copy_n(back.pixels.data() + static_cast<size_t>(row) * back.width, width,
+                    picture.pixels.data() + static_cast<size_t>(row) * picture.width);
+      }
+    }
+    const bool mustLock = SDL_MUSTLOCK(surface);
+    if (!mustLock || SDL_LockSurface(surface) == 0) {
+      SDL_ConvertPixels(std::min(surface->w, picture.width), std::min(surface->h, picture.height),
+                        SDL_PIXELFORMAT_RGB888, picture.pixels.data(), picture.width * 4,
+                        surface->format->format, surface->pixels, surface->pitch);
+      if (mustLock) SDL_UnlockSurface(surface);
+    }
+    display.dirty = false;
+  }
+  SDL_UpdateWindowSurface(theWindow.window);
+  sdl::trace("present");
+  promptWindow.firstPaintDone.store(1, std::memory_order_release);
+}
+
+// A 16 x 16 icon: a black stone with a light rim on the display's green.
+SDL_Surface* makeIcon() {
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (icon == nullptr) return nullptr;
+  for (int y = 0; y < 16; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(icon->pixels) + y * icon->pitch);
+    for (int x = 0; x < 16; ++x) {
+      const double dx = x - 7.5;
+      const double dy = y - 7.5;
+      const double r2 = dx * dx + dy * dy;
+      uint32_t colour = 0xFF9CB07Au;                // display green
+      if (r2 <= 6.6 * 6.6) colour = 0xFF243022u;    // rim
+      if (r2 <= 5.4 * 5.4) colour = 0xFF101410u;    // stone
+      if ((dx + 2.5) * (dx + 2.5) + (dy + 2.5) * (dy + 2.5) <= 2.0) colour = 0xFF6E7E5Cu;  // shine
+      row[x] = colour;
+    }
+  }
+  return icon;
+}
+
+void finishSetupOnWindowThread() {
+  SDL_Window* window = theWindow.window;
+  SDL_SetWindowTitle(window, kGameTitle);
+  if (SDL_Surface* icon = makeIcon()) {
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+  }
+  SDL_SetWindowResizable(window, SDL_FALSE);
+  SDL_SetWindowSize(window, kClientWidth, kClientHeight);
+  SDL_SetWindowPosition(window, 0, 0);
+  sdl::trace("setup");
+  {
+    std::lock_guard lock(setupMutex);
+    setupFinished = true;
+  }
+  setupDone.notify_all();
+}
+
+void handleEvent(const SDL_Event& event) {
+  if (event.type == SDL_QUIT) endProcess();
+  if (event.type == SDL_WINDOWEVENT) {
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_CLOSE: endProcess();
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_RESTORED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED: present(true); break;
+      default: break;
+    }
+    return;
+  }
+  if (event.type == SDL_KEYDOWN) {
+    const SDL_Keysym& key = event.key.keysym;
+    const uint8_t code = sdl::virtualKeyCode(key.scancode, key.sym, key.mod);
+    if (code != 0) {
+      sdl::trace("key", code);
+      storeKeyCode(code);
+    }
+    return;
+  }
+  if (event.type == setupEventType.load()) finishSetupOnWindowThread();
+  // The redraw event only wakes the loop; presenting follows below it.
+}
+
+// When the dirty window picture is due to be shown, or nothing when it is clean.
+std::optional<Clock::time_point> presentDeadline(Clock::time_point lastPresentAt) {
+  std::lock_guard lock(display.mutex);
+  if (!display.dirty) return std::nullopt;
+  const auto quietAt = std::min(display.lastDrawAt + kQuietPeriod, display.firstDirtyAt + kFramePeriod);
+  return std::max(quietAt, lastPresentAt + kFramePeriod);
+}
+
+void createWindow() {
+  // Plain software framebuffer: a window of this size needs no GL stack.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // Signals keep their usual meaning; closing the window is the only way the game ends itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A board game has no reason to keep the screen saver away.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) failWindow();
+
+  const uint32_t firstType = SDL_RegisterEvents(2);
+  if (firstType == static_cast<uint32_t>(-1)) failWindow();
+  redrawEventType.store(firstType);
+  setupEventType.store(firstType + 1);
+
+  // The back buffer is as large as the primary screen and starts black.
+  SDL_DisplayMode mode{};
+  int32_t screenWidth = kClientWidth;
+  int32_t screenHeight = kClientHeight;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    screenWidth = std::max(mode.w, kClientWidth);
+    screenHeight = std::max(mode.h, kClientHeight);
+  }
+  {
+    std::lock_guard lock(display.mutex);
+    display.backBuffer.width = screenWidth;
+    display.backBuffer.height = screenHeight;
+    display.backBuffer.pixels.assign(static_cast<size_t>(screenWidth) * screenHeight, 0);
+    display.windowPicture.width = kClientWidth;
+    display.windowPicture.height = kClientHeight;
+    display.windowPicture.pixels.assign(static_cast<size_t>(kClientWidth) * kClientHeight, 0);
+  }
+  promptWindow.backBufferWidth = screenWidth;
+  promptWindow.backBufferHeight = screenHeight;
+  promptWindow.backBufferDc = &display.backBuffer;
+
+  theWindow.window = SDL_CreateWindow(kInitialTitle, SDL_WINDOWPOS_UNDEFINED,
+                                      SDL_WINDOWPOS_UNDEFINED, kClientWidth, kClientHeight, 0);
+  if (theWindow.window == nullptr) failWindow();
+  // Key-downs are all the game reads; composing text would only cost time.
+  SDL_StopTextInput();
+  promptWindow.windowHandle.store(&theWindow, std::memory_order_release);
+  sdl::trace("window");
+}
+
+void windowThreadMain() {
+  createWindow();
+  present(true);
+  auto lastPresentAt = Clock::now();
+  for (;;) {
+    SDL_Event event;
+    const auto deadline = presentDeadline(lastPresentAt);
+    int got = 0;
+    if (!deadline) {
+      got = SDL_WaitEvent(&event);
+    } else {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+      got = wait.count() <= 0 ? SDL_PollEvent(&event)
+                              : SDL_WaitEventTimeout(&event, static_cast<int>(wait.count()));
+    }
+    if (got != 0) {
+      handleEvent(event);
+      while (SDL_PollEvent(&event) != 0) handleEvent(event);
+    }
+    const auto due = presentDeadline(lastPresentAt);
+    if (due && Clock::now() >= *due) {
+      present(false);
+      lastPresentAt = Clock::now();
+    }
+  }
+}
+
+}  // namespace
+
+// --- Bitmaps -------------------------------------------------------------------------------
+
+BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
+  if (width <= 0 || height <= 0 || pixels == nullptr) return nullptr;
+  auto* bitmap = new BitmapObject{width, height, {}};
+  bitmap->pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  return bitmap;
+}
+
+bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
+  if (bitmap == nullptr) return false;
+  if (width != nullptr) *width = bitmap->width;
+  if (height != nullptr) *height = bitmap->height;
+  return true;
+}
+
+void deleteBitmap(BitmapHandle bitmap) { delete bitmap; }
+
+// --- Drawing -------------------------------------------------------------------------------
+
+int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
+                   int32_t y) {
+  if (bitmap == nullptr) return 0;
+  // This backend draws only into its own window; a draw meant for the whole screen shows nowhere.
+  const bool ontoWindow = owner != nullptr && owner == &theWindow;
+  const bool intoBackBuffer = mirror != nullptr && mirror == &display.backBuffer;
+  if (!ontoWindow && !intoBackBuffer) return 0;
+  bool wake = false;
+  {
+    std::lock_guard lock(display.mutex);
+    if (ontoWindow) {
+      blit(*bitmap, display.windowPicture, x, y);
+      const auto now = Clock::now();
+      if (!display.dirty) {
+        display.dirty = true;
+        display.firstDirtyAt = now;
+        wake = true;
+      }
+      display.lastDrawAt = now;
+    }
+    if (intoBackBuffer) blit(*bitmap, display.backBuffer, x, y);
+  }
+  if (wake) {
+    SDL_Event event{};
+    event.type = redrawEventType.load();
+    SDL_PushEvent(&event);
+  }
+  return ontoWindow ? 1 : 0;
+}
+
+// --- Window host ---------------------------------------------------------------------------
+
+void startWindowThread() { std::thread(windowThreadMain).detach(); }
+
+void finishWindowSetup() {
+  {
+    std::lock_guard lock(setupMutex);
+    setupFinished = false;
+  }
+  SDL_Event event{};
+  event.type = setupEventType.load();
+  while (SDL_PushEvent(&event) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::unique_lock lock(setupMutex);
+  setupDone.wait(lock, [] { return setupFinished; });
+}
+
+// --- Time and keys -------------------------------------------------------------------------
+
+void sleepMs(uint32_t milliseconds) {
+  sdl::trace("sleep", milliseconds);
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  sdl::trace("woke", milliseconds);
+}
+
+void beginKeyWait() { sdl::trace("keywait"); }
+
+void keyPollPause() {
+  // Blocks until a key is stored instead of looking every millisecond, so a long wait for a key
+  // costs next to nothing; the slot itself is still read by the key wait.
+  std::unique_lock lock(keyMutex);
+  keyArrived.wait_for(lock, kKeyPauseLimit, [] { return keyPending; });
+  keyPending = false;
+}
+
+void keyStored() {
+  {
+    std::lock_guard lock(keyMutex);
+    keyPending = true;
+  }
+  keyArrived.notify_one();
+}
+
+}  // namespace host

@@ -1,0 +1,59 @@
+// Runs the real game on the headless backend with scripted keys, and reads the display back.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "game/game.h"
+#include "host/headless/headless.h"
+#include "reversi/board.h"
+#include "tools/reader/screen_reader.h"
+
+namespace brelvoxan::testing {
+
+inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kEnter = 13, kSpace = 32;
+inline constexpr int kKey1 = '1', kKey2 = '2';
+// A script entry that gives no key: the wait is answered by whatever the slot holds or gets.
+inline constexpr int kNoKey = -1;
+
+inline const reader::GlyphSet& glyphSet() {
+  static const reader::GlyphSet glyphs = reader::GlyphSet::loadFromDirectory("res/bmp");
+  return glyphs;
+}
+
+inline reader::Screen readDisplay() {
+  return reader::readScreen(host::headless::backBuffer(), glyphSet());
+}
+
+// The game's start-up up to the title screen, without the title screen: window, glyphs, tables.
+void startUpDisplay();
+
+// Draws a position as a game in progress would show it (stones, edge, legends, counts) and sets
+// the game state for the side to move.
+void showPosition(const Board& position, Side toMove, Side human);
+
+class ScriptedGame {
+ public:
+  ScriptedGame();
+  ~ScriptedGame();
+
+  // Entries given to the key waits in order; once they run out, `refill` (if set) may add more,
+  // otherwise the game thread is stopped at that wait.
+  std::deque<int> keys;
+  std::function<void(ScriptedGame&)> refill;
+
+  // Runs gameMain until the script stops it.
+  void runFromStart();
+  // Runs the turns and the result from a drawn position (see showPosition).
+  void runFrom(const Board& position, Side toMove, Side human);
+  // Arrow keys from the visible cursor square to (x, y), then Enter.
+  void playSquare(int fromX, int fromY, int x, int y);
+
+ private:
+  std::optional<uint8_t> next();
+};
+
+}  // namespace brelvoxan::testing

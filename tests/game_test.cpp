@@ -1,0 +1,303 @@
+// Whole games on the headless backend, with the screen read back from the back buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "game/game.h"
+#include "host/headless/headless.h"
+#include "reversi/board.h"
+#include "reversi/game_state.h"
+#include "tests/board_text.h"
+#include "tests/game_harness.h"
+
+namespace brelvoxan::testing {
+namespace {
+
+namespace headless = host::headless;
+
+std::string panel(const reader::Screen& s, int row) {
+  return s.textRow(row).substr(9);
+}
+
+TEST(GameFlow, TitleScreenIgnoresEveryKeyButOneAndTwo) {
+  ScriptedGame game;
+  // 3, Enter, a letter and keypad 1.
+  game.keys = {'3', kEnter, 'A', 96};
+  game.runFromStart();
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(s.textRow(0), "  BRELVOXAN V1.0        ");
+  EXPECT_EQ(s.textRow(1), std::string(24, ' '));
+  EXPECT_EQ(s.textRow(2), "      1:YOU VS CPU      ");
+  EXPECT_EQ(s.textRow(3), "      2:CPU VS YOU      ");
+  EXPECT_EQ(s.textRow(5), "  PROGRAM BY ZEPLOMAR   ");
+  EXPECT_EQ(headless::keyWaits(), 5);
+  // Start-up looked once for the first paint, 20 ms in; the title waits on no clock.
+  EXPECT_EQ(headless::clockMs(), 20u);
+  EXPECT_STREQ(headless::windowTitle(), "Brelvoxan OrvanelTaste");
+}
+
+TEST(GameFlow, KeyOneStartsAGameWithThePersonAsBlack) {
+  ScriptedGame game;
+  game.keys = {kKey1};
+  game.runFromStart();
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
+  EXPECT_EQ(s.textRow(3).substr(10, 2), " 2");
+  EXPECT_EQ(s.textRow(4).substr(10, 2), " 2");
+  EXPECT_EQ(s.boardRow(4), "...OX...");
+  EXPECT_EQ(s.boardRow(5), "...XO...");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{1, 1}));
+  // 20 ms start-up look, then the 64 squares of the first sweep.
+  EXPECT_EQ(headless::clockMs(), 20u + 640u);
+  // The legend stones beside the counts.
+  EXPECT_EQ(s.dot(55, 27), reader::Dot::kSet);
+  EXPECT_EQ(s.dot(55, 35), reader::Dot::kClear);
+  EXPECT_EQ(s.dot(54, 36), reader::Dot::kSet);
+}
+
+TEST(GameFlow, KeyTwoLetsTheCpuOpenAfterItsPause) {
+  ScriptedGame game;
+  game.keys = {kKey2};
+  game.runFromStart();
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(panel(s, 0), "YOU (WHITE)    ");
+  // The CPU's first move is the first of four equal squares: (3, 4).
+  EXPECT_EQ(s.boardRow(4), "..XXX...");
+  EXPECT_EQ(s.textRow(3).substr(10, 2), " 4");
+  EXPECT_EQ(s.textRow(4).substr(10, 2), " 1");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{3, 4}));
+  EXPECT_EQ(headless::clockMs(), 20u + 640u + 700u + 640u);
+}
+
+TEST(GameFlow, KeysPressedWhileBusyAreKeptLastOneWins) {
+  ScriptedGame game;
+  // The person plays (4, 3); during the CPU's pause Left then Down arrive; the next wait takes
+  // Down alone.
+  game.keys = {kKey1};
+  game.playSquare(1, 1, 4, 3);
+  const uint64_t moveDone = 20 + 640 + 640;  // new game sweep, the person's move sweep
+  headless::scheduleKey(moveDone + 100, kLeft);
+  headless::scheduleKey(moveDone + 300, kDown);
+  game.keys.push_back(kNoKey);
+  game.runFromStart();
+  const reader::Screen s = readDisplay();
+  // The CPU answered (3, 3); the box starts there and Down moved it at once.
+  EXPECT_EQ(s.square(3, 3), 'O');
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{3, 4}));
+  EXPECT_EQ(headless::clockMs(), moveDone + 700 + 640);
+}
+
+TEST(MoveEntry, IllegalEntersAndOtherKeysChangeNothing) {
+  ScriptedGame game;
+  // Up and Left at (1, 1), Enter on an empty square that turns nothing, Enter on a stone,
+  // letters and a function key.
+  game.keys = {kKey1, kUp, kLeft, kEnter, 'Q', 112, '5'};
+  game.playSquare(1, 1, 4, 4);  // Enter on a stone
+  game.runFromStart();
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(s.boardRow(4), "...OX...");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{4, 4}));
+  EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
+  EXPECT_EQ(s.textRow(3).substr(10, 2), " 2");
+}
+
+TEST(MoveEntry, TheBoxMovesWithTheArrowsAndStopsAtTheEdge) {
+  ScriptedGame game;
+  game.keys = {kKey1};
+  for (int i = 0; i < 10; ++i) game.keys.push_back(kRight);
+  for (int i = 0; i < 10; ++i) game.keys.push_back(kDown);
+  game.runFromStart();
+  EXPECT_EQ(readDisplay().cursor(), (std::array<int, 2>{8, 8}));
+}
+
+// Plays whole games: the person always takes the last legal square in board order, and every
+// screen is checked against the rules' own board and counts on the way.
+class Player {
+ public:
+  explicit Player(int gamesToPlay, int firstKey) : gamesLeft_(gamesToPlay), firstKey_(firstKey) {}
+
+  void operator()(ScriptedGame& game) {
+    const reader::Screen s = readDisplay();
+    if (s.textRow(0).starts_with("  BRELVOXAN")) {
+      if (gamesLeft_-- > 0) game.keys.push_back(firstKey_);
+      return;
+    }
+    const std::string message = panel(s, 1);
+    if (message.starts_with("YOU WIN") || message.starts_with("YOU LOSE") ||
+        message.starts_with("DRAW")) {
+      results.push_back(message.substr(0, message.find("  ")));
+      finalCounts.push_back(countStones(board));
+      game.keys.push_back(kSpace);
+      return;
+    }
+    if (panel(s, 2).starts_with("HIT ANY KEY")) {
+      ++passes;
+      game.keys.push_back(kSpace);
+      return;
+    }
+    // The person's move entry: the display must show the game's board and counts.
+    for (int y = 1; y <= 8; ++y) {
+      std::string row;
+      for (int x = 1; x <= 8; ++x) row += "O.X"[board.at(x, y) + 1];
+      EXPECT_EQ(s.boardRow(y), row) << "row " << y;
+    }
+    const StoneCounts counts = countStones(board);
+    EXPECT_EQ(std::stoi(s.textRow(3).substr(10, 2)), counts.black);
+    EXPECT_EQ(std::stoi(s.textRow(4).substr(10, 2)), counts.white);
+    const auto cursor = s.cursor();
+    ASSERT_TRUE(cursor.has_value());
+    int targetX = 0, targetY = 0;
+    for (int x = 1; x <= 8; ++x) {
+      for (int y = 1; y <= 8; ++y) {
+        if (board.at(x, y) == kEmpty && isLegalMove(board, x, y, humanSide)) {
+          targetX = x;
+          targetY = y;
+        }
+      }
+    }
+    ASSERT_NE(targetX, 0) << "move entry without a legal square";
+    game.playSquare((*cursor)[0], (*cursor)[1], targetX, targetY);
+    ++moves;
+  }
+
+  std::vector<std::string> results;
+  std::vector<StoneCounts> finalCounts;
+  int moves = 0;
+  int passes = 0;
+
+ private:
+  int gamesLeft_;
+  int firstKey_;
+};
+
+void expectResultMatchesCounts(const std::string& result, StoneCounts counts, Side human) {
+  const int mine = human == kBlack ? counts.black : counts.white;
+  const int theirs = human == kBlack ? counts.white : counts.black;
+  EXPECT_EQ(result, mine > theirs ? "YOU WIN" : mine < theirs ? "YOU LOSE" : "DRAW");
+}
+
+TEST(GameFlow, WholeGamesAsBlackThenAsWhiteReturnToTheTitle) {
+  for (int firstKey : {kKey1, kKey2}) {
+    ScriptedGame game;
+    Player player(2, firstKey);
+    game.refill = std::ref(player);
+    game.runFromStart();
+    ASSERT_EQ(player.results.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+      expectResultMatchesCounts(player.results[i], player.finalCounts[i],
+                                firstKey == kKey1 ? kBlack : kWhite);
+    }
+    EXPECT_GT(player.moves, 40);
+    // After the second result one key brought the title back.
+    EXPECT_TRUE(readDisplay().textRow(0).starts_with("  BRELVOXAN"));
+  }
+}
+
+TEST(GameFlow, TheNextGameStartsAfreshWithTheBoxTopLeft) {
+  ScriptedGame game;
+  Player player(1, kKey1);
+  game.refill = [&](ScriptedGame& g) {
+    if (player.results.empty()) {
+      player(g);
+    } else if (g.keys.empty() && readDisplay().textRow(0).starts_with("  BRELVOXAN")) {
+      g.keys.push_back(kKey1);
+      player.results.push_back("again");
+    }
+  };
+  game.runFromStart();
+  ASSERT_EQ(player.results.size(), 2u);
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{1, 1}));
+  EXPECT_EQ(s.textRow(3).substr(10, 2), " 2");
+  EXPECT_EQ(s.textRow(4).substr(10, 2), " 2");
+  EXPECT_EQ(s.boardRow(4), "...OX...");
+  EXPECT_EQ(panel(s, 1), std::string(15, ' '));
+}
+
+// Positions for the end cases, row-major, 'X' black, 'O' white.
+constexpr const char* kOnlyBlackLeft =
+    "XXXXXXXX"
+    "XXXXXXXX"
+    "XXXXXXXX"
+    "XXX..XXX"
+    "XXXXXXXX"
+    "XXXXXXXX"
+    "XXXXXXXX"
+    "XXXXXXXX";
+
+TEST(GameEnd, PersonPassesThenCpuPassesEndsWithoutAnotherKey) {
+  ScriptedGame game;
+  game.keys = {kSpace};  // answers "Hit Any Key"; the next wait is the result's
+  game.runFrom(boardFromText(kOnlyBlackLeft), kWhite, kWhite);
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(panel(s, 1), "YOU LOSE       ");
+  EXPECT_EQ(headless::keyWaits(), 2);
+  EXPECT_EQ(consecutivePasses, 3);
+}
+
+TEST(GameEnd, CpuPassesAndThePersonCannotMoveEndsWithoutYouPass) {
+  ScriptedGame game;
+  game.runFrom(boardFromText(kOnlyBlackLeft), kWhite, kBlack);
+  const reader::Screen s = readDisplay();
+  EXPECT_EQ(panel(s, 0), "CPU (WHITE)    ");
+  EXPECT_EQ(panel(s, 1), "YOU WIN        ");
+  EXPECT_EQ(panel(s, 2), std::string(15, ' '));
+  EXPECT_EQ(headless::keyWaits(), 1);
+  // The CPU's pass showed the box at the current square.
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{1, 1}));
+}
+
+TEST(GameEnd, FillingTheLastSquareEndsBeforeTheOtherSide) {
+  // One empty square at (8, 8); black turns the white run above it.
+  constexpr const char* kOneLeft =
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "OOOOOOOO"
+      "OOOOOOOO"
+      "OOOOOOOO"
+      "XXXXXXX.";
+  {
+    ScriptedGame game;
+    game.playSquare(1, 1, 8, 8);
+    game.runFrom(boardFromText(kOneLeft), kBlack, kBlack);
+    const reader::Screen s = readDisplay();
+    EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
+    EXPECT_EQ(panel(s, 1), "YOU WIN        ");
+    EXPECT_EQ(s.textRow(3).substr(10, 2), "46");
+    EXPECT_EQ(s.textRow(4).substr(10, 2), "18");
+  }
+  {
+    ScriptedGame game;
+    game.runFrom(boardFromText(kOneLeft), kBlack, kWhite);
+    const reader::Screen s = readDisplay();
+    EXPECT_EQ(panel(s, 0), "CPU (BLACK)    ");
+    EXPECT_EQ(panel(s, 1), "YOU LOSE       ");
+    EXPECT_EQ(headless::keyWaits(), 1);
+  }
+}
+
+TEST(GameEnd, TheCountsAloneDecideTheResult) {
+  struct Case {
+    const char* position;
+    Side human;
+    const char* result;
+  };
+  // Full boards that nobody reached by a move: 32 to 32, then 31 black to 33 white.
+  const Case cases[] = {
+      {"XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOO", kBlack, "DRAW"},
+      {"XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOO", kWhite, "YOU WIN"},
+      {"XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOO", kBlack, "YOU LOSE"},
+  };
+  for (const Case& c : cases) {
+    ScriptedGame game;
+    // The CPU passes first, then the person cannot move either.
+    game.runFrom(boardFromText(c.position), static_cast<Side>(-c.human), c.human);
+    EXPECT_TRUE(panel(readDisplay(), 1).starts_with(c.result)) << c.result;
+  }
+}
+
+}  // namespace
+}  // namespace brelvoxan::testing

@@ -1,0 +1,71 @@
+// The glyph set of the imitated LCD: the dot pattern of every character code and the 24-bit BMP
+// files the game reads from res/bmp. Codes 0 and 1 are single dots (clear and set); every other
+// code is a 6 by 8 dot character cell painted with exactly those two dot pictures, so text and
+// the board's dot graphics share one look.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brelvoxan::glyphs {
+
+inline constexpr int kGlyphCount = 256;
+inline constexpr int kClearDotCode = 0;
+inline constexpr int kSetDotCode = 1;
+inline constexpr int kBlankCode = 32;
+
+inline constexpr int kDotWidth = 5;   // pixels
+inline constexpr int kDotHeight = 6;  // pixels
+inline constexpr int kCellDotsAcross = 6;
+inline constexpr int kCellDotsDown = 8;
+inline constexpr int kCellWidth = kDotWidth * kCellDotsAcross;  // 30 pixels
+inline constexpr int kCellHeight = kDotHeight * kCellDotsDown;  // 48 pixels
+
+// Characters are 5 by 7 dots in the top-left of the cell; the last column and row stay clear so
+// that neighbouring characters never touch.
+inline constexpr int kCharDotsAcross = 5;
+inline constexpr int kCharDotsDown = 7;
+
+// One character cell as dots: bit (5 - column) of rows[row] is a set dot.
+struct DotCell {
+  std::array<uint8_t, kCellDotsDown> rows{};
+
+  bool dot(int column, int row) const { return ((rows[row] >> (5 - column)) & 1) != 0; }
+  void set(int column, int row, bool on = true);
+  DotCell inverted() const;
+  friend bool operator==(const DotCell&, const DotCell&) = default;
+};
+
+// The dot pattern of every code. Entries 0 and 1 are single dots, not cells, and are left
+// empty here. Throws std::logic_error when the built-in font art is malformed.
+std::array<DotCell, kGlyphCount> buildCells();
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+// An uncompressed picture, rows top to bottom, three bytes (r, g, b) per pixel.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+
+  Rgb at(int x, int y) const;
+  void put(int x, int y, Rgb colour);
+};
+
+// The picture of one code: a 5 by 6 dot for codes 0 and 1, a 30 by 48 cell otherwise.
+Picture renderGlyph(int code, const std::array<DotCell, kGlyphCount>& cells);
+
+// BITMAPFILEHEADER + BITMAPINFOHEADER, BI_RGB, 24 bits, bottom-up rows padded to 4 bytes.
+std::vector<uint8_t> encodeBmp(const Picture& picture);
+
+// "000.bmp" .. "255.bmp".
+std::string glyphFileName(int code);
+
+// The bytes of all 256 glyph files, in code order.
+std::vector<std::vector<uint8_t>> buildGlyphFiles();
+
+}  // namespace brelvoxan::glyphs

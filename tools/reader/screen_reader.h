@@ -1,0 +1,98 @@
+// Reads the imitated display back out of a pixel buffer (normally the headless back buffer):
+// the 24 x 6 text cells as glyph codes and characters, the 144 x 48 dots, the 8 x 8 board and
+// the square of a visible cursor box. Everything is recognised by exact comparison with the
+// glyph pictures, so a screen that reads back as expected was drawn with exactly those glyphs.
+// Also writes a region of a buffer as a PNG file, for screenshots.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/headless/headless.h"
+
+namespace brelvoxan::reader {
+
+using host::headless::Pixels;
+
+inline constexpr int kTextColumns = 24;
+inline constexpr int kTextRows = 6;
+inline constexpr int kCellWidth = 30;
+inline constexpr int kCellHeight = 48;
+inline constexpr int kDotWidth = 5;
+inline constexpr int kDotHeight = 6;
+inline constexpr int kDotColumns = kTextColumns * kCellWidth / kDotWidth;  // 144
+inline constexpr int kDotRows = kTextRows * kCellHeight / kDotHeight;      // 48
+// The dots read include the row just below the display: the board edge and the cursor box of
+// the bottom board row end there (in the back buffer, outside the window's client area).
+inline constexpr int kDotRowsRead = kDotRows + 1;
+inline constexpr int kDisplayWidth = kTextColumns * kCellWidth;  // 720
+inline constexpr int kDisplayHeight = kTextRows * kCellHeight;   // 288
+inline constexpr int kClearDotCode = 0;
+inline constexpr int kSetDotCode = 1;
+inline constexpr int kNoGlyph = -1;
+
+enum class Dot : uint8_t { kClear, kSet, kUnknown };
+
+// Decodes a picture file (BMP, PNG, JPEG, GIF, ...) into 0x00RRGGBB pixels; nothing when the
+// file is missing or unreadable.
+std::optional<Pixels> readPictureFile(const std::string& path);
+
+// The 256 glyph pictures the screen is compared with; a code may have none.
+class GlyphSet {
+ public:
+  // Reads dir/000.bmp .. dir/255.bmp; unreadable or missing files leave their code empty.
+  static GlyphSet loadFromDirectory(const std::string& dir);
+
+  void setPicture(int code, Pixels picture);
+  // Null when the code has no picture (or lies outside 0..255).
+  const Pixels* picture(int code) const;
+  int pictureCount() const;
+  // Whether codes 0 and 1 hold dot-sized pictures, without which no dot can be read.
+  bool hasDotPictures() const;
+
+  // The code whose cell-sized picture equals the cell at pixel (x, y) of the buffer; printable
+  // ASCII (32..126) wins over other codes, then the lowest code. kNoGlyph when none matches or
+  // the cell does not lie wholly inside the buffer.
+  int matchCell(const Pixels& buffer, int x, int y) const;
+  // The dot whose 5 x 6 tile starts at pixel (x, y).
+  Dot matchDot(const Pixels& buffer, int x, int y) const;
+
+ private:
+  std::array<std::optional<Pixels>, 256> pictures_;
+  // Cell-sized pictures by the hash of their pixels, so a cell costs one hash and one compare.
+  std::unordered_multimap<uint64_t, int> cellIndex_;
+};
+
+// One reading of the display.
+struct Screen {
+  std::array<std::array<int, kTextColumns>, kTextRows> codes{};
+  std::array<std::array<Dot, kDotColumns>, kDotRowsRead> dots{};
+
+  // The text row as characters: printable ASCII as itself, anything else as '?'.
+  std::string textRow(int row) const;
+  // Unknown outside 0..143 x 0..48.
+  Dot dot(int x, int y) const;
+  // Square (x, y), both 1..8: 'X' black stone, 'O' white stone, '.' empty, '?' anything else.
+  char square(int x, int y) const;
+  // The eight board rows, y = 1..8, each x = 1..8.
+  std::string boardRow(int y) const;
+  // The square whose whole 7 x 7 cursor outline is set (the first in row order when several).
+  std::optional<std::array<int, 2>> cursor() const;
+};
+
+// Reads the display at the top-left of the buffer; parts outside the buffer read as unknown.
+Screen readScreen(const Pixels& buffer, const GlyphSet& glyphs);
+
+// The screen, board and cursor block of the simulator's report:
+//   screen:\n|row0|\n...board:\n<8 rows>\ncursor: X Y\n  (or "cursor: none")
+std::string formatScreen(const Screen& screen);
+
+// Writes the region (x, y, width, height) of the buffer as an RGB PNG; false when the region
+// does not lie inside the buffer or the file cannot be written.
+bool writePng(const Pixels& buffer, int x, int y, int width, int height, const std::string& path);
+
+}  // namespace brelvoxan::reader

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: a normal build, then address+undefined and thread
+# sanitizer builds of the same tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+jobs=$(nproc)
+
+run() {  # run BUILD_DIR CMAKE_ARGS...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DBRELVOXAN_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+
+run build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" run build-asan -DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined \
+  -DBRELVOXAN_BUILD_BENCH=OFF
+TSAN_OPTIONS="halt_on_error=1" run build-tsan -DCMAKE_BUILD_TYPE=Debug \
+  -DBRELVOXAN_SANITIZE=thread -DBRELVOXAN_BUILD_BENCH=OFF
