@@ -255,8 +255,10 @@ TEST(ScreenReaderFormat, ReportBlock) {
   putStone(buffer, 5, 4, true);
   std::string expected =
       "screen:\n"
-      "|         AB             |\n";
-  for (int row = 1; row < 6; ++row) expected += "|" + std::string(24, ' ') + "|\n";
+      "|         AB             |\n"
+      "|                        |\n"
+      "|   ??                   |\n";  // the stones' cells are no glyphs
+  for (int row = 3; row < 6; ++row) expected += "|" + std::string(24, ' ') + "|\n";
   expected += "board:\n........\n........\n........\n...OX...\n";
   expected += "........\n........\n........\n........\ncursor: none\n";
   EXPECT_EQ(formatScreen(readScreen(buffer, glyphs)), expected);
@@ -410,7 +412,9 @@ TEST(ScreenReaderGlyphSet, EveryPrintableGlyphReadsBackAsItself) {
         set += dot == Dot::kSet ? 1 : 0;
       }
     }
-    if (code == 32) EXPECT_EQ(set, 0);
+    if (code == 32) {
+      EXPECT_EQ(set, 0);
+    }
   }
 }
 

@@ -72,20 +72,25 @@ struct State {
   std::atomic<bool> stopRequested{false};
 };
 
+// Never destroyed: images that outlive main (the glyph table is a global) still delete their
+// bitmaps through this backend at exit.
 State& state() {
-  static State instance;
-  return instance;
+  static State* instance = new State;
+  return *instance;
 }
 
 // Every bitmap made and not yet deleted; lets bitmapSize and drawBitmap refuse stale handles.
-std::mutex bitmapsMutex;
+std::mutex& bitmapsMutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
 std::unordered_set<BitmapObject*>& liveBitmapSet() {
-  static std::unordered_set<BitmapObject*> bitmaps;
-  return bitmaps;
+  static auto* bitmaps = new std::unordered_set<BitmapObject*>;
+  return *bitmaps;
 }
 
 bool isLiveBitmap(BitmapObject* bitmap) {
-  std::lock_guard lock(bitmapsMutex);
+  std::lock_guard lock(bitmapsMutex());
   return liveBitmapSet().count(bitmap) != 0;
 }
 
@@ -124,7 +129,7 @@ BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels)
   } else {
     bitmap->pixels.assign(count, 0);
   }
-  std::lock_guard lock(bitmapsMutex);
+  std::lock_guard lock(bitmapsMutex());
   liveBitmapSet().insert(bitmap);
   return bitmap;
 }
@@ -139,7 +144,7 @@ bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
 void deleteBitmap(BitmapHandle bitmap) {
   if (bitmap == nullptr) return;
   {
-    std::lock_guard lock(bitmapsMutex);
+    std::lock_guard lock(bitmapsMutex());
     // A handle that is not live is refused, as the platform refuses a stale one.
     if (liveBitmapSet().erase(bitmap) == 0) return;
   }
@@ -308,7 +313,7 @@ void requestStop() {
 }
 
 int64_t liveBitmaps() {
-  std::lock_guard lock(bitmapsMutex);
+  std::lock_guard lock(bitmapsMutex());
   return static_cast<int64_t>(liveBitmapSet().size());
 }
 

@@ -54,22 +54,35 @@ enum : uint8_t {
   kVkOem102 = 226,
 };
 
-uint8_t code(int value) { return static_cast<uint8_t>(value); }
+uint8_t code(int value) {
+  return static_cast<uint8_t>(value);
+}
 
 // The keypad's digit keys with Num Lock off act as the cursor block.
 uint8_t keypadWithoutNumLock(SDL_Scancode scancode) {
   switch (scancode) {
-    case SDL_SCANCODE_KP_0: return kVkInsert;
-    case SDL_SCANCODE_KP_1: return kVkEnd;
-    case SDL_SCANCODE_KP_2: return kVkDown;
-    case SDL_SCANCODE_KP_3: return kVkNext;
-    case SDL_SCANCODE_KP_4: return kVkLeft;
-    case SDL_SCANCODE_KP_5: return kVkClear;
-    case SDL_SCANCODE_KP_6: return kVkRight;
-    case SDL_SCANCODE_KP_7: return kVkHome;
-    case SDL_SCANCODE_KP_8: return kVkUp;
-    case SDL_SCANCODE_KP_9: return kVkPrior;
-    default: return kVkDelete;  // the keypad's decimal point
+    case SDL_SCANCODE_KP_0:
+      return kVkInsert;
+    case SDL_SCANCODE_KP_1:
+      return kVkEnd;
+    case SDL_SCANCODE_KP_2:
+      return kVkDown;
+    case SDL_SCANCODE_KP_3:
+      return kVkNext;
+    case SDL_SCANCODE_KP_4:
+      return kVkLeft;
+    case SDL_SCANCODE_KP_5:
+      return kVkClear;
+    case SDL_SCANCODE_KP_6:
+      return kVkRight;
+    case SDL_SCANCODE_KP_7:
+      return kVkHome;
+    case SDL_SCANCODE_KP_8:
+      return kVkUp;
+    case SDL_SCANCODE_KP_9:
+      return kVkPrior;
+    default:
+      return kVkDelete;  // the keypad's decimal point
   }
 }
 
@@ -112,49 +125,90 @@ uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modif
   switch (scancode) {
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_RETURN2:
-    case SDL_SCANCODE_KP_ENTER: return kVkReturn;
-    case SDL_SCANCODE_ESCAPE: return kVkEscape;
-    case SDL_SCANCODE_BACKSPACE: return kVkBack;
-    case SDL_SCANCODE_TAB: return kVkTab;
-    case SDL_SCANCODE_SPACE: return kVkSpace;
-    case SDL_SCANCODE_LEFT: return kVkLeft;
-    case SDL_SCANCODE_UP: return kVkUp;
-    case SDL_SCANCODE_RIGHT: return kVkRight;
-    case SDL_SCANCODE_DOWN: return kVkDown;
-    case SDL_SCANCODE_PAGEUP: return kVkPrior;
-    case SDL_SCANCODE_PAGEDOWN: return kVkNext;
-    case SDL_SCANCODE_HOME: return kVkHome;
-    case SDL_SCANCODE_END: return kVkEnd;
-    case SDL_SCANCODE_INSERT: return kVkInsert;
-    case SDL_SCANCODE_DELETE: return kVkDelete;
+    case SDL_SCANCODE_KP_ENTER:
+      return kVkReturn;
+    case SDL_SCANCODE_ESCAPE:
+      return kVkEscape;
+    case SDL_SCANCODE_BACKSPACE:
+      return kVkBack;
+    case SDL_SCANCODE_TAB:
+      return kVkTab;
+    case SDL_SCANCODE_SPACE:
+      return kVkSpace;
+    case SDL_SCANCODE_LEFT:
+      return kVkLeft;
+    case SDL_SCANCODE_UP:
+      return kVkUp;
+    case SDL_SCANCODE_RIGHT:
+      return kVkRight;
+    case SDL_SCANCODE_DOWN:
+      return kVkDown;
+    case SDL_SCANCODE_PAGEUP:
+      return kVkPrior;
+    case SDL_SCANCODE_PAGEDOWN:
+      return kVkNext;
+    case SDL_SCANCODE_HOME:
+      return kVkHome;
+    case SDL_SCANCODE_END:
+      return kVkEnd;
+    case SDL_SCANCODE_INSERT:
+      return kVkInsert;
+    case SDL_SCANCODE_DELETE:
+      return kVkDelete;
     case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return kVkShift;
+    case SDL_SCANCODE_RSHIFT:
+      return kVkShift;
     case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return kVkControl;
-    case SDL_SCANCODE_CAPSLOCK: return kVkCapital;
-    case SDL_SCANCODE_PAUSE: return kVkPause;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return kVkNumLock;
-    case SDL_SCANCODE_SCROLLLOCK: return kVkScroll;
-    case SDL_SCANCODE_LGUI: return kVkLeftWin;
-    case SDL_SCANCODE_RGUI: return kVkRightWin;
-    case SDL_SCANCODE_APPLICATION: return kVkApps;
-    case SDL_SCANCODE_KP_MULTIPLY: return kVkMultiply;
-    case SDL_SCANCODE_KP_PLUS: return kVkAdd;
-    case SDL_SCANCODE_KP_MINUS: return kVkSubtract;
-    case SDL_SCANCODE_KP_DIVIDE: return kVkDivide;
-    case SDL_SCANCODE_SEMICOLON: return kVkOem1;
-    case SDL_SCANCODE_EQUALS: return kVkOemPlus;
-    case SDL_SCANCODE_COMMA: return kVkOemComma;
-    case SDL_SCANCODE_MINUS: return kVkOemMinus;
-    case SDL_SCANCODE_PERIOD: return kVkOemPeriod;
-    case SDL_SCANCODE_SLASH: return kVkOem2;
-    case SDL_SCANCODE_GRAVE: return kVkOem3;
-    case SDL_SCANCODE_LEFTBRACKET: return kVkOem4;
-    case SDL_SCANCODE_BACKSLASH: return kVkOem5;
-    case SDL_SCANCODE_RIGHTBRACKET: return kVkOem6;
-    case SDL_SCANCODE_APOSTROPHE: return kVkOem7;
-    case SDL_SCANCODE_NONUSBACKSLASH: return kVkOem102;
-    default: return 0;  // Alt itself, Print Screen, media keys: nothing the game could see
+    case SDL_SCANCODE_RCTRL:
+      return kVkControl;
+    case SDL_SCANCODE_CAPSLOCK:
+      return kVkCapital;
+    case SDL_SCANCODE_PAUSE:
+      return kVkPause;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+      return kVkNumLock;
+    case SDL_SCANCODE_SCROLLLOCK:
+      return kVkScroll;
+    case SDL_SCANCODE_LGUI:
+      return kVkLeftWin;
+    case SDL_SCANCODE_RGUI:
+      return kVkRightWin;
+    case SDL_SCANCODE_APPLICATION:
+      return kVkApps;
+    case SDL_SCANCODE_KP_MULTIPLY:
+      return kVkMultiply;
+    case SDL_SCANCODE_KP_PLUS:
+      return kVkAdd;
+    case SDL_SCANCODE_KP_MINUS:
+      return kVkSubtract;
+    case SDL_SCANCODE_KP_DIVIDE:
+      return kVkDivide;
+    case SDL_SCANCODE_SEMICOLON:
+      return kVkOem1;
+    case SDL_SCANCODE_EQUALS:
+      return kVkOemPlus;
+    case SDL_SCANCODE_COMMA:
+      return kVkOemComma;
+    case SDL_SCANCODE_MINUS:
+      return kVkOemMinus;
+    case SDL_SCANCODE_PERIOD:
+      return kVkOemPeriod;
+    case SDL_SCANCODE_SLASH:
+      return kVkOem2;
+    case SDL_SCANCODE_GRAVE:
+      return kVkOem3;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return kVkOem4;
+    case SDL_SCANCODE_BACKSLASH:
+      return kVkOem5;
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return kVkOem6;
+    case SDL_SCANCODE_APOSTROPHE:
+      return kVkOem7;
+    case SDL_SCANCODE_NONUSBACKSLASH:
+      return kVkOem102;
+    default:
+      return 0;  // Alt itself, Print Screen, media keys: nothing the game could see
   }
 }
 

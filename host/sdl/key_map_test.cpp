@@ -5,8 +5,16 @@
 namespace host::sdl {
 namespace {
 
+// The symbol a US layout gives the key, as SDL reports it.
+SDL_Keycode usSymbol(SDL_Scancode scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+    return SDLK_a + (scancode - SDL_SCANCODE_A);
+  }
+  return SDL_SCANCODE_TO_KEYCODE(scancode);
+}
+
 uint8_t vk(SDL_Scancode scancode, uint16_t modifiers = KMOD_NONE) {
-  return virtualKeyCode(scancode, SDL_GetDefaultKeyFromScancode(scancode), modifiers);
+  return virtualKeyCode(scancode, usSymbol(scancode), modifiers);
 }
 
 TEST(SdlKeyMap, GameKeysGiveTheirCodes) {

@@ -95,9 +95,13 @@ void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t 
   }
 }
 
-[[noreturn]] void failWindow() {
-  std::fprintf(stderr, "brelvoxan: cannot open a window: %s\n", SDL_GetError());
+[[noreturn]] void failWindow(const char* reason) {
+  std::fprintf(stderr, "brelvoxan: cannot open a window: %s\n", reason);
   std::_Exit(1);
+}
+
+[[noreturn]] void failWindow() {
+  failWindow(SDL_GetError());
 }
 
 [[noreturn]] void endProcess() {
@@ -145,9 +149,9 @@ SDL_Surface* makeIcon() {
       const double dx = x - 7.5;
       const double dy = y - 7.5;
       const double r2 = dx * dx + dy * dy;
-      uint32_t colour = 0xFF9CB07Au;                // display green
-      if (r2 <= 6.6 * 6.6) colour = 0xFF243022u;    // rim
-      if (r2 <= 5.4 * 5.4) colour = 0xFF101410u;    // stone
+      uint32_t colour = 0xFF9CB07Au;              // display green
+      if (r2 <= 6.6 * 6.6) colour = 0xFF243022u;  // rim
+      if (r2 <= 5.4 * 5.4) colour = 0xFF101410u;  // stone
       if ((dx + 2.5) * (dx + 2.5) + (dy + 2.5) * (dy + 2.5) <= 2.0) colour = 0xFF6E7E5Cu;  // shine
       row[x] = colour;
     }
@@ -177,12 +181,16 @@ void handleEvent(const SDL_Event& event) {
   if (event.type == SDL_QUIT) endProcess();
   if (event.type == SDL_WINDOWEVENT) {
     switch (event.window.event) {
-      case SDL_WINDOWEVENT_CLOSE: endProcess();
+      case SDL_WINDOWEVENT_CLOSE:
+        endProcess();
       case SDL_WINDOWEVENT_SHOWN:
       case SDL_WINDOWEVENT_EXPOSED:
       case SDL_WINDOWEVENT_RESTORED:
-      case SDL_WINDOWEVENT_SIZE_CHANGED: present(true); break;
-      default: break;
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        present(true);
+        break;
+      default:
+        break;
     }
     return;
   }
@@ -203,7 +211,8 @@ void handleEvent(const SDL_Event& event) {
 std::optional<Clock::time_point> presentDeadline(Clock::time_point lastPresentAt) {
   std::lock_guard lock(display.mutex);
   if (!display.dirty) return std::nullopt;
-  const auto quietAt = std::min(display.lastDrawAt + kQuietPeriod, display.firstDirtyAt + kFramePeriod);
+  const auto quietAt =
+      std::min(display.lastDrawAt + kQuietPeriod, display.firstDirtyAt + kFramePeriod);
   return std::max(quietAt, lastPresentAt + kFramePeriod);
 }
 
@@ -215,6 +224,13 @@ void createWindow() {
   // A board game has no reason to keep the screen saver away.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) failWindow();
+  // Without a display SDL falls back to drivers that draw nowhere; a game nobody can see would
+  // wait for keys forever.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
+      SDL_strcmp(driver, "dummy") == 0) {
+    failWindow("no display to show it on");
+  }
 
   const uint32_t firstType = SDL_RegisterEvents(2);
   if (firstType == static_cast<uint32_t>(-1)) failWindow();
@@ -296,7 +312,9 @@ bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
   return true;
 }
 
-void deleteBitmap(BitmapHandle bitmap) { delete bitmap; }
+void deleteBitmap(BitmapHandle bitmap) {
+  delete bitmap;
+}
 
 // --- Drawing -------------------------------------------------------------------------------
 
@@ -332,7 +350,9 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
 
 // --- Window host ---------------------------------------------------------------------------
 
-void startWindowThread() { std::thread(windowThreadMain).detach(); }
+void startWindowThread() {
+  std::thread(windowThreadMain).detach();
+}
 
 void finishWindowSetup() {
   {
@@ -354,7 +374,9 @@ void sleepMs(uint32_t milliseconds) {
   sdl::trace("woke", milliseconds);
 }
 
-void beginKeyWait() { sdl::trace("keywait"); }
+void beginKeyWait() {
+  sdl::trace("keywait");
+}
 
 void keyPollPause() {
   // Blocks until a key is stored instead of looking every millisecond, so a long wait for a key

@@ -358,7 +358,8 @@ std::array<DotCell, kGlyphCount> buildCells() {
   // 160..163: light, medium and dark shade, full block.
   for (int level = 1; level <= 3; ++level) place(159 + level, shade(level));
   place(163, block(0, 0, 5, 7));
-  // 164..174: single box lines.
+  // 164..174: single box lines: horizontal, vertical, corners down-right, down-left, up-right,
+  // up-left, tees right, left, down, up, and the cross.
   const unsigned singleLines[] = {kLeft | kRight,
                                   kUp | kDown,
                                   kRight | kDown,

@@ -109,11 +109,7 @@ int main(int argc, char** argv) {
     headless::requestStop();
     return std::nullopt;
   });
-  try {
-    brelvoxan::gameMain();
-  } catch (const host::GameStopped&) {
-    // Stopped at a key wait, as intended.
-  }
+  brelvoxan::gameMain();  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
 
   const headless::Pixels& backBuffer = headless::backBuffer();

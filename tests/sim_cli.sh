@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# The simulator's command-line contract: the title and game-start screens, key tokens and
+# comments, the error path, PNG output and byte-identical repeat runs.
+# Usage: bash tests/sim_cli.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
+set -u
+
+build=${1:?usage: sim_cli.sh BUILD_DIR}
+sim=$build/brelvoxan-sim
+if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
+if [[ ! -f res/bmp/000.bmp ]]; then echo "skipped: run from the repository root"; exit 77; fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# run NAME KEYS [ARGS...]: KEYS on stdin, stdout to $work/NAME.out, stderr to NAME.err, the
+# exit status in $status.
+run() {
+  local name=$1 keys=$2
+  shift 2
+  printf '%b' "$keys" | "$sim" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  status=${PIPESTATUS[1]}
+}
+
+# expect_block NAME: the lines on stdin must appear, in order and contiguously, in NAME.out.
+expect_block() {
+  local name=$1 want
+  want=$(cat)
+  local got
+  got=$'\n'$(cat "$work/$name.out")$'\n'
+  if [[ $got != *$'\n'"$want"$'\n'* ]]; then
+    fail "$name: missing block"
+    printf '  expected:\n%s\n  got:\n' "$want"
+    sed 's/^/  /' "$work/$name.out"
+  fi
+}
+
+# --- The title screen: no keys at all --------------------------------------------------------
+run title "\n"
+[[ $status == 0 ]] || fail "title: status $status"
+[[ ! -s $work/title.err ]] || fail "title: stderr $(cat "$work/title.err")"
+expect_block title <<'TXT'
+screen:
+|  BRELVOXAN V1.0        |
+|                        |
+|      1:YOU VS CPU      |
+|      2:CPU VS YOU      |
+|                        |
+|  PROGRAM BY ZEPLOMAR   |
+board:
+TXT
+expect_block title <<'TXT'
+cursor: none
+clock: 20
+TXT
+[[ $(wc -l <"$work/title.out") == 18 ]] || fail "title: $(wc -l <"$work/title.out") lines"
+
+# --- The start of a game as Black -------------------------------------------------------------
+run start "1\n"
+[[ $status == 0 ]] || fail "start: status $status"
+expect_block start <<'TXT'
+board:
+........
+........
+........
+...OX...
+...XO...
+........
+........
+........
+cursor: 1 1
+clock: 660
+TXT
+row0=$(sed -n 2p "$work/start.out")
+[[ ${row0:10:11} == "YOU (BLACK)" ]] || fail "start: row 0 is '$row0'"
+[[ $(sed -n 5,6p "$work/start.out" | cut -c12-13 | tr '\n' ,) == " 2, 2," ]] ||
+  fail "start: counts $(sed -n 5,6p "$work/start.out")"
+
+# --- Equivalent spellings, comments and layout of the key input --------------------------------
+run spelled 'vk49   # the digit one\n\tRight\tDown # Up Foo (ignored)\n#Enter\n'
+run plain "1 Right Down\n"
+cmp -s "$work/spelled.out" "$work/plain.out" || fail "spelled keys differ from plain ones"
+grep -qx "cursor: 2 2" "$work/plain.out" || fail "plain: $(grep cursor "$work/plain.out")"
+
+# A move: from (1, 1) to (4, 3) and Enter, then the CPU answers.
+run move "1 Right Right Right Down Down Enter\n"
+expect_block move <<'TXT'
+board:
+........
+........
+..OX....
+...OX...
+...XO...
+........
+........
+........
+TXT
+grep -qx "clock: 2640" "$work/move.out" || fail "move: $(grep clock "$work/move.out")"
+
+# A whole game (the replay kept beside the README screenshots) to the result, and one more key
+# back to the title.
+if [[ -f docs/result.keys ]]; then
+  result_keys=$(cat docs/result.keys)
+  run result "$result_keys\n"
+  expect_block result <<'TXT'
+|?????????YOU LOSE       |
+|?????????               |
+|??????????21            |
+|??????????43            |
+TXT
+  grep -qx "cursor: none" "$work/result.out" || fail "result: $(grep cursor "$work/result.out")"
+  run again_title "$result_keys\nSpace\n"
+  grep -qx "|      1:YOU VS CPU      |" "$work/again_title.out" || fail "no title after the result"
+fi
+
+# --- Byte-identical repeat runs, PNG included -------------------------------------------------
+keys="2 Left Left Down Enter Up Up Right Enter Left Enter"
+run again1 "$keys\n" --png "$work/again1.png"
+run again2 "$keys\n" --png "$work/again2.png"
+[[ $status == 0 ]] || fail "again: status $status"
+cmp -s "$work/again1.out" "$work/again2.out" || fail "repeat runs print differently"
+cmp -s "$work/again1.png" "$work/again2.png" || fail "repeat runs write different PNGs"
+# PNG signature, then IHDR width 720 and height 288.
+header=$(od -An -tx1 -N24 "$work/again1.png" | tr -d ' \n')
+[[ $header == 89504e470d0a1a0a0000000d49484452000002d000000120 ]] || fail "PNG header $header"
+
+# --- Errors: one line on stderr naming the culprit, status 2, nothing on stdout ----------------
+expect_error() {
+  local name=$1 culprit=$2
+  shift 2
+  [[ $status == 2 ]] || fail "$name: status $status"
+  [[ ! -s $work/$name.out ]] || fail "$name: printed $(head -c 200 "$work/$name.out")"
+  [[ $(wc -l <"$work/$name.err") == 1 ]] || fail "$name: stderr $(cat "$work/$name.err")"
+  grep -qF -- "$culprit" "$work/$name.err" || fail "$name: stderr does not name '$culprit'"
+}
+n=0
+for token in Foo a 12 vk0 vk255 vk vkx vk1x enter UP 1: vk-1 vk0255; do
+  n=$((n + 1))
+  # The bad token comes after good ones: input is checked before the game runs.
+  run "bad$n" "1 Right\nDown $token Enter\n"
+  expect_error "bad$n" "'$token'"
+done
+run badarg "1\n" --bogus
+expect_error badarg "--bogus"
+run nopng "1\n" --png
+expect_error nopng "--png"
+run twopng "1\n" --png "$work/a.png" --png "$work/b.png"
+expect_error twopng "--png"
+[[ ! -e $work/a.png ]] || fail "twopng: wrote a PNG"
+
+# Good extremes of vkN.
+run vkrange 'vk1 vk254 vk049 1'
+[[ $status == 0 ]] || fail "vkrange: status $status $(cat "$work/vkrange.err")"
+
+# A PNG that cannot be written is a failure, not a silent success.
+run badpng "\n" --png "$work/no/such/dir.png"
+[[ $status != 0 ]] || fail "badpng: status 0"
+
+if ((failures > 0)); then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "sim_cli: all passed"

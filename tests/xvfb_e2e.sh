@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The real game in a real X server: starts build/brelvoxan under Xvfb, plays the opening of a
+# game with real key events and compares the window pixel for pixel with the simulator's picture
+# of the same state; covers and uncovers the window; closes it and expects exit code 0 within a
+# second, also in the middle of a stone sweep; and expects a clear error without a display.
+# Usage: bash tests/xvfb_e2e.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
+# Screenshots, simulator pictures and difference pictures stay in BUILD_DIR/e2e/.
+set -u
+
+build=$(cd "${1:?usage: xvfb_e2e.sh BUILD_DIR}" && pwd)
+cd "$(dirname "$0")/.." || exit 1
+game=$build/brelvoxan
+sim=$build/brelvoxan-sim
+probe=$build/host/sdl/brelvoxan-xprobe
+out=$build/e2e
+title="Brelvoxan OrvanelTaste"
+
+if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
+  echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
+  exit 77
+fi
+for tool in "$game" "$sim" "$probe"; do
+  if [[ ! -x $tool ]]; then
+    echo "FAIL: $tool is missing; build everything first"
+    exit 1
+  fi
+done
+if ! command -v Xvfb >/dev/null; then
+  echo "skipped: Xvfb is not installed (tools/setup.sh installs it)"
+  exit 77
+fi
+
+rm -rf "$out"
+mkdir -p "$out"
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# --- An X server of our own on a free display number -------------------------------------------
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -f "$out/displayfd"
+}
+trap cleanup EXIT
+mkfifo "$out/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/displayfd" >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+number=""
+read -r -t 10 number <"$out/displayfd"
+if [[ -z $number ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+  echo "skipped: Xvfb could not start: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
+  exit 77
+fi
+export DISPLAY=:$number
+echo "Xvfb on $DISPLAY"
+
+# --- Helpers ----------------------------------------------------------------------------------
+start_game() {
+  "$game" 2>"$out/game_stderr.txt" &
+  game_pid=$!
+  window=$("$probe" find --name "$title" --timeout 10000)
+  if [[ -z $window ]]; then
+    fail "no window titled '$title' within 10 s"
+    return 1
+  fi
+}
+
+# expect_exit SECONDS: the game must end with code 0 within the time.
+expect_exit_zero_within() {
+  local limit_ms=$1 waited=0
+  while kill -0 "$game_pid" 2>/dev/null && ((waited < limit_ms)); do
+    sleep 0.01
+    waited=$((waited + 10))
+  done
+  if kill -0 "$game_pid" 2>/dev/null; then
+    fail "the game was still running ${limit_ms} ms after the close request"
+    kill -9 "$game_pid" 2>/dev/null
+    wait "$game_pid" 2>/dev/null
+  else
+    wait "$game_pid"
+    local status=$?
+    [[ $status == 0 ]] || fail "the game ended with code $status, not 0"
+    echo "closed: exit code $status after about $waited ms"
+  fi
+  game_pid=""
+}
+
+# check_state NAME KEYS QUIET_MS: waits until the window has not changed for QUIET_MS, saves it
+# as NAME.png, and compares it with the simulator's picture after KEYS.
+check_state() {
+  local name=$1 keys=$2 quiet=$3
+  if ! "$probe" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
+    fail "$name: the window could not be captured or never settled"
+    return
+  fi
+  if ! echo "$keys" | "$sim" --png "$out/${name}_sim.png" >"$out/${name}_sim.txt"; then
+    fail "$name: the simulator failed"
+    return
+  fi
+  local verdict
+  verdict=$("$probe" compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png")
+  if [[ $? == 0 ]]; then
+    echo "$name: identical to the simulator"
+  else
+    fail "$name: $verdict (see $out/${name}_diff.png)"
+  fi
+}
+
+# --- One game's opening -------------------------------------------------------------------------
+if start_game; then
+  got_title=$("$probe" title "$window")
+  [[ $got_title == "$title" ]] || fail "window title '$got_title'"
+  geometry=$("$probe" geometry "$window")
+  [[ $geometry == "0 0 720 288" ]] || fail "window at x y w h = $geometry, not 0 0 720 288"
+
+  check_state title "" 700
+
+  # After "1" the board is drawn and swept once; the screen stays still during most of the
+  # sweep, so the quiet time must outlast it before the arrows are sent.
+  "$probe" keys "$window" 1
+  check_state game_start "1" 1500
+
+  # From (1,1) to (4,3), a legal first move for Black; then the CPU's 700 ms pause, its move and
+  # a second sweep. The screen may stay still for 640 + 700 ms between the two moves.
+  moves="Right Right Right Down Down"
+  # shellcheck disable=SC2086
+  "$probe" keys "$window" --gap 80 $moves
+  check_state cursor_moved "1 $moves" 500
+  "$probe" keys "$window" Return
+  check_state cpu_reply "1 $moves Enter" 2500
+
+  # Covering and uncovering the window repaints it from the back buffer.
+  "$probe" cover "$window" --ms 300
+  if "$probe" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000; then
+    if verdict=$("$probe" compare "$out/uncovered.png" "$out/cpu_reply.png" \
+      "$out/uncovered_diff.png"); then
+      echo "uncovered: the last picture is back"
+    else
+      fail "uncovered: $verdict"
+    fi
+  else
+    fail "uncovered: no capture"
+  fi
+
+  "$probe" close "$window"
+  expect_exit_zero_within 1000
+fi
+
+# --- Closing in the middle of a sweep -----------------------------------------------------------
+if start_game; then
+  "$probe" settle "$window" "$out/second_title.png" --quiet 300 --timeout 10000 >/dev/null
+  "$probe" keys "$window" 1
+  sleep 0.3
+  "$probe" close "$window"
+  expect_exit_zero_within 1000
+fi
+
+# --- No display: one clear line and a non-zero exit, not a hang -------------------------------------
+no_display_status=0
+DISPLAY=:65000 timeout 10 "$game" 2>"$out/no_display_stderr.txt" || no_display_status=$?
+if [[ $no_display_status == 0 || $no_display_status == 124 ]]; then
+  fail "without a display the game ended with status $no_display_status"
+elif ! grep -q "^brelvoxan: cannot open a window" "$out/no_display_stderr.txt"; then
+  fail "without a display: unexpected message: $(cat "$out/no_display_stderr.txt")"
+else
+  echo "no display: status $no_display_status, $(grep "^brelvoxan:" "$out/no_display_stderr.txt")"
+fi
+
+if ((failures > 0)); then
+  echo "$failures failure(s); pictures in $out"
+  exit 1
+fi
+echo "all end-to-end checks passed; pictures in $out"
