@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 
 #include "game/game.h"
 #include "host/headless/headless.h"
@@ -297,6 +298,33 @@ TEST(GameEnd, TheCountsAloneDecideTheResult) {
     game.runFrom(boardFromText(c.position), static_cast<Side>(-c.human), c.human);
     EXPECT_TRUE(panel(readDisplay(), 1).starts_with(c.result)) << c.result;
   }
+}
+
+}  // namespace
+}  // namespace brelvoxan::testing
+
+namespace brelvoxan::testing {
+namespace {
+
+TEST(GameStop, ARunningGameStopsAtAnyWaitAndTheProcessGoesOn) {
+  // In the first sweep, in the CPU's pause, and in the CPU's sweep.
+  for (uint64_t at : {300u, 660u + 350u, 660u + 700u + 100u}) {
+    ScriptedGame game;
+    game.keys = {kKey2};
+    host::headless::requestStopAt(at);
+    game.runFromStart();
+
+    EXPECT_EQ(host::headless::clockMs(), at);
+  }
+  // From another thread, while the game thread waits for a key that never comes.
+  ScriptedGame game;
+  game.keys = {kNoKey};
+  game.refill = [](ScriptedGame& g) { g.keys.push_back(kNoKey); };
+  std::thread gameThread([&] { game.runFromStart(); });
+  while (host::headless::clockMs() < 1000) std::this_thread::yield();
+  host::headless::requestStop();
+  gameThread.join();
+  EXPECT_TRUE(readDisplay().textRow(0).starts_with("  BRELVOXAN"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 //   brelvoxan-xprobe keys WINDOW [--gap MS] KEYSYM...                   e.g. 1 Right Return
 //   brelvoxan-xprobe close WINDOW                                        WM_DELETE_WINDOW request
 //   brelvoxan-xprobe compare A.png B.png DIFF.png                        exit 0 equal, 1 differ
+//   brelvoxan-xprobe solid WIDTH HEIGHT RRGGBB OUT.png                  a picture in one colour
 //   brelvoxan-xprobe firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...
 //   brelvoxan-xprobe latency WINDOW [--count N] [--region X,Y,W,H] KEYSYM...
 #include <X11/Xatom.h>
@@ -466,6 +467,18 @@ int main(int argc, char** argv) {
   if (argc < 2) return usage();
   const std::string command = argv[1];
   if (command == "compare") return argc == 5 ? runCompare(argv[2], argv[3], argv[4]) : usage();
+  if (command == "solid" && argc == 6) {
+    const int width = std::atoi(argv[2]), height = std::atoi(argv[3]);
+    const unsigned long colour = std::strtoul(argv[4], nullptr, 16);
+    if (width <= 0 || height <= 0) return usage();
+    Picture picture{width, height, {}};
+    for (int i = 0; i < width * height; ++i) {
+      picture.rgb.push_back(static_cast<uint8_t>(colour >> 16));
+      picture.rgb.push_back(static_cast<uint8_t>(colour >> 8));
+      picture.rgb.push_back(static_cast<uint8_t>(colour));
+    }
+    return writePng(argv[5], picture) ? 0 : 1;
+  }
 
   display = XOpenDisplay(nullptr);
   if (display == nullptr) {

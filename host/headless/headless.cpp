@@ -70,6 +70,7 @@ struct State {
   headless::KeyFeeder feeder;
   std::atomic<int64_t> keyWaits{0};
   std::atomic<bool> stopRequested{false};
+  std::atomic<uint64_t> stopAtMs{UINT64_MAX};
 };
 
 // Never destroyed: images that outlive main (the glyph table is a global) still delete their
@@ -111,7 +112,10 @@ void blit(const BitmapObject& bitmap, headless::Pixels& target, int32_t x, int32
 }
 
 void throwIfStopped() {
-  if (state().stopRequested.load(std::memory_order_acquire)) throw GameStopped{};
+  const State& s = state();
+  if (s.stopRequested.load(std::memory_order_acquire) || s.clockMs.load() >= s.stopAtMs.load()) {
+    throw GameStopped{};
+  }
 }
 
 }  // namespace
@@ -208,6 +212,11 @@ void sleepMs(uint32_t milliseconds) {
   throwIfStopped();
   State& s = state();
   const uint64_t now = s.clockMs.load() + milliseconds;
+  if (now > s.stopAtMs.load()) {
+    // Stopped in the middle of this pause.
+    s.clockMs.store(s.stopAtMs.load());
+    throw GameStopped{};
+  }
   std::vector<uint8_t> due;
   {
     std::lock_guard lock(s.keysMutex);
@@ -258,6 +267,7 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
   }
   s.keyWaits.store(0);
   s.stopRequested.store(false, std::memory_order_release);
+  s.stopAtMs.store(UINT64_MAX);
   promptWindow.windowHandle.store(nullptr);
   promptWindow.firstPaintDone.store(0);
   promptWindow.backBufferWidth = 0;
@@ -310,6 +320,10 @@ void setKeyFeeder(KeyFeeder feeder) {
 
 void requestStop() {
   state().stopRequested.store(true, std::memory_order_release);
+}
+
+void requestStopAt(uint64_t atMs) {
+  state().stopAtMs.store(atMs);
 }
 
 int64_t liveBitmaps() {

@@ -59,6 +59,9 @@ void setKeyFeeder(KeyFeeder feeder);
 // Safe to call from any thread.
 void requestStop();
 
+// Stops the game thread at its first sleep or key wait once the virtual clock reaches atMs.
+void requestStopAt(uint64_t atMs);
+
 // Number of bitmaps made and not yet deleted.
 int64_t liveBitmaps();
 

@@ -150,8 +150,8 @@ SDL_Surface* makeIcon() {
       const double dy = y - 7.5;
       const double r2 = dx * dx + dy * dy;
       uint32_t colour = 0xFF9CB07Au;              // display green
-      if (r2 <= 6.6 * 6.6) colour = 0xFF243022u;  // rim
-      if (r2 <= 5.4 * 5.4) colour = 0xFF101410u;  // stone
+      if (r2 <= 6.3 * 6.3) colour = 0xFF243022u;  // rim
+      if (r2 <= 5.2 * 5.2) colour = 0xFF101410u;  // stone
       if ((dx + 2.5) * (dx + 2.5) + (dy + 2.5) * (dy + 2.5) <= 2.0) colour = 0xFF6E7E5Cu;  // shine
       row[x] = colour;
     }

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# The game on SDL2 under Xvfb, side by side with a bare SDL2 window of the same settings: first
+# paint, peak memory, CPU while waiting for a key, the wall time of a stone sweep and of the
+# CPU's pause, and the way from a key press to the cursor box on the screen. Prints each figure
+# with its goal. Not a test: it takes about a minute and the figures depend on the machine.
+# Usage: bash bench/sdl_bench.sh BUILD_DIR [RUNS]   (from the repository root)
+set -u
+
+build=$(cd "${1:?usage: sdl_bench.sh BUILD_DIR [RUNS]}" && pwd)
+runs=${2:-7}
+cd "$(dirname "$0")/.." || exit 1
+game=$build/brelvoxan
+traced=$build/host/sdl/brelvoxan-traced
+bare=$build/host/sdl/brelvoxan-bare-window
+probe=$build/host/sdl/brelvoxan-xprobe
+sim=$build/brelvoxan-sim
+for tool in "$game" "$traced" "$bare" "$probe" "$sim"; do
+  [[ -x $tool ]] || { echo "missing $tool; build everything first" >&2; exit 1; }
+done
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
+
+work=$build/sdl_bench
+rm -rf "$work"
+mkdir -p "$work"
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+number=""
+read -r -t 10 number <"$work/displayfd"
+[[ -n $number ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$number
+title="Brelvoxan OrvanelTaste"
+
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+field() { awk -v k="$1" '$1 == k {print $2}' "$2"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+verdict() { awk -v a="$1" -v b="$2" 'BEGIN {print (a <= b) ? "ok" : "MISSED"}'; }
+
+echo "SDL2 backend under Xvfb ($DISPLAY, 1280x1024x24), $runs runs each where repeated; $(nproc) cores"
+
+# --- First paint and peak memory: game and bare window taken in turns --------------------------
+echo "" | "$sim" --png "$work/title.png" >/dev/null
+"$probe" solid 720 288 9CB07A "$work/bare.png"
+: >"$work/game_paint" >"$work/bare_paint" >"$work/game_rss" >"$work/bare_rss"
+for ((i = 0; i < runs; i++)); do
+  "$probe" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt"
+  "$probe" firstpaint --expect "$work/bare.png" --hold 300 -- "$bare" >"$work/b.txt"
+  field first_paint_ms "$work/g.txt" >>"$work/game_paint"
+  field first_paint_ms "$work/b.txt" >>"$work/bare_paint"
+  field peak_rss_kib "$work/g.txt" >>"$work/game_rss"
+  field peak_rss_kib "$work/b.txt" >>"$work/bare_rss"
+done
+game_paint=$(median <"$work/game_paint")
+bare_paint=$(median <"$work/bare_paint")
+game_rss=$(median <"$work/game_rss")
+bare_rss=$(median <"$work/bare_rss")
+
+# --- CPU while the title screen waits 20 s for a key --------------------------------------------
+"$game" &
+game_pid=$!
+window=$("$probe" find --name "$title" --timeout 10000)
+"$probe" settle "$window" "$work/wait_title.png" --quiet 300 >/dev/null
+ticks_before=$(cpu_ticks "$game_pid")
+sleep 20
+ticks_after=$(cpu_ticks "$game_pid")
+cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
+  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+
+# --- Key press to cursor box on the screen, in the same game ------------------------------------
+"$probe" keys "$window" 1
+"$probe" settle "$window" "$work/game_start.png" --quiet 1500 >/dev/null
+# Right and Left in turns move the box between (1,1) and (2,1); only the board is watched.
+"$probe" latency "$window" --count 50 --region 0,0,240,288 Right Left >"$work/latency.txt"
+latency_p95=$(field key_latency_p95_ms "$work/latency.txt")
+latency_p50=$(field key_latency_p50_ms "$work/latency.txt")
+latency_max=$(field key_latency_max_ms "$work/latency.txt")
+# A whole move with the CPU's reply, then the peak memory of a game in progress.
+"$probe" keys "$window" --gap 80 Right Right Right Down Down Return
+"$probe" settle "$window" "$work/cpu_reply.png" --quiet 2500 --timeout 30000 >/dev/null
+played_rss=$(awk '/^VmHWM:/ {print $2}' "/proc/$game_pid/status")
+"$probe" close "$window"
+wait "$game_pid"
+game_status=$?
+game_pid=""
+
+# CPU of the bare window over the same 20 s, for scale.
+"$bare" &
+game_pid=$!
+bare_window=$("$probe" find --pid "$game_pid" --timeout 10000)
+sleep 1
+bare_before=$(cpu_ticks "$game_pid")
+sleep 20
+bare_after=$(cpu_ticks "$game_pid")
+bare_cpu=$(awk -v d=$((bare_after - bare_before)) -v hz="$(getconf CLK_TCK)" \
+  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+"$probe" close "$bare_window"
+wait "$game_pid"
+game_pid=""
+
+# --- Sweeps and the CPU's pause, timed by the traced build of the same program ------------------
+"$traced" 2>"$work/trace.txt" &
+game_pid=$!
+window=$("$probe" find --name "$title" --timeout 10000)
+"$probe" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
+"$probe" keys "$window" 1
+"$probe" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null
+"$probe" keys "$window" --gap 80 Right Right Right Down Down Return
+"$probe" settle "$window" "$work/traced_reply.png" --quiet 2500 --timeout 30000 >/dev/null
+"$probe" close "$window"
+wait "$game_pid"
+game_pid=""
+# A sweep is a run of 64 sleeps of 10 ms: from the first one's start to the last one's end.
+awk '$1 == "trace" && $4 == 10 && $3 == "sleep" {if (n == 0) start = $2; n++}
+     $1 == "trace" && $4 == 10 && $3 == "woke" && n == 64 {printf "%.1f\n", ($2 - start) / 1000; n = 0}' \
+  "$work/trace.txt" >"$work/sweeps"
+awk '$1 == "trace" && $3 == "sleep" && $4 == 700 {s = $2}
+     $1 == "trace" && $3 == "woke" && $4 == 700 {printf "%.1f\n", ($2 - s) / 1000}' \
+  "$work/trace.txt" >"$work/pauses"
+# Inside the program: from a key's arrival on the window thread to the next present.
+awk '$1 == "trace" && $3 == "key" {k = $2}
+     $1 == "trace" && $3 == "present" && k {printf "%.2f\n", ($2 - k) / 1000; k = 0}' \
+  "$work/trace.txt" >"$work/key_to_present"
+sweep_max=$(sort -g "$work/sweeps" | tail -n 1)
+pause_max=$(sort -g "$work/pauses" | tail -n 1)
+
+printf '\n%-44s %12s %12s   %s\n' "figure" "game" "bare SDL2" "goal"
+printf '%-44s %12s %12s   %s %s\n' "start to first paint, median (ms)" "$game_paint" "$bare_paint" \
+  "<= bare + 40" "$(verdict "$game_paint" "$(awk -v b="$bare_paint" 'BEGIN {print b + 40}')")"
+printf '%-44s %12s %12s   %s %s\n' "peak RSS at the title screen, median (MiB)" \
+  "$(awk -v k="$game_rss" 'BEGIN {printf "%.1f", k / 1024}')" \
+  "$(awk -v k="$bare_rss" 'BEGIN {printf "%.1f", k / 1024}')" "<= bare + 20" \
+  "$(verdict "$game_rss" $((bare_rss + 20480)))"
+printf '%-44s %12s %12s   %s %s\n' "peak RSS after a move and its reply (MiB)" \
+  "$(awk -v k="$played_rss" 'BEGIN {printf "%.1f", k / 1024}')" "" "<= bare + 20" \
+  "$(verdict "$played_rss" $((bare_rss + 20480)))"
+printf '%-44s %12s %12s   %s %s\n' "CPU while waiting 20 s for a key (% of a core)" "$cpu_percent" \
+  "$bare_cpu" "< 1" "$(awk -v c="$cpu_percent" 'BEGIN {print (c < 1) ? "ok" : "MISSED"}')"
+printf '%-44s %12s %12s   %s %s\n' "stone sweep wall time, worst of $(wc -l <"$work/sweeps") (ms)" \
+  "$sweep_max" "" "<= 660" "$(verdict "$sweep_max" 660)"
+printf '%-44s %12s %12s   %s %s\n' "CPU's pause wall time (ms)" "$pause_max" "" "<= 721" \
+  "$(verdict "$pause_max" 721)"
+printf '%-44s %12s %12s   %s %s\n' "key press to cursor box on screen, p95 (ms)" "$latency_p95" "" \
+  "<= 17" "$(verdict "$latency_p95" 17)"
+echo
+echo "key latency over 50 presses: p50 $latency_p50 ms, max $latency_max ms," \
+  "$(field key_presses_unseen "$work/latency.txt") unseen;" \
+  "inside the program, key to present: median $(median <"$work/key_to_present") ms"
+echo "sweeps (ms): $(tr '\n' ' ' <"$work/sweeps")  pauses (ms): $(tr '\n' ' ' <"$work/pauses")"
+echo "first paints (ms), game: $(sort -g "$work/game_paint" | tr '\n' ' ')"
+echo "first paints (ms), bare: $(sort -g "$work/bare_paint" | tr '\n' ' ')"
+echo "the game ended with code $game_status after the close request; files in $work"
