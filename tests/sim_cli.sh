@@ -10,6 +10,9 @@ if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
 if [[ ! -f res/bmp/000.bmp ]]; then echo "skipped: run from the repository root"; exit 77; fi
 
 work=$(mktemp -d)
+# Screenshots to look at stay in the build folder.
+shots=$build/screenshots
+mkdir -p "$shots"
 trap 'rm -rf "$work"' EXIT
 failures=0
 
@@ -41,7 +44,7 @@ expect_block() {
 }
 
 # --- The title screen: no keys at all --------------------------------------------------------
-run title "\n"
+run title "\n" --png "$shots/title.png"
 [[ $status == 0 ]] || fail "title: status $status"
 [[ ! -s $work/title.err ]] || fail "title: stderr $(cat "$work/title.err")"
 expect_block title <<'TXT'
@@ -61,7 +64,7 @@ TXT
 [[ $(wc -l <"$work/title.out") == 18 ]] || fail "title: $(wc -l <"$work/title.out") lines"
 
 # --- The start of a game as Black -------------------------------------------------------------
-run start "1\n"
+run start "1\n" --png "$shots/game-start.png"
 [[ $status == 0 ]] || fail "start: status $status"
 expect_block start <<'TXT'
 board:
@@ -88,7 +91,7 @@ cmp -s "$work/spelled.out" "$work/plain.out" || fail "spelled keys differ from p
 grep -qx "cursor: 2 2" "$work/plain.out" || fail "plain: $(grep cursor "$work/plain.out")"
 
 # A move: from (1, 1) to (4, 3) and Enter, then the CPU answers.
-run move "1 Right Right Right Down Down Enter\n"
+run move "1 Right Right Right Down Down Enter\n" --png "$shots/first-move.png"
 expect_block move <<'TXT'
 board:
 ........
