@@ -24,6 +24,7 @@ rm -rf "$work"
 mkdir -p "$work"
 xvfb_pid=""
 game_pid=""
+# shellcheck disable=SC2317  # run by the trap
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
@@ -48,10 +49,12 @@ echo "SDL2 backend under Xvfb ($DISPLAY, 1280x1024x24), $runs runs each where re
 # --- First paint and peak memory: game and bare window taken in turns --------------------------
 echo "" | "$sim" --png "$work/title.png" >/dev/null
 "$probe" solid 720 288 9CB07A "$work/bare.png"
-: >"$work/game_paint" >"$work/bare_paint" >"$work/game_rss" >"$work/bare_rss"
+for f in game_paint bare_paint game_rss bare_rss; do : >"$work/$f"; done
 for ((i = 0; i < runs; i++)); do
-  "$probe" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt"
-  "$probe" firstpaint --expect "$work/bare.png" --hold 300 -- "$bare" >"$work/b.txt"
+  "$probe" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt" \
+    2>>"$work/game_stderr.txt"
+  "$probe" firstpaint --expect "$work/bare.png" --hold 300 -- "$bare" >"$work/b.txt" \
+    2>>"$work/bare_stderr.txt"
   field first_paint_ms "$work/g.txt" >>"$work/game_paint"
   field first_paint_ms "$work/b.txt" >>"$work/bare_paint"
   field peak_rss_kib "$work/g.txt" >>"$work/game_rss"
@@ -63,7 +66,7 @@ game_rss=$(median <"$work/game_rss")
 bare_rss=$(median <"$work/bare_rss")
 
 # --- CPU while the title screen waits 20 s for a key --------------------------------------------
-"$game" &
+"$game" 2>>"$work/game_stderr.txt" &
 game_pid=$!
 window=$("$probe" find --name "$title" --timeout 10000)
 "$probe" settle "$window" "$work/wait_title.png" --quiet 300 >/dev/null
@@ -91,7 +94,7 @@ game_status=$?
 game_pid=""
 
 # CPU of the bare window over the same 20 s, for scale.
-"$bare" &
+"$bare" 2>>"$work/bare_stderr.txt" &
 game_pid=$!
 bare_window=$("$probe" find --pid "$game_pid" --timeout 10000)
 sleep 1
@@ -156,3 +159,7 @@ echo "sweeps (ms): $(tr '\n' ' ' <"$work/sweeps")  pauses (ms): $(tr '\n' ' ' <"
 echo "first paints (ms), game: $(sort -g "$work/game_paint" | tr '\n' ' ')"
 echo "first paints (ms), bare: $(sort -g "$work/bare_paint" | tr '\n' ' ')"
 echo "the game ended with code $game_status after the close request; files in $work"
+for f in game_stderr bare_stderr; do
+  [[ -s $work/$f.txt ]] && echo "$f.txt: $(head -c 300 "$work/$f.txt")"
+done
+exit 0

@@ -61,7 +61,7 @@ echo "Xvfb on $DISPLAY"
 
 # --- Helpers ----------------------------------------------------------------------------------
 start_game() {
-  "$game" 2>"$out/game_stderr.txt" &
+  "$game" 2>>"$out/game_stderr.txt" &
   game_pid=$!
   window=$("$probe" find --name "$title" --timeout 10000)
   if [[ -z $window ]]; then
@@ -103,8 +103,7 @@ check_state() {
     return
   fi
   local verdict
-  verdict=$("$probe" compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png")
-  if [[ $? == 0 ]]; then
+  if verdict=$("$probe" compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png"); then
     echo "$name: identical to the simulator"
   else
     fail "$name: $verdict (see $out/${name}_diff.png)"
@@ -119,6 +118,11 @@ if start_game; then
   [[ $geometry == "0 0 720 288" ]] || fail "window at x y w h = $geometry, not 0 0 720 288"
 
   check_state title "" 700
+
+  # Keys that must not choose a side: 1 with Alt held (Alt combinations never reach the game)
+  # and the keypad's 1 (End with Num Lock off, a keypad digit with it on).
+  "$probe" keys "$window" --gap 50 Alt_L+1 KP_1 F10
+  check_state title_after_other_keys "" 500
 
   # After "1" the board is drawn and swept once; the screen stays still during most of the
   # sweep, so the quiet time must outlast it before the arrows are sent.
@@ -169,6 +173,11 @@ elif ! grep -q "^brelvoxan: cannot open a window" "$out/no_display_stderr.txt"; 
   fail "without a display: unexpected message: $(cat "$out/no_display_stderr.txt")"
 else
   echo "no display: status $no_display_status, $(grep "^brelvoxan:" "$out/no_display_stderr.txt")"
+fi
+
+# The game prints nothing; anything here is a sanitizer's or a library's complaint.
+if [[ -s $out/game_stderr.txt ]]; then
+  fail "the game wrote to standard error: $(head -c 400 "$out/game_stderr.txt")"
 fi
 
 if ((failures > 0)); then

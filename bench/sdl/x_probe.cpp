@@ -9,7 +9,7 @@
 //   brelvoxan-xprobe cover WINDOW [--ms MS]          covers the window with another for a while
 //   brelvoxan-xprobe capture WINDOW OUT.png
 //   brelvoxan-xprobe settle WINDOW OUT.png [--quiet MS] [--timeout MS]  capture once unchanged
-//   brelvoxan-xprobe keys WINDOW [--gap MS] KEYSYM...                   e.g. 1 Right Return
+//   brelvoxan-xprobe keys WINDOW [--gap MS] KEYSYM...          e.g. 1 Right Return Alt_L+1
 //   brelvoxan-xprobe close WINDOW                                        WM_DELETE_WINDOW request
 //   brelvoxan-xprobe compare A.png B.png DIFF.png                        exit 0 equal, 1 differ
 //   brelvoxan-xprobe solid WIDTH HEIGHT RRGGBB OUT.png                  a picture in one colour
@@ -194,12 +194,7 @@ Window findWindow(const std::string& name, long pid, double timeoutMs) {
   }
 }
 
-bool sendKey(Window window, const char* keysymName) {
-  const KeySym keysym = XStringToKeysym(keysymName);
-  if (keysym == NoSymbol) {
-    std::fprintf(stderr, "xprobe: unknown key %s\n", keysymName);
-    return false;
-  }
+void sendKeyEvent(Window window, KeyCode keycode, int type) {
   XKeyEvent event{};
   event.display = display;
   event.window = window;
@@ -208,11 +203,34 @@ bool sendKey(Window window, const char* keysymName) {
   event.time = CurrentTime;
   event.x = event.y = event.x_root = event.y_root = 1;
   event.same_screen = True;
-  event.keycode = XKeysymToKeycode(display, keysym);
-  event.type = KeyPress;
-  XSendEvent(display, window, True, KeyPressMask, reinterpret_cast<XEvent*>(&event));
-  event.type = KeyRelease;
-  XSendEvent(display, window, True, KeyReleaseMask, reinterpret_cast<XEvent*>(&event));
+  event.keycode = keycode;
+  event.type = type;
+  XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+             reinterpret_cast<XEvent*>(&event));
+}
+
+// Presses and releases one key, or a chord such as Alt_L+1: the keys go down in order and come
+// up in reverse.
+bool sendKey(Window window, const char* chord) {
+  std::vector<KeyCode> keycodes;
+  std::string rest = chord;
+  for (;;) {
+    const size_t plus = rest.find('+', 1);
+    const std::string name = rest.substr(0, plus);
+    const KeySym keysym = XStringToKeysym(name.c_str());
+    const KeyCode keycode = keysym == NoSymbol ? 0 : XKeysymToKeycode(display, keysym);
+    if (keycode == 0) {
+      std::fprintf(stderr, "xprobe: unknown key %s\n", name.c_str());
+      return false;
+    }
+    keycodes.push_back(keycode);
+    if (plus == std::string::npos) break;
+    rest = rest.substr(plus + 1);
+  }
+  for (KeyCode keycode : keycodes) sendKeyEvent(window, keycode, KeyPress);
+  for (auto it = keycodes.rbegin(); it != keycodes.rend(); ++it) {
+    sendKeyEvent(window, *it, KeyRelease);
+  }
   XFlush(display);
   return true;
 }
@@ -390,7 +408,8 @@ int runFirstPaint(int argc, char** argv) {
   }
   if (painted >= 0) {
     sleepMs(hold);
-    std::printf("first_paint_ms %.1f\npeak_rss_kib %ld\n", painted, peakRssKib(child));
+    std::printf("first_paint_ms %.1f\npeak_rss_kib %ld\nlaunched_at_us %.0f\n", painted,
+                peakRssKib(child), start * 1e3);
   } else {
     std::printf("first_paint_ms timeout\n");
   }

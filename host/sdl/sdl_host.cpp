@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -34,9 +35,22 @@ struct BitmapObject {
 
 // A drawing target: the window's picture or the back buffer.
 struct SurfaceObject {
+  struct Free {
+    void operator()(uint32_t* p) const { std::free(p); }
+  };
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint32_t> pixels;
+  // Black from calloc: the system's zero pages, so the parts of a screen-sized back buffer that
+  // are never drawn on cost neither start-up time nor resident memory.
+  std::unique_ptr<uint32_t[], Free> pixels;
+
+  bool allocate(int32_t w, int32_t h) {
+    pixels.reset(static_cast<uint32_t*>(
+        std::calloc(static_cast<size_t>(w) * static_cast<size_t>(h), sizeof(uint32_t))));
+    width = pixels ? w : 0;
+    height = pixels ? h : 0;
+    return pixels != nullptr;
+  }
 };
 
 struct WindowObject {
@@ -90,7 +104,7 @@ void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t 
   for (int32_t row = top; row < bottom; ++row) {
     const uint32_t* from = bitmap.pixels.data() + static_cast<size_t>(row - y) * bitmap.width +
                            static_cast<size_t>(left - x);
-    uint32_t* to = target.pixels.data() + static_cast<size_t>(row) * target.width + left;
+    uint32_t* to = target.pixels.get() + static_cast<size_t>(row) * target.width + left;
     std::copy_n(from, rowLength, to);
   }
 }
@@ -121,14 +135,14 @@ void present(bool fromBackBuffer) {
       const SurfaceObject& back = display.backBuffer;
       const int32_t width = std::min(picture.width, back.width);
       for (int32_t row = 0; row < std::min(picture.height, back.height); ++row) {
-        std::copy_n(back.pixels.data() + static_cast<size_t>(row) * back.width, width,
-                    picture.pixels.data() + static_cast<size_t>(row) * picture.width);
+        std::copy_n(back.pixels.get() + static_cast<size_t>(row) * back.width, width,
+                    picture.pixels.get() + static_cast<size_t>(row) * picture.width);
       }
     }
     const bool mustLock = SDL_MUSTLOCK(surface);
     if (!mustLock || SDL_LockSurface(surface) == 0) {
       SDL_ConvertPixels(std::min(surface->w, picture.width), std::min(surface->h, picture.height),
-                        SDL_PIXELFORMAT_RGB888, picture.pixels.data(), picture.width * 4,
+                        SDL_PIXELFORMAT_RGB888, picture.pixels.get(), picture.width * 4,
                         surface->format->format, surface->pixels, surface->pitch);
       if (mustLock) SDL_UnlockSurface(surface);
     }
@@ -161,6 +175,7 @@ SDL_Surface* makeIcon() {
 
 void finishSetupOnWindowThread() {
   SDL_Window* window = theWindow.window;
+  sdl::trace("setup-begin");
   SDL_SetWindowTitle(window, kGameTitle);
   if (SDL_Surface* icon = makeIcon()) {
     SDL_SetWindowIcon(window, icon);
@@ -247,12 +262,10 @@ void createWindow() {
   }
   {
     std::lock_guard lock(display.mutex);
-    display.backBuffer.width = screenWidth;
-    display.backBuffer.height = screenHeight;
-    display.backBuffer.pixels.assign(static_cast<size_t>(screenWidth) * screenHeight, 0);
-    display.windowPicture.width = kClientWidth;
-    display.windowPicture.height = kClientHeight;
-    display.windowPicture.pixels.assign(static_cast<size_t>(kClientWidth) * kClientHeight, 0);
+    if (!display.backBuffer.allocate(screenWidth, screenHeight) ||
+        !display.windowPicture.allocate(kClientWidth, kClientHeight)) {
+      failWindow("no memory for the back buffer");
+    }
   }
   promptWindow.backBufferWidth = screenWidth;
   promptWindow.backBufferHeight = screenHeight;
@@ -270,7 +283,9 @@ void createWindow() {
 void windowThreadMain() {
   createWindow();
   present(true);
-  auto lastPresentAt = Clock::now();
+  // Repaints from the back buffer do not count against the frame budget of the game's drawing,
+  // so the title screen is not held back by the first paint of the empty window.
+  Clock::time_point lastPresentAt{};
   for (;;) {
     SDL_Event event;
     const auto deadline = presentDeadline(lastPresentAt);

@@ -1,0 +1,15 @@
+# Cross-compiling the Windows program with Debian's mingw-w64 (the POSIX-threads flavour, which
+# std::thread and the other standard threading types need).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(BRELVOXAN_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${BRELVOXAN_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRELVOXAN_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRELVOXAN_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${BRELVOXAN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

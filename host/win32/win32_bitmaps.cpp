@@ -1,0 +1,150 @@
+// The Win32 backend's bitmaps and picture readers: device-dependent bitmaps compatible with the
+// display, BMP files through the system's BMP reader and JPEG or GIF files through the OLE
+// picture loader.
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "host/platform.h"
+#include "host/win32/win32_handles.h"
+
+// After windows.h: the OLE picture interfaces and the stream on global memory.
+#include <ole2.h>
+#include <olectl.h>
+
+namespace host {
+
+namespace {
+
+using win32::fromHbitmap;
+using win32::toHbitmap;
+
+constexpr int kHimetricPerInch = 2540;  // HIMETRIC units are 0.01 mm
+
+// The screen's pixels per inch along one axis (LOGPIXELSX or LOGPIXELSY).
+int screenPixelsPerInch(int axis) {
+  HDC screen = GetDC(nullptr);
+  const int perInch = screen != nullptr ? GetDeviceCaps(screen, axis) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return perInch;
+}
+
+// A picture's HIMETRIC length as pixels of the screen, rounded as MulDiv rounds.
+int32_t himetricToPixels(OLE_XSIZE_HIMETRIC himetric, int axis) {
+  return MulDiv(himetric, screenPixelsPerInch(axis), kHimetricPerInch);
+}
+
+// OLE hands bitmap handles over as 32-bit values; GDI handles are sign-extended on 64 bits.
+HANDLE fromOleHandle(OLE_HANDLE handle) {
+  return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+}
+
+// The picture loader wants the whole file as a stream on global memory; the stream frees the
+// memory when it is released.
+IStream* streamOnCopy(const uint8_t* bytes, size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
+  if (block == nullptr) return nullptr;
+  void* memory = GlobalLock(block);
+  if (memory == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(memory, bytes, size);
+  GlobalUnlock(block);
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || stream == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  return stream;
+}
+
+}  // namespace
+
+// --- Bitmaps ---------------------------------------------------------------------------------
+
+BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
+  if (width <= 0 || height <= 0) return nullptr;
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return nullptr;
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  if (bitmap != nullptr) {
+    // 32-bit rows top to bottom: in memory 0x00RRGGBB is blue, green, red, unused.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> black;
+    if (pixels == nullptr) {
+      black.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+      pixels = black.data();
+    }
+    if (SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels, &info, DIB_RGB_COLORS) !=
+        height) {
+      DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return fromHbitmap(bitmap);
+}
+
+bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
+  HBITMAP handle = toHbitmap(bitmap);
+  BITMAP size{};
+  if (handle == nullptr || GetObjectType(handle) != OBJ_BITMAP ||
+      GetObjectA(handle, sizeof size, &size) == 0) {
+    return false;
+  }
+  if (width != nullptr) *width = size.bmWidth;
+  if (height != nullptr) *height = size.bmHeight;
+  return true;
+}
+
+void deleteBitmap(BitmapHandle bitmap) {
+  if (bitmap != nullptr) DeleteObject(toHbitmap(bitmap));
+}
+
+BitmapHandle loadBmpFile(const char* path) {
+  if (path == nullptr) return nullptr;
+  HANDLE image =
+      LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  return fromHbitmap(static_cast<HBITMAP>(image));
+}
+
+// The decoded bitmap belongs to the IPicture and dies with it, while the image that adopts the
+// result deletes it like any other bitmap. So the picture's bitmap is copied into one the caller
+// owns, and the picture is released here: one owner, one delete.
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height) {
+  if (bytes == nullptr || size == 0 || size > static_cast<size_t>(LONG_MAX)) return nullptr;
+  IStream* stream = streamOnCopy(bytes, size);
+  if (stream == nullptr) return nullptr;
+  IPicture* picture = nullptr;
+  const HRESULT loaded = OleLoadPicture(stream, static_cast<LONG>(size), TRUE, IID_IPicture,
+                                        reinterpret_cast<void**>(&picture));
+  stream->Release();
+  if (FAILED(loaded) || picture == nullptr) return nullptr;
+
+  HBITMAP copy = nullptr;
+  SHORT type = PICTYPE_UNINITIALIZED;
+  OLE_HANDLE handle = 0;
+  OLE_XSIZE_HIMETRIC himetricWidth = 0;
+  OLE_YSIZE_HIMETRIC himetricHeight = 0;
+  if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
+      SUCCEEDED(picture->get_Handle(&handle)) && SUCCEEDED(picture->get_Width(&himetricWidth)) &&
+      SUCCEEDED(picture->get_Height(&himetricHeight))) {
+    // No flags: a device-dependent copy, the same kind of bitmap the BMP reader gives.
+    copy = static_cast<HBITMAP>(CopyImage(fromOleHandle(handle), IMAGE_BITMAP, 0, 0, 0));
+  }
+  picture->Release();
+  if (copy == nullptr) return nullptr;
+  if (width != nullptr) *width = himetricToPixels(himetricWidth, LOGPIXELSX);
+  if (height != nullptr) *height = himetricToPixels(himetricHeight, LOGPIXELSY);
+  return fromHbitmap(copy);
+}
+
+}  // namespace host

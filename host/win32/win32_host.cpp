@@ -1,0 +1,226 @@
+// The Win32 backend's window host, drawing, time and keys: a window thread with its own message
+// loop owns the window and a screen-sized back buffer; the game thread draws onto the window and
+// into the back buffer, and every paint is one copy of the back buffer.
+#include <cstdint>
+
+#include "host/keyboard.h"
+#include "host/platform.h"
+#include "host/win32/win32_handles.h"
+#include "host/window_host.h"
+
+namespace host {
+
+namespace {
+
+using win32::fromHdc;
+using win32::fromHwnd;
+using win32::toHbitmap;
+using win32::toHdc;
+using win32::toHwnd;
+
+// Nothing is shown when the window cannot be made; the exit code tells which step failed.
+constexpr UINT kExitNoThread = 1;
+constexpr UINT kExitNoClass = 2;
+constexpr UINT kExitNoWindow = 3;
+
+// Window-thread side of the back buffer. The lock keeps a paint or the release from meeting a
+// mirror copy of the game thread halfway; the flag tells copies made after the release (the
+// images keep the handle) to leave it alone.
+HBITMAP backBufferBitmap = nullptr;
+HGDIOBJ backBufferInitialBitmap = nullptr;
+SRWLOCK backBufferLock = SRWLOCK_INIT;
+bool backBufferAlive = false;
+
+class BackBufferGuard {
+ public:
+  BackBufferGuard() { AcquireSRWLockExclusive(&backBufferLock); }
+  ~BackBufferGuard() { ReleaseSRWLockExclusive(&backBufferLock); }
+  BackBufferGuard(const BackBufferGuard&) = delete;
+  BackBufferGuard& operator=(const BackBufferGuard&) = delete;
+};
+
+// A black bitmap as large as the primary screen, in a memory DC compatible with the window's.
+bool createBackBuffer(HWND window) {
+  HDC windowDc = GetDC(window);
+  if (windowDc == nullptr) return false;
+  const int32_t width = promptWindow.backBufferWidth;
+  const int32_t height = promptWindow.backBufferHeight;
+  HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
+  HDC memoryDc = CreateCompatibleDC(windowDc);
+  ReleaseDC(window, windowDc);
+  if (bitmap == nullptr || memoryDc == nullptr) {
+    if (memoryDc != nullptr) DeleteDC(memoryDc);
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    return false;
+  }
+  backBufferInitialBitmap = SelectObject(memoryDc, bitmap);
+  HGDIOBJ previousBrush = SelectObject(memoryDc, GetStockObject(BLACK_BRUSH));
+  PatBlt(memoryDc, 0, 0, width, height, PATCOPY);
+  SelectObject(memoryDc, previousBrush);
+
+  BackBufferGuard guard;
+  backBufferBitmap = bitmap;
+  promptWindow.backBufferDc = fromHdc(memoryDc);
+  backBufferAlive = true;
+  return true;
+}
+
+void releaseBackBuffer() {
+  BackBufferGuard guard;
+  if (!backBufferAlive) return;
+  HDC memoryDc = toHdc(promptWindow.backBufferDc);
+  SelectObject(memoryDc, backBufferInitialBitmap);
+  DeleteDC(memoryDc);
+  DeleteObject(backBufferBitmap);
+  backBufferBitmap = nullptr;
+  backBufferAlive = false;
+}
+
+LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      // -1 makes CreateWindowExA fail, so a window without a back buffer never appears.
+      return createBackBuffer(window) ? 0 : -1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC windowDc = BeginPaint(window, &paint);
+      {
+        // The whole back buffer every time; the system clips it to the region being painted.
+        BackBufferGuard guard;
+        if (backBufferAlive) {
+          BitBlt(windowDc, 0, 0, promptWindow.backBufferWidth, promptWindow.backBufferHeight,
+                 toHdc(promptWindow.backBufferDc), 0, 0, SRCCOPY);
+        }
+      }
+      EndPaint(window, &paint);
+      promptWindow.firstPaintDone.store(1, std::memory_order_release);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      storeKeyCode(static_cast<uint8_t>(wParam & 0xFF));
+      return 0;
+    case WM_DESTROY:
+      releaseBackBuffer();
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
+  promptWindow.backBufferWidth = GetSystemMetrics(SM_CXSCREEN);
+  promptWindow.backBufferHeight = GetSystemMetrics(SM_CYSCREEN);
+
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  windowClass.lpfnWndProc = promptWindowProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = module;
+  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszMenuName = nullptr;
+  windowClass.lpszClassName = kWindowClassName;
+  windowClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
+  // The game thread waits for a first paint; without a window it would wait for ever.
+  if (RegisterClassExA(&windowClass) == 0) ExitProcess(kExitNoClass);
+
+  HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, kWindowClassName, kInitialTitle,
+                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
+  if (window == nullptr) ExitProcess(kExitNoWindow);
+  promptWindow.windowHandle.store(fromHwnd(window), std::memory_order_release);
+  ShowWindow(window, SW_SHOW);
+
+  MSG message;
+  for (;;) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  // Closing the window is the program's only way out, wherever the game thread stands.
+  ExitProcess(0);
+}
+
+}  // namespace
+
+// --- Drawing -------------------------------------------------------------------------------
+
+int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
+                   int32_t y) {
+  HBITMAP source = toHbitmap(bitmap);
+  BITMAP size{};
+  if (source == nullptr || GetObjectA(source, sizeof size, &size) == 0) return 0;
+  const int width = size.bmWidth;
+  const int height = size.bmHeight;
+
+  HWND window = toHwnd(owner);
+  HDC windowDc = GetDC(window);
+  // A window that is gone gives no DC; falling back to the screen's would draw over the desktop.
+  if (windowDc == nullptr) return 0;
+  HDC memoryDc = CreateCompatibleDC(windowDc);
+  if (memoryDc == nullptr) {
+    ReleaseDC(window, windowDc);
+    return 0;
+  }
+  HGDIOBJ previous = SelectObject(memoryDc, source);
+  SetStretchBltMode(windowDc, COLORONCOLOR);
+  const BOOL copied =
+      StretchBlt(windowDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+  if (mirror != nullptr) {
+    BackBufferGuard guard;
+    HDC mirrorDc = toHdc(mirror);
+    if (backBufferAlive || mirrorDc != toHdc(promptWindow.backBufferDc)) {
+      SetStretchBltMode(mirrorDc, COLORONCOLOR);
+      StretchBlt(mirrorDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+    }
+  }
+  SelectObject(memoryDc, previous);
+  DeleteDC(memoryDc);
+  ReleaseDC(window, windowDc);
+  return copied ? 1 : 0;
+}
+
+// --- Window host -----------------------------------------------------------------------------
+
+void startWindowThread() {
+  HANDLE thread = CreateThread(nullptr, 0, promptWindowThread, nullptr, 0, nullptr);
+  if (thread == nullptr) ExitProcess(kExitNoThread);
+  CloseHandle(thread);  // the thread ends only with the process; nobody waits for it
+}
+
+void finishWindowSetup() {
+  HWND window = toHwnd(promptWindow.windowHandle.load(std::memory_order_acquire));
+  SetWindowTextA(window, kGameTitle);
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kGameIconId));
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // Title bar and close box stay; the frame no longer resizes, minimises or maximises.
+  LONG style = GetWindowLongA(window, GWL_STYLE);
+  style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX);
+  style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MAXIMIZEBOX);
+  SetWindowLongA(window, GWL_STYLE, style);
+  SetWindowPos(window, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_FRAMECHANGED);
+  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+}
+
+// --- Time and keys ---------------------------------------------------------------------------
+
+void sleepMs(uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
+
+void beginKeyWait() {}
+
+void keyPollPause() {
+  Sleep(brelvoxan::kKeyPollMs);
+}
+
+// The key wait looks at the slot on its own schedule; there is nothing to wake.
+void keyStored() {}
+
+}  // namespace host
