@@ -111,8 +111,7 @@ void deleteBitmap(BitmapHandle bitmap) {
 
 BitmapHandle loadBmpFile(const char* path) {
   if (path == nullptr) return nullptr;
-  HANDLE image =
-      LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
   return fromHbitmap(static_cast<HBITMAP>(image));
 }
 

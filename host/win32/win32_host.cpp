@@ -8,6 +8,8 @@
 #include "host/win32/win32_handles.h"
 #include "host/window_host.h"
 
+#include <mmsystem.h>  // after windows.h, which win32_handles.h brings in
+
 namespace host {
 
 namespace {
@@ -22,6 +24,9 @@ using win32::toHwnd;
 constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
 constexpr UINT kExitNoWindow = 3;
+
+constexpr UINT_PTR kWineRefreshTimer = 1;
+constexpr UINT kWineRefreshMs = 20;
 
 // Window-thread side of the back buffer. The lock keeps a paint or the release from meeting a
 // mirror copy of the game thread halfway; the flag tells copies made after the release (the
@@ -47,16 +52,19 @@ bool createBackBuffer(HWND window) {
   const int32_t height = promptWindow.backBufferHeight;
   HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
   HDC memoryDc = CreateCompatibleDC(windowDc);
+  const bool made = bitmap != nullptr && memoryDc != nullptr;
+  if (made) {
+    backBufferInitialBitmap = SelectObject(memoryDc, bitmap);
+    HGDIOBJ previousBrush = SelectObject(memoryDc, GetStockObject(BLACK_BRUSH));
+    PatBlt(memoryDc, 0, 0, width, height, PATCOPY);
+    SelectObject(memoryDc, previousBrush);
+  }
   ReleaseDC(window, windowDc);
-  if (bitmap == nullptr || memoryDc == nullptr) {
+  if (!made) {
     if (memoryDc != nullptr) DeleteDC(memoryDc);
     if (bitmap != nullptr) DeleteObject(bitmap);
     return false;
   }
-  backBufferInitialBitmap = SelectObject(memoryDc, bitmap);
-  HGDIOBJ previousBrush = SelectObject(memoryDc, GetStockObject(BLACK_BRUSH));
-  PatBlt(memoryDc, 0, 0, width, height, PATCOPY);
-  SelectObject(memoryDc, previousBrush);
 
   BackBufferGuard guard;
   backBufferBitmap = bitmap;
@@ -74,6 +82,14 @@ void releaseBackBuffer() {
   DeleteObject(backBufferBitmap);
   backBufferBitmap = nullptr;
   backBufferAlive = false;
+}
+
+// Windows shows what the game thread draws onto the window at once. Wine pushes a window's
+// pixels to the X server only when a thread of the program waits for messages, and the window
+// thread waits without end while the game draws; there a timer keeps it waking.
+bool runningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,6 +151,8 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
   if (window == nullptr) ExitProcess(kExitNoWindow);
   promptWindow.windowHandle.store(fromHwnd(window), std::memory_order_release);
   ShowWindow(window, SW_SHOW);
+  // Its WM_TIMER messages go the default way and do nothing but wake the loop.
+  if (runningUnderWine()) SetTimer(window, kWineRefreshTimer, kWineRefreshMs, nullptr);
 
   MSG message;
   for (;;) {
@@ -189,6 +207,9 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
 // --- Window host -----------------------------------------------------------------------------
 
 void startWindowThread() {
+  // The default timer tick is about 15.6 ms; the 1 ms key looks and the 10 ms steps of the
+  // stone sweep need the 1 ms resolution, or every sweep would take a second instead of 640 ms.
+  timeBeginPeriod(1);
   HANDLE thread = CreateThread(nullptr, 0, promptWindowThread, nullptr, 0, nullptr);
   if (thread == nullptr) ExitProcess(kExitNoThread);
   CloseHandle(thread);  // the thread ends only with the process; nobody waits for it

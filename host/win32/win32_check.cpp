@@ -1,0 +1,209 @@
+// A console check of the Win32 backend's bitmaps, picture readers and mirror drawing, for a
+// Windows machine or Wine (the cross build cannot run it). Prints one line per failed check and
+// the count of passed and failed checks; exits 1 when any check failed.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/platform.h"
+#include "host/win32/win32_handles.h"
+#include "screen/image.h"
+
+namespace {
+
+int passed = 0;
+int failed = 0;
+int skipped = 0;
+
+void check(bool ok, const char* what) {
+  if (ok) {
+    ++passed;
+  } else {
+    ++failed;
+    std::printf("FAILED: %s\n", what);
+  }
+}
+
+// A 4 by 3 GIF of one colour, 0xCC3322.
+const unsigned char kRedGif[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x03, 0x00, 0xF0, 0x00, 0x00, 0xCC, 0x33,
+    0x22, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00,
+    0x00, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x02, 0x03, 0x84, 0x8F, 0x56, 0x00, 0x3B,
+};
+
+// A 5 by 4 JPEG of one colour, about 0x3366CC.
+const unsigned char kBlueJpeg[] = {
+    0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46, 0x00, 0x01, 0x01, 0x00, 0x00, 0x01,
+    0x00, 0x01, 0x00, 0x00, 0xFF, 0xDB, 0x00, 0x43, 0x00, 0x02, 0x01, 0x01, 0x01, 0x01, 0x01, 0x02,
+    0x01, 0x01, 0x01, 0x02, 0x02, 0x02, 0x02, 0x02, 0x04, 0x03, 0x02, 0x02, 0x02, 0x02, 0x05, 0x04,
+    0x04, 0x03, 0x04, 0x06, 0x05, 0x06, 0x06, 0x06, 0x05, 0x06, 0x06, 0x06, 0x07, 0x09, 0x08, 0x06,
+    0x07, 0x09, 0x07, 0x06, 0x06, 0x08, 0x0B, 0x08, 0x09, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x06, 0x08,
+    0x0B, 0x0C, 0x0B, 0x0A, 0x0C, 0x09, 0x0A, 0x0A, 0x0A, 0xFF, 0xDB, 0x00, 0x43, 0x01, 0x02, 0x02,
+    0x02, 0x02, 0x02, 0x02, 0x05, 0x03, 0x03, 0x05, 0x0A, 0x07, 0x06, 0x07, 0x0A, 0x0A, 0x0A, 0x0A,
+    0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A,
+    0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A,
+    0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A, 0xFF, 0xC0,
+    0x00, 0x11, 0x08, 0x00, 0x04, 0x00, 0x05, 0x03, 0x01, 0x11, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11,
+    0x01, 0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0xFF, 0xC4, 0x00, 0x14, 0x10, 0x01, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xC4, 0x00,
+    0x14, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x08, 0xFF, 0xC4, 0x00, 0x14, 0x11, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00,
+    0x02, 0x11, 0x03, 0x11, 0x00, 0x3F, 0x00, 0x07, 0x3C, 0x07, 0x77, 0xFF, 0xD9,
+};
+
+// The bitmap's pixels as 0x00RRGGBB, rows top to bottom; empty when they cannot be read.
+std::vector<uint32_t> readPixels(host::BitmapHandle bitmap) {
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!host::bitmapSize(bitmap, &width, &height)) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, host::win32::toHbitmap(bitmap), 0, static_cast<UINT>(height),
+                             pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != height) return {};
+  for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFF;
+  return pixels;
+}
+
+bool closeTo(uint32_t colour, uint32_t expected, int tolerance) {
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int a = static_cast<int>((colour >> shift) & 0xFF);
+    const int b = static_cast<int>((expected >> shift) & 0xFF);
+    if (std::abs(a - b) > tolerance) return false;
+  }
+  return true;
+}
+
+std::string tempPath(const char* name) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + name;
+}
+
+bool writeFile(const std::string& path, const unsigned char* bytes, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool ok = std::fwrite(bytes, 1, size, file) == size;
+  return std::fclose(file) == 0 && ok;
+}
+
+void checkCreatedBitmaps() {
+  const uint32_t pixels[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0xFFFFFF, 0x000000};
+  host::BitmapHandle bitmap = host::createBitmap(3, 2, pixels);
+  int32_t width = 0;
+  int32_t height = 0;
+  check(host::bitmapSize(bitmap, &width, &height) && width == 3 && height == 2,
+        "a created bitmap has its size");
+  check(readPixels(bitmap) == std::vector<uint32_t>(pixels, pixels + 6),
+        "a created bitmap has its pixels, rows top to bottom");
+  host::deleteBitmap(bitmap);
+  check(!host::bitmapSize(bitmap, &width, &height), "a deleted bitmap has no size");
+  check(host::createBitmap(0, 2, pixels) == nullptr, "no bitmap without a width");
+  check(!host::bitmapSize(nullptr, &width, &height), "a null bitmap has no size");
+}
+
+void checkDecodedPictures() {
+  int32_t width = 0;
+  int32_t height = 0;
+  host::BitmapHandle gif = host::decodePicture(kRedGif, sizeof kRedGif, &width, &height);
+  check(gif != nullptr && width == 4 && height == 3, "a GIF decodes at its own size");
+  // The picture object is gone by now; the bitmap must be a copy of our own.
+  const std::vector<uint32_t> red = readPixels(gif);
+  check(red.size() == 12 && red[5] == 0xCC3322, "a decoded GIF keeps its pixels");
+  host::deleteBitmap(gif);
+
+  host::BitmapHandle jpeg = host::decodePicture(kBlueJpeg, sizeof kBlueJpeg, &width, &height);
+  check(jpeg != nullptr && width == 5 && height == 4, "a JPEG decodes at its own size");
+  const std::vector<uint32_t> blue = readPixels(jpeg);
+  check(blue.size() == 20 && closeTo(blue[7], 0x3366CC, 12), "a decoded JPEG keeps its pixels");
+  host::deleteBitmap(jpeg);
+
+  const unsigned char garbage[] = {0xFF, 0xD8, 0x00, 0x01, 0x02};
+  check(host::decodePicture(garbage, sizeof garbage, &width, &height) == nullptr,
+        "a broken JPEG gives no bitmap");
+  check(host::decodePicture(kRedGif, 0, &width, &height) == nullptr, "no bytes, no bitmap");
+  check(host::loadBmpFile(tempPath("brelvoxan-none.bmp").c_str()) == nullptr,
+        "a missing BMP gives no bitmap");
+}
+
+// The reader and the image hand bitmaps over through this backend: a GIF named .bmp is read as
+// GIF, a later load replaces it, and unloading leaves nothing behind.
+void checkImageLoads() {
+  const std::string gifPath = tempPath("brelvoxan-check-gif.bmp");
+  const std::string jpegPath = tempPath("brelvoxan-check-jpeg.bmp");
+  if (!writeFile(gifPath, kRedGif, sizeof kRedGif) ||
+      !writeFile(jpegPath, kBlueJpeg, sizeof kBlueJpeg)) {
+    check(false, "writing the pictures to the temporary folder");
+    return;
+  }
+  const DWORD objectsBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  {
+    brelvoxan::Image image;
+    for (int round = 0; round < 20; ++round) {
+      check(image.loadFromFile(gifPath.c_str()) == 1 && image.bitmapWidth() == 4 &&
+                image.bitmapHeight() == 3,
+            "an image loads a GIF named .bmp");
+      check(image.loadFromFile(jpegPath.c_str()) == 1 && image.bitmapWidth() == 5,
+            "an image replaces its GIF with a JPEG");
+    }
+    image.unload();
+    check(image.drawAt(0, 0) == 0, "an unloaded image draws nothing");
+  }
+  // Windows counts a process's GDI objects and then every bitmap must be gone; Wine counts none.
+  const DWORD objectsAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (objectsBefore == 0) {
+    ++skipped;
+  } else {
+    check(objectsAfter <= objectsBefore, "loading and unloading leaves no GDI object behind");
+  }
+  DeleteFileA(gifPath.c_str());
+  DeleteFileA(jpegPath.c_str());
+}
+
+// A draw copies the bitmap one to one at (x, y) into the mirror and nowhere else in it.
+void checkMirrorDraw() {
+  const uint32_t pixels[6] = {0xB4C3A0, 0x28301E, 0xB4C3A0, 0x28301E, 0xB4C3A0, 0x28301E};
+  host::BitmapHandle glyph = host::createBitmap(3, 2, pixels);
+  host::BitmapHandle target = host::createBitmap(8, 5, nullptr);
+  HDC mirror = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(mirror, host::win32::toHbitmap(target));
+  const int32_t result = host::drawBitmap(glyph, nullptr, host::win32::fromHdc(mirror), 2, 1);
+  SelectObject(mirror, previous);
+  DeleteDC(mirror);
+  check(result == 1, "a draw onto the screen succeeds");
+  const std::vector<uint32_t> drawn = readPixels(target);
+  bool exact = drawn.size() == 40;
+  for (int y = 0; exact && y < 5; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+      const uint32_t expected = inside ? pixels[(y - 1) * 3 + (x - 2)] : 0;
+      exact = exact && drawn[static_cast<size_t>(y * 8 + x)] == expected;
+    }
+  }
+  check(exact, "the mirror holds the bitmap at (2, 1) and nothing else");
+  host::deleteBitmap(glyph);
+  host::deleteBitmap(target);
+  check(host::drawBitmap(nullptr, nullptr, nullptr, 0, 0) == 0, "a null bitmap draws nothing");
+}
+
+}  // namespace
+
+int main() {
+  checkCreatedBitmaps();
+  checkDecodedPictures();
+  checkImageLoads();
+  checkMirrorDraw();
+  std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
+  return failed == 0 ? 0 : 1;
+}
