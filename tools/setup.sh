@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libsdl2-dev
-  xvfb xdotool x11-utils imagemagick
+  libx11-dev xvfb
 )
 missing=()
 for p in "${packages[@]}"; do
