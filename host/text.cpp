@@ -1,6 +1,5 @@
 #include "host/text.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -11,9 +10,10 @@ namespace brelvoxan {
 namespace {
 
 // Normalisation bounds: the mantissa is brought into [0.999999999999999, 9.99999999999999).
-// Given by bit pattern so that they are exactly the intended doubles.
-const double kLowerBound = std::bit_cast<double>(uint64_t{0x3FEFFFFFFFFFFFF7});
-const double kUpperBound = std::bit_cast<double>(uint64_t{0x4023FFFFFFFFFFFA});
+// Given as hexadecimal literals so that they are exactly the intended doubles (bit patterns
+// 0x3FEFFFFFFFFFFFF7 and 0x4023FFFFFFFFFFFA); every compiler of the project reads these.
+constexpr double kLowerBound = 0x1.FFFFFFFFFFFF7p-1;
+constexpr double kUpperBound = 0x1.3FFFFFFFFFFFAp+3;
 
 // The buffer holds at most kSignificantDigits + 1 digits and the terminating zero.
 constexpr int32_t kMaxDigits = kSignificantDigits + 1;

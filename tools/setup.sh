@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libsdl2-dev
   libx11-dev xvfb
+  emscripten chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do

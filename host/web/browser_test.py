@@ -1,0 +1,168 @@
+#!/usr/bin/python3
+"""The browser page in headless Chromium against the simulator: the canvas, read back, must
+equal brelvoxan-sim --png of the same keys on the title screen, at the game's start, after
+cursor keys, and after a move and the computer's reply; the keyboard is on the game from the
+start and its keys do not scroll the page; of two keys pressed during the computer's pause only
+the last counts. Prints the page's own timing of the stone sweeps.
+
+Usage: python3 host/web/browser_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
+Screenshots and canvas pictures stay in BUILD_DIR/browser/."""
+
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import page_driver  # noqa: E402  pylint: disable=wrong-import-position
+
+SKIPPED = 77
+
+
+class Check:
+    def __init__(self, build):
+        self.sim = build / "brelvoxan-sim"
+        self.out = build / "browser"
+        self.failures = 0
+
+    def fail(self, message):
+        print(f"FAIL: {message}")
+        self.failures += 1
+
+    def same_as_simulator(self, page, name, keys):
+        """The canvas against the simulator's back buffer after the same keys."""
+        reference = self.out / f"{name}_sim.png"
+        run = subprocess.run([str(self.sim), "--png", str(reference)], input=keys, text=True,
+                             capture_output=True, check=False)
+        if run.returncode != 0:
+            self.fail(f"{name}: the simulator failed: {run.stderr.strip()}")
+            return
+        result = page.compare_canvas(reference.read_bytes())
+        (self.out / f"{name}.png").write_bytes(result["canvas"])
+        if [result["width"], result["height"]] != result["want"]:
+            self.fail(f"{name}: canvas {result['width']}x{result['height']}, "
+                      f"simulator {result['want'][0]}x{result['want'][1]}")
+        elif result["mismatches"]:
+            self.fail(f"{name}: {result['mismatches']} pixels differ from the simulator's "
+                      f"within x0 y0 x1 y1 = {result['box']} (see {self.out}/{name}.png)")
+        else:
+            print(f"{name}: identical to the simulator")
+
+
+def play(page, waits, *keys):
+    """Each key once the game waits for it again and shows what the last one did."""
+    for key in keys:
+        page.press(key)
+        waits = page.settle(waits)
+    return waits
+
+
+def first_game(page, server, check):
+    from selenium.webdriver.common.keys import Keys  # pylint: disable=import-outside-toplevel
+
+    page.load(server.url("index.html?trace"))
+    waits = page.settle(0)
+    check.same_as_simulator(page, "title", "")
+    page.driver.save_screenshot(str(check.out / "page_title.png"))
+
+    focus = page.js("return document.activeElement && document.activeElement.id")
+    if focus != "display":
+        check.fail(f"the keyboard is on '{focus}' at the start, not on the game")
+    scale = page.js("""
+        const c = document.getElementById("display");
+        const around = document.querySelector("main").offsetHeight - c.offsetHeight;
+        return [c.offsetWidth / 720, c.offsetHeight / 288,
+                Math.floor(Math.min((innerWidth - 32) / 720, (innerHeight - around) / 288))];""")
+    if scale[0] != scale[1] or scale[0] != max(1, scale[2]):
+        check.fail(f"display scaled {scale[0]} x {scale[1]}, the largest whole scale is {scale[2]}")
+
+    waits = play(page, waits, "1")
+    check.same_as_simulator(page, "game_start", "1")
+
+    # The keys that scroll a page must not scroll it while the game has them.
+    page.js("document.body.style.minHeight = '400vh'; window.scrollTo(0, 0);")
+    moves = [Keys.ARROW_RIGHT, Keys.ARROW_RIGHT, Keys.SPACE, Keys.ARROW_RIGHT, Keys.ARROW_DOWN,
+             Keys.ARROW_DOWN]
+    waits = play(page, waits, *moves)
+    scrolled = page.js("return window.scrollY")
+    page.js("document.body.style.minHeight = '';")
+    if scrolled != 0:
+        check.fail(f"the game's keys scrolled the page by {scrolled} px")
+    check.same_as_simulator(page, "cursor_moved", "1 Right Right Space Right Down Down")
+
+    waits = play(page, waits, Keys.ENTER)
+    check.same_as_simulator(page, "cpu_reply", "1 Right Right Space Right Down Down Enter")
+    page.driver.save_screenshot(str(check.out / "page_game.png"))
+
+    times = page_driver.sweeps(page.trace())
+    if len(times) != 3:
+        check.fail(f"{len(times)} stone sweeps traced, expected 3 (start, move, reply)")
+    print("stone sweeps in the page (ms): " + " ".join(f"{t:.1f}" for t in times))
+
+
+def keys_during_pause(page, server, check):
+    from selenium.webdriver.common.keys import Keys  # pylint: disable=import-outside-toplevel
+
+    page.load(server.url("index.html?trace"))
+    waits = page.settle(0)
+    waits = play(page, waits, "1", Keys.ARROW_RIGHT, Keys.ARROW_RIGHT, Keys.ARROW_RIGHT,
+                 Keys.ARROW_DOWN, Keys.ARROW_DOWN)
+    page.press(Keys.ENTER)
+    page.wait_until("computer's pause", lambda: page.state().get("sleepingMs") == 700)
+    page.press(Keys.ARROW_LEFT)
+    page.press(Keys.ARROW_DOWN)
+    page.settle(waits)
+    trace = page.trace()
+    spans = page_driver.pauses(trace)
+    keys = [e["t"] for e in trace if e["kind"] == "key" and e["t"] > trace_time_of_enter(trace)]
+    if len(spans) != 1 or len(keys) != 2 or not all(spans[0][0] < t < spans[0][1] for t in keys):
+        check.fail(f"the two keys did not both arrive during the computer's pause "
+                   f"(pause {spans}, keys at {keys})")
+        return
+    # Only Down is left in the slot: the cursor goes down once and never left.
+    check.same_as_simulator(page, "pause_keys", "1 Right Right Right Down Down Enter Down")
+
+
+def trace_time_of_enter(trace):
+    return max(e["t"] for e in trace if e["kind"] == "key" and e["value"] == 13)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print("usage: browser_test.py BUILD_DIR", file=sys.stderr)
+        return 2
+    build = Path(sys.argv[1]).resolve()
+    site = build / "web" / "page"
+    check = Check(build)
+    for needed in (site / "index.html", site / "brelvoxan.js", check.sim):
+        if not needed.is_file():
+            print(f"FAIL: {needed} is missing; build everything first (the page needs emscripten)")
+            return 1
+    chromium, chromedriver, reason = page_driver.find_browser()
+    if reason:
+        print(f"skipped: {reason}")
+        return SKIPPED
+
+    check.out.mkdir(exist_ok=True)
+    server = page_driver.CountingServer(site)
+    page = page_driver.Page(chromium, chromedriver, width=1600, height=1000)
+    try:
+        first_game(page, server, check)
+        keys_during_pause(page, server, check)
+        errors = page.js("return document.getElementById('status').textContent")
+        if errors:
+            check.fail(f"the page says: {errors}")
+    except Exception as error:  # pylint: disable=broad-except
+        check.fail(f"{type(error).__name__}: {error}")
+    finally:
+        page.close()
+        server.close()
+
+    if check.failures:
+        print(f"{check.failures} failure(s); pictures in {check.out}")
+        return 1
+    print(f"all browser checks passed; pictures in {check.out}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

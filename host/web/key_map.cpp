@@ -1,0 +1,153 @@
+#include "host/web/key_map.h"
+
+namespace host::web {
+
+namespace {
+
+// Windows virtual-key codes that have no character of their own.
+enum : uint8_t {
+  kVkBack = 8,
+  kVkClear = 12,
+  kVkSpace = 32,
+  kVkPrior = 33,
+  kVkNext = 34,
+  kVkEnd = 35,
+  kVkHome = 36,
+  kVkLeft = 37,
+  kVkUp = 38,
+  kVkRight = 39,
+  kVkDown = 40,
+  kVkInsert = 45,
+  kVkDelete = 46,
+  kVkNumpad0 = 96,
+  kVkDecimal = 110,
+  kVkF1 = 112,
+  kVkF10 = 121,
+  kVkOem2 = 191,  // /? opens quick find in some browsers
+  kVkOem7 = 222,  // '" likewise
+};
+
+struct Named {
+  std::string_view code;
+  uint8_t vk;
+};
+
+// Physical keys by the name the browser gives them; the keypad's digits are handled apart.
+constexpr Named kNamedKeys[] = {
+    {"Enter", 13},
+    {"NumpadEnter", 13},
+    {"Escape", 27},
+    {"Backspace", kVkBack},
+    {"Tab", 9},
+    {"Space", kVkSpace},
+    {"ArrowLeft", kVkLeft},
+    {"ArrowUp", kVkUp},
+    {"ArrowRight", kVkRight},
+    {"ArrowDown", kVkDown},
+    {"PageUp", kVkPrior},
+    {"PageDown", kVkNext},
+    {"Home", kVkHome},
+    {"End", kVkEnd},
+    {"Insert", kVkInsert},
+    {"Delete", kVkDelete},
+    {"ShiftLeft", 16},
+    {"ShiftRight", 16},
+    {"ControlLeft", 17},
+    {"ControlRight", 17},
+    {"CapsLock", 20},
+    {"Pause", 19},
+    {"NumLock", 144},
+    {"ScrollLock", 145},
+    {"MetaLeft", 91},
+    {"OSLeft", 91},
+    {"MetaRight", 92},
+    {"OSRight", 92},
+    {"ContextMenu", 93},
+    {"NumpadMultiply", 106},
+    {"NumpadAdd", 107},
+    {"NumpadSubtract", 109},
+    {"NumpadDivide", 111},
+    {"Semicolon", 186},
+    {"Equal", 187},
+    {"Comma", 188},
+    {"Minus", 189},
+    {"Period", 190},
+    {"Slash", kVkOem2},
+    {"Backquote", 192},
+    {"BracketLeft", 219},
+    {"Backslash", 220},
+    {"BracketRight", 221},
+    {"Quote", kVkOem7},
+    {"IntlBackslash", 226},
+};
+
+// The keypad's keys that act as the cursor block when they do not type, in the order
+// Numpad0..Numpad9, then NumpadDecimal.
+constexpr uint8_t kKeypadCursorBlock[] = {kVkInsert, kVkEnd,  kVkDown, kVkNext,  kVkLeft,  kVkClear,
+                                          kVkRight,  kVkHome, kVkUp,   kVkPrior, kVkDelete};
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// A number of one or two decimal digits after the prefix, or -1.
+int numberAfter(std::string_view text, std::string_view prefix) {
+  if (!startsWith(text, prefix)) return -1;
+  const std::string_view digits = text.substr(prefix.size());
+  if (digits.empty() || digits.size() > 2) return -1;
+  int value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+uint8_t keypad(int index, std::string_view key) {
+  // A keypad key that types a character has Num Lock on (or no Num Lock at all).
+  if (key.size() != 1) return kKeypadCursorBlock[index];
+  if (index == 10) return kVkDecimal;
+  return static_cast<uint8_t>(kVkNumpad0 + index);
+}
+
+}  // namespace
+
+uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld) {
+  // Alt combinations and F10 are system keys on Windows and never reach a window's key-down.
+  if (altHeld) return 0;
+
+  // Main-row digits by position: the top row gives the digit codes on every layout.
+  if (code.size() == 6 && startsWith(code, "Digit") && code[5] >= '0' && code[5] <= '9') {
+    return static_cast<uint8_t>(code[5]);
+  }
+  if (code == "NumpadDecimal") return keypad(10, key);
+  if (code.size() == 7 && startsWith(code, "Numpad") && code[6] >= '0' && code[6] <= '9') {
+    return keypad(code[6] - '0', key);
+  }
+
+  // Letters follow the layout (the letter printed on the key), never the case.
+  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return static_cast<uint8_t>(key[0] - 32);
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return static_cast<uint8_t>(key[0]);
+  if (code.size() == 4 && startsWith(code, "Key") && code[3] >= 'A' && code[3] <= 'Z') {
+    return static_cast<uint8_t>(code[3]);  // a layout without Latin letters
+  }
+
+  const int function = numberAfter(code, "F");
+  if (function >= 1 && function <= 24) {
+    const auto vk = static_cast<uint8_t>(kVkF1 + function - 1);
+    return vk == kVkF10 ? 0 : vk;
+  }
+
+  for (const Named& named : kNamedKeys) {
+    if (code == named.code) return named.vk;
+  }
+  return 0;  // Alt itself, Print Screen, media keys: nothing the game could see
+}
+
+bool keepFromPage(uint8_t virtualKey, bool ctrlOrMetaHeld) {
+  if (ctrlOrMetaHeld) return false;
+  return virtualKey == kVkBack || (virtualKey >= kVkSpace && virtualKey <= kVkDown) ||
+         virtualKey == kVkOem2 || virtualKey == kVkOem7;
+}
+
+}  // namespace host::web

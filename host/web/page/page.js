@@ -1,0 +1,60 @@
+// The page around the game: scales the display by the largest whole number of device pixels
+// that fits, keeps the keyboard on the display, and shows what happens while the program loads
+// or if it fails. Adding ?trace to the address makes the game record its sleeps, key waits,
+// keys and paints in Module.brelvoxanTrace (for the browser test and the benchmark).
+"use strict";
+
+var Module = (function () {
+  const width = 720;
+  const height = 288;
+  const canvas = document.getElementById("display");
+  const status = document.getElementById("status");
+  const main = document.querySelector("main");
+  let running = false;
+
+  function say(text) {
+    status.textContent = text;
+  }
+
+  function fit() {
+    const ratio = window.devicePixelRatio || 1;
+    const around = main.offsetHeight - canvas.offsetHeight;
+    const room = Math.min((window.innerWidth - 32) * ratio / width,
+                          (window.innerHeight - around) * ratio / height);
+    const scale = Math.max(1, Math.floor(room));
+    canvas.style.width = width * scale / ratio + "px";
+    canvas.style.height = height * scale / ratio + "px";
+  }
+
+  fit();
+  window.addEventListener("resize", fit);
+  canvas.focus();
+  // A click anywhere gives the keyboard back to the game.
+  document.addEventListener("click", () => canvas.focus());
+  canvas.addEventListener("blur", () => {
+    if (running) say("Click the display to play.");
+  });
+  canvas.addEventListener("focus", () => {
+    if (running) say("");
+  });
+
+  if (typeof WebAssembly !== "object") {
+    say("This browser cannot run the game: it has no WebAssembly.");
+  }
+
+  const module = {
+    canvas: canvas,
+    print: text => console.log(text),
+    printErr: text => console.warn(text),
+    onWindowSetUp: () => {
+      running = true;
+      say(document.activeElement === canvas ? "" : "Click the display to play.");
+    },
+    onAbort: what => {
+      running = false;
+      say("The game stopped: " + what + ". Reload the page to start again.");
+    },
+  };
+  if (/[?&]trace(&|$)/.test(location.search)) module.brelvoxanTrace = [];
+  return module;
+})();

@@ -1,0 +1,205 @@
+"""The browser page under headless Chromium, for the browser test and the benchmark: a local
+static server that counts what it sends, a Chromium driven through chromium-driver, and the
+page's own record of the game (the page loaded with ?trace)."""
+
+import base64
+import functools
+import http.server
+import shutil
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+CHROMIUM_CANDIDATES = ("/usr/lib/chromium/chromium", "/usr/bin/chromium")
+CHROMEDRIVER_CANDIDATES = ("/usr/bin/chromedriver", "/usr/lib/chromium/chromedriver")
+# Headless Chromium as root, with nothing reaching beyond the machine.
+CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync", "--disable-extensions",
+                  "--force-device-scale-factor=1")
+
+
+def find_browser():
+    """(chromium, chromedriver, reason): the paths, or None and why the browser cannot run."""
+    chromium = next((p for p in CHROMIUM_CANDIDATES if Path(p).is_file()), None)
+    driver = next((p for p in CHROMEDRIVER_CANDIDATES if Path(p).is_file()), None)
+    if chromium is None:
+        return None, None, "Chromium is not installed (tools/setup.sh installs it)"
+    if driver is None:
+        return None, None, "chromium-driver is not installed (tools/setup.sh installs it)"
+    try:
+        import selenium  # noqa: F401  pylint: disable=import-outside-toplevel,unused-import
+    except ImportError:
+        return None, None, "python3-selenium is not installed (tools/setup.sh installs it)"
+    return chromium, driver, None
+
+
+class CountingServer:
+    """Serves a folder on 127.0.0.1 at a free port and counts the body bytes it sends."""
+
+    def __init__(self, folder):
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def copyfile(self, source, outputfile):
+                data = source.read()
+                outputfile.write(data)
+                with server.lock:
+                    server.sent[self.path.split("?")[0]] = len(data)
+
+            def log_message(self, *args):
+                pass
+
+        self.lock = threading.Lock()
+        self.sent = {}
+        self.httpd = http.server.ThreadingHTTPServer(
+            ("127.0.0.1", 0), functools.partial(Handler, directory=str(folder)))
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}/{path}"
+
+    def take_sent(self):
+        with self.lock:
+            sent, self.sent = self.sent, {}
+        return sent
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class Page:
+    """One headless Chromium showing the page; the game's state comes from its trace."""
+
+    def __init__(self, chromium, chromedriver, width=1280, height=800):
+        # pylint: disable=import-outside-toplevel
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+
+        self.profile = tempfile.mkdtemp(prefix="brelvoxan-chromium-")
+        options = webdriver.ChromeOptions()
+        for flag in CHROMIUM_FLAGS:
+            options.add_argument(flag)
+        options.add_argument(f"--user-data-dir={self.profile}")
+        options.add_argument(f"--window-size={width},{height}")
+        options.binary_location = chromium
+        self.driver = webdriver.Chrome(service=Service(chromedriver), options=options)
+        self.driver.set_script_timeout(30)
+        self.driver.execute_cdp_cmd("Network.enable", {})
+        self.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+
+    def close(self):
+        self.driver.quit()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def load(self, url):
+        self.driver.get(url)
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def state(self):
+        return self.js("return window.Module && Module.brelvoxanState || null") or {}
+
+    def trace(self):
+        return self.js("return Module.brelvoxanTrace")
+
+    def wait_until(self, what, test, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            value = test()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"no {what} within {timeout:.0f} s; state {self.state()}")
+            time.sleep(0.01)
+
+    def settle(self, after_waits, timeout=20.0):
+        """Waits until the game waits for a key for the (after_waits + 1)th time or later and
+        the canvas shows its last drawing; returns the number of key waits."""
+
+        def settled():
+            s = self.state()
+            return (s.get("waitingForKey") and not s.get("framePending")
+                    and s.get("keyWaits", 0) > after_waits and s["keyWaits"])
+
+        return self.wait_until("settled key wait", settled, timeout)
+
+    def press(self, *keys):
+        """Key-downs and key-ups on whatever has the keyboard focus, one key after the other."""
+        from selenium.webdriver import ActionChains  # pylint: disable=import-outside-toplevel
+        chain = ActionChains(self.driver)
+        for key in keys:
+            chain.send_keys(key)
+        chain.perform()
+
+    def compare_canvas(self, reference_png):
+        """Compares the canvas with a PNG picture pixel for pixel, in the page. Returns a dict:
+        width, height, mismatches, box (of the differing pixels) and canvas (the canvas as PNG
+        bytes)."""
+        result = self.driver.execute_async_script(
+            """
+            const [encoded, done] = arguments;
+            (async () => {
+              const bytes = Uint8Array.from(atob(encoded), c => c.charCodeAt(0));
+              const picture = await createImageBitmap(new Blob([bytes], {type: "image/png"}),
+                  {colorSpaceConversion: "none", premultiplyAlpha: "none"});
+              const w = picture.width, h = picture.height;
+              const scratch = new OffscreenCanvas(w, h).getContext("2d");
+              scratch.drawImage(picture, 0, 0);
+              const want = scratch.getImageData(0, 0, w, h).data;
+              const canvas = document.getElementById("display");
+              const got = canvas.getContext("2d").getImageData(0, 0, canvas.width,
+                                                               canvas.height).data;
+              let mismatches = 0, box = null;
+              if (canvas.width === w && canvas.height === h) {
+                for (let i = 0; i < want.length; i += 4) {
+                  if (got[i] === want[i] && got[i + 1] === want[i + 1] &&
+                      got[i + 2] === want[i + 2] && got[i + 3] === 255) continue;
+                  const x = (i / 4) % w, y = Math.floor(i / 4 / w);
+                  mismatches++;
+                  box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x),
+                               Math.max(box[3], y)] : [x, y, x, y];
+                }
+              }
+              done({width: canvas.width, height: canvas.height, want: [w, h], mismatches, box,
+                    canvas: canvas.toDataURL("image/png").split(",")[1]});
+            })().catch(e => done({error: String(e)}));
+            """,
+            base64.b64encode(reference_png).decode("ascii"))
+        if "error" in result:
+            raise RuntimeError(result["error"])
+        result["canvas"] = base64.b64decode(result["canvas"])
+        return result
+
+
+def sweeps(trace):
+    """Wall times in ms of the stone sweeps: runs of 64 sleeps of 10 ms, from the first one's
+    start to the last one's end."""
+    times, count, start = [], 0, 0.0
+    for event in trace:
+        if event["kind"] == "sleep" and event["value"] == 10:
+            if count == 0:
+                start = event["t"]
+            count += 1
+        elif event["kind"] == "woke" and event["value"] == 10 and count == 64:
+            times.append(event["t"] - start)
+            count = 0
+        elif event["kind"] == "sleep":
+            count = 0
+    return times
+
+
+def pauses(trace, ms=700):
+    """(start, end) in page time of every sleep of the given length."""
+    spans, start = [], None
+    for event in trace:
+        if event["kind"] == "sleep" and event["value"] == ms:
+            start = event["t"]
+        elif event["kind"] == "woke" and event["value"] == ms and start is not None:
+            spans.append((start, event["t"]))
+            start = None
+    return spans

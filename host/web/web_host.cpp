@@ -1,0 +1,273 @@
+// The browser backend of the platform seam. The game runs as the page's one program and yields
+// to the page at every sleep and key wait (Asyncify); the page's event handlers take the window
+// thread's part: a key-down goes into the key slot, and the canvas is repainted from the back
+// buffer at most once per display frame.
+//
+// Everything runs on the page's one thread, so nothing here needs a lock: the event handlers
+// run only while the game is suspended in a sleep or a key wait.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "host/platform.h"
+#include "host/web/key_map.h"
+#include "host/window_host.h"
+
+// The page side of the backend, as JavaScript functions the C++ code calls.
+// clang-format off
+EM_JS(int, jsScreenSide, (int vertical), {
+  const side = vertical ? screen.height : screen.width;
+  return Number.isFinite(side) ? Math.floor(side) : 0;
+});
+
+EM_JS(void, jsPutCanvasPixels, (const uint8_t* rgba, int width, int height), {
+  const canvas = document.getElementById("display");
+  if (!canvas) return;
+  if (!Module.displayContext) Module.displayContext = canvas.getContext("2d", {alpha: false});
+  const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  Module.displayContext.putImageData(new ImageData(bytes, width, height), 0, 0);
+});
+
+EM_JS(void, jsSetPageTitle, (const char* title), {
+  document.title = UTF8ToString(title);
+  if (Module.onWindowSetUp) Module.onWindowSetUp();
+});
+
+// Resolves at the next key or after the limit, whichever comes first.
+EM_ASYNC_JS(void, jsWaitForKeyOrLimit, (int limitMs), {
+  await new Promise(resolve => {
+    const timer = setTimeout(wake, limitMs);
+    function wake() {
+      clearTimeout(timer);
+      Module.wakeKeyWait = null;
+      resolve();
+    }
+    Module.wakeKeyWait = wake;
+  });
+});
+
+// Called from a key handler: the waiting game resumes once the handler has returned.
+EM_JS(void, jsWakeKeyWait, (), {
+  if (Module.wakeKeyWait) Module.wakeKeyWait();
+});
+
+EM_JS(bool, jsTracing, (), {
+  return Array.isArray(Module.brelvoxanTrace);
+});
+
+EM_JS(void, jsTraceEvent, (const char* kind, int value), {
+  const trace = Module.brelvoxanTrace;
+  if (trace.length >= 100000) return;
+  trace.push({kind: UTF8ToString(kind), value: value, t: performance.now()});
+});
+
+EM_JS(void, jsPublishState, (bool waiting, bool pending, int waits, int sleeping), {
+  Module.brelvoxanState = {waitingForKey: waiting, framePending: pending, keyWaits: waits,
+                           sleepingMs: sleeping};
+});
+// clang-format on
+
+namespace host {
+
+struct BitmapObject {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
+};
+
+// The back buffer; the page has no other drawing target.
+struct SurfaceObject {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+// The canvas of the page, found by its element id.
+struct WindowObject {
+  const char* selector = nullptr;
+};
+
+namespace {
+
+constexpr int32_t kClientWidth = 720;
+constexpr int32_t kClientHeight = 288;
+// A screen the browser reports larger than this on a side is not believed.
+constexpr int32_t kLargestScreenSide = 8192;
+// A waiting key pause looks at the slot again after this long even if no key came.
+constexpr int kKeyPauseLimitMs = 1000;
+// The page's timers fire late, by most of a millisecond on average. A pause that begins within
+// this long of the moment the previous one was due starts from that moment instead, so a run of
+// pauses keeps its pace: a sweep of 64 pauses of 10 ms takes 640 ms, not 690.
+constexpr double kPaceCarryMs = 5.0;
+
+WindowObject theWindow{"#display"};
+SurfaceObject backBuffer;
+std::vector<uint8_t> canvasPixels;  // the client area as RGBA bytes for putImageData
+bool framePending = false;
+
+// For the page's test and benchmark: what the game is doing now. Kept up to date only when the
+// page asked for a trace.
+bool waitingForKey = false;
+int32_t keyWaits = 0;
+uint32_t sleepingMs = 0;
+
+double pauseDueAt = -1.0;  // page time at which the last pause was due to end; -1 before any
+
+void trace(const char* kind, int value = 0) {
+  if (!jsTracing()) return;
+  jsTraceEvent(kind, value);
+  jsPublishState(waitingForKey, framePending, keyWaits, static_cast<int>(sleepingMs));
+}
+
+void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t y) {
+  const int32_t left = std::max(x, 0);
+  const int32_t top = std::max(y, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x} + bitmap.width, target.width);
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + bitmap.height, target.height);
+  if (left >= right || top >= bottom) return;
+  const auto rowLength = static_cast<size_t>(right - left);
+  for (int32_t row = top; row < bottom; ++row) {
+    const uint32_t* from = bitmap.pixels.data() + static_cast<size_t>(row - y) * bitmap.width +
+                           static_cast<size_t>(left - x);
+    uint32_t* to = target.pixels.data() + static_cast<size_t>(row) * target.width + left;
+    std::copy_n(from, rowLength, to);
+  }
+}
+
+// The repaint: the client area of the back buffer onto the canvas, as every paint of the window
+// does.
+EM_BOOL paintFrame(double, void*) {
+  framePending = false;
+  const int32_t width = std::min(kClientWidth, backBuffer.width);
+  const int32_t height = std::min(kClientHeight, backBuffer.height);
+  for (int32_t row = 0; row < height; ++row) {
+    const uint32_t* from = backBuffer.pixels.data() + static_cast<size_t>(row) * backBuffer.width;
+    uint8_t* to = canvasPixels.data() + static_cast<size_t>(row) * kClientWidth * 4;
+    for (int32_t column = 0; column < width; ++column) {
+      const uint32_t colour = from[column];
+      to[0] = static_cast<uint8_t>(colour >> 16);
+      to[1] = static_cast<uint8_t>(colour >> 8);
+      to[2] = static_cast<uint8_t>(colour);
+      to[3] = 0xFF;
+      to += 4;
+    }
+  }
+  jsPutCanvasPixels(canvasPixels.data(), kClientWidth, kClientHeight);
+  promptWindow.firstPaintDone.store(1, std::memory_order_release);
+  trace("paint");
+  return EM_FALSE;  // one frame only; the next draw asks again
+}
+
+void requestPaint() {
+  if (framePending) return;
+  framePending = true;
+  emscripten_request_animation_frame(paintFrame, nullptr);
+  trace("dirty");
+}
+
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+  const uint8_t code = web::virtualKeyCode(event->code, event->key, event->altKey);
+  if (code != 0) {
+    waitingForKey = false;
+    trace("key", code);
+    storeKeyCode(code);
+  }
+  return web::keepFromPage(code, event->ctrlKey || event->metaKey) ? EM_TRUE : EM_FALSE;
+}
+
+}  // namespace
+
+// --- Bitmaps -------------------------------------------------------------------------------
+
+BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
+  if (width <= 0 || height <= 0 || pixels == nullptr) return nullptr;
+  auto* bitmap = new BitmapObject{width, height, {}};
+  bitmap->pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  return bitmap;
+}
+
+bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
+  if (bitmap == nullptr) return false;
+  if (width != nullptr) *width = bitmap->width;
+  if (height != nullptr) *height = bitmap->height;
+  return true;
+}
+
+void deleteBitmap(BitmapHandle bitmap) {
+  delete bitmap;
+}
+
+// --- Drawing -------------------------------------------------------------------------------
+
+int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
+                   int32_t y) {
+  if (bitmap == nullptr) return 0;
+  // The canvas shows only the back buffer, so a draw reaches the window exactly when it goes
+  // into the back buffer; one meant for the whole screen, or for the window alone, shows nowhere.
+  if (mirror == nullptr || mirror != &backBuffer) return 0;
+  waitingForKey = false;
+  blit(*bitmap, backBuffer, x, y);
+  requestPaint();
+  return owner == &theWindow ? 1 : 0;
+}
+
+// --- Window host ---------------------------------------------------------------------------
+
+void startWindowThread() {
+  // The back buffer is as large as the screen and starts black.
+  const int32_t screenWidth = std::clamp(jsScreenSide(0), kClientWidth, kLargestScreenSide);
+  const int32_t screenHeight = std::clamp(jsScreenSide(1), kClientHeight, kLargestScreenSide);
+  backBuffer.pixels.assign(static_cast<size_t>(screenWidth) * static_cast<size_t>(screenHeight), 0);
+  backBuffer.width = screenWidth;
+  backBuffer.height = screenHeight;
+  canvasPixels.assign(static_cast<size_t>(kClientWidth) * kClientHeight * 4, 0);
+  promptWindow.backBufferWidth = screenWidth;
+  promptWindow.backBufferHeight = screenHeight;
+  promptWindow.backBufferDc = &backBuffer;
+  if (emscripten_set_keydown_callback(theWindow.selector, nullptr, EM_FALSE, onKeyDown) !=
+      EMSCRIPTEN_RESULT_SUCCESS) {
+    std::fprintf(stderr, "brelvoxan: the page has no display to take keys\n");
+  }
+  promptWindow.windowHandle.store(&theWindow, std::memory_order_release);
+  requestPaint();  // the window's first paint
+}
+
+void finishWindowSetup() {
+  jsSetPageTitle(kGameTitle);
+}
+
+// --- Time and keys -------------------------------------------------------------------------
+
+void sleepMs(uint32_t milliseconds) {
+  sleepingMs = milliseconds;
+  trace("sleep", static_cast<int>(milliseconds));
+  const double now = emscripten_get_now();
+  const bool keepsPace = pauseDueAt >= 0.0 && std::abs(now - pauseDueAt) <= kPaceCarryMs;
+  pauseDueAt = (keepsPace ? pauseDueAt : now) + milliseconds;
+  emscripten_sleep(static_cast<uint32_t>(std::max(0.0, std::ceil(pauseDueAt - now))));
+  sleepingMs = 0;
+  trace("woke", static_cast<int>(milliseconds));
+}
+
+void beginKeyWait() {
+  waitingForKey = true;
+  ++keyWaits;
+  trace("keywait", keyWaits);
+}
+
+void keyPollPause() {
+  // Yields to the page until a key comes instead of looking every millisecond, so a long wait
+  // for a key costs nothing; the slot itself is still read by the key wait.
+  jsWaitForKeyOrLimit(kKeyPauseLimitMs);
+}
+
+void keyStored() {
+  jsWakeKeyWait();
+}
+
+}  // namespace host
