@@ -207,13 +207,15 @@ void deleteBitmap(BitmapHandle bitmap) {
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
   if (bitmap == nullptr) return 0;
-  // The canvas shows only the back buffer, so a draw reaches the window exactly when it goes
-  // into the back buffer; one meant for the whole screen, or for the window alone, shows nowhere.
+  // The canvas shows only the back buffer, so a draw reaches the window when it goes into the
+  // back buffer with the window as its owner. Without the window it stays in the back buffer
+  // until the next repaint; without the back buffer it has nowhere to go.
   if (mirror == nullptr || mirror != &backBuffer) return 0;
   waitingForKey = false;
   blit(*bitmap, backBuffer, x, y);
+  if (owner != &theWindow) return 0;
   requestPaint();
-  return owner == &theWindow ? 1 : 0;
+  return 1;
 }
 
 // --- Window host ---------------------------------------------------------------------------

@@ -21,7 +21,10 @@ var Module = (function () {
     const around = main.offsetHeight - canvas.offsetHeight;
     const room = Math.min((window.innerWidth - 32) * ratio / width,
                           (window.innerHeight - around) * ratio / height);
-    const scale = Math.max(1, Math.floor(room));
+    // Below one device pixel per pixel whole numbers no longer fit: the display is shrunk
+    // smoothly, since dropping rows and columns of a dot-matrix picture would lose dots.
+    const scale = room >= 1 ? Math.floor(room) : Math.max(room, 0.25);
+    canvas.classList.toggle("shrunk", scale < 1);
     canvas.style.width = width * scale / ratio + "px";
     canvas.style.height = height * scale / ratio + "px";
   }
