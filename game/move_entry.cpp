@@ -30,12 +30,8 @@ void enterHumanMove() {
     } else if (keyCode == host::kVkReturn && board.at(cursorX, cursorY) == kEmpty) {
       const FlipScan scan = scanFlips(board, cursorX, cursorY, sideToMove);
       if (scan.flipDirections > 0) {
-        consecutivePasses = 0;
         cursorBox(cursorX, cursorY, 0);
-        board.at(cursorX, cursorY) = sideToMove;
-        drawStone((cursorX - 1) * 6 + 1, (cursorY - 1) * 6 + 1, sideToMove);
-        applyFlips(board, scan, cursorX, cursorY, sideToMove);
-        refreshStoneCentres();
+        playSquare(sideToMove, scan);
         return;
       }
     }
