@@ -26,6 +26,7 @@ inline constexpr const char* kWindowClassName = "ROZOVU";
 inline constexpr const char* kInitialTitle = "BASIC ROZOVU";
 inline constexpr const char* kGameTitle = "Brelvoxan OrvanelTaste";
 inline constexpr int32_t kGameIconId = 102;
+// The window's outer size, frame and title bar included (the client size: host/display_size.h).
 inline constexpr int32_t kWindowWidth = 720;
 inline constexpr int32_t kWindowHeight = 324;
 inline constexpr uint32_t kFirstPaintPollMs = 20;
