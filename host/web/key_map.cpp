@@ -1,31 +1,10 @@
 #include "host/web/key_map.h"
 
+#include "host/key_codes.h"
+
 namespace host::web {
 
 namespace {
-
-// Windows virtual-key codes that have no character of their own.
-enum : uint8_t {
-  kVkBack = 8,
-  kVkClear = 12,
-  kVkSpace = 32,
-  kVkPrior = 33,
-  kVkNext = 34,
-  kVkEnd = 35,
-  kVkHome = 36,
-  kVkLeft = 37,
-  kVkUp = 38,
-  kVkRight = 39,
-  kVkDown = 40,
-  kVkInsert = 45,
-  kVkDelete = 46,
-  kVkNumpad0 = 96,
-  kVkDecimal = 110,
-  kVkF1 = 112,
-  kVkF10 = 121,
-  kVkOem2 = 191,  // /? opens quick find in some browsers
-  kVkOem7 = 222,  // '" likewise
-};
 
 struct Named {
   std::string_view code;
@@ -34,11 +13,11 @@ struct Named {
 
 // Physical keys by the name the browser gives them; the keypad's digits are handled apart.
 constexpr Named kNamedKeys[] = {
-    {"Enter", 13},
-    {"NumpadEnter", 13},
-    {"Escape", 27},
+    {"Enter", kVkReturn},
+    {"NumpadEnter", kVkReturn},
+    {"Escape", kVkEscape},
     {"Backspace", kVkBack},
-    {"Tab", 9},
+    {"Tab", kVkTab},
     {"Space", kVkSpace},
     {"ArrowLeft", kVkLeft},
     {"ArrowUp", kVkUp},
@@ -50,39 +29,40 @@ constexpr Named kNamedKeys[] = {
     {"End", kVkEnd},
     {"Insert", kVkInsert},
     {"Delete", kVkDelete},
-    {"ShiftLeft", 16},
-    {"ShiftRight", 16},
-    {"ControlLeft", 17},
-    {"ControlRight", 17},
-    {"CapsLock", 20},
-    {"Pause", 19},
-    {"NumLock", 144},
-    {"ScrollLock", 145},
-    {"MetaLeft", 91},
-    {"OSLeft", 91},
-    {"MetaRight", 92},
-    {"OSRight", 92},
-    {"ContextMenu", 93},
-    {"NumpadMultiply", 106},
-    {"NumpadAdd", 107},
-    {"NumpadSubtract", 109},
-    {"NumpadDivide", 111},
-    {"Semicolon", 186},
-    {"Equal", 187},
-    {"Comma", 188},
-    {"Minus", 189},
-    {"Period", 190},
+    {"ShiftLeft", kVkShift},
+    {"ShiftRight", kVkShift},
+    {"ControlLeft", kVkControl},
+    {"ControlRight", kVkControl},
+    {"CapsLock", kVkCapital},
+    {"Pause", kVkPause},
+    {"NumLock", kVkNumLock},
+    {"ScrollLock", kVkScroll},
+    {"MetaLeft", kVkLeftWin},
+    {"OSLeft", kVkLeftWin},
+    {"MetaRight", kVkRightWin},
+    {"OSRight", kVkRightWin},
+    {"ContextMenu", kVkApps},
+    {"NumpadMultiply", kVkMultiply},
+    {"NumpadAdd", kVkAdd},
+    {"NumpadSubtract", kVkSubtract},
+    {"NumpadDivide", kVkDivide},
+    {"Semicolon", kVkOem1},
+    {"Equal", kVkOemPlus},
+    {"Comma", kVkOemComma},
+    {"Minus", kVkOemMinus},
+    {"Period", kVkOemPeriod},
     {"Slash", kVkOem2},
-    {"Backquote", 192},
-    {"BracketLeft", 219},
-    {"Backslash", 220},
-    {"BracketRight", 221},
+    {"Backquote", kVkOem3},
+    {"BracketLeft", kVkOem4},
+    {"Backslash", kVkOem5},
+    {"BracketRight", kVkOem6},
     {"Quote", kVkOem7},
-    {"IntlBackslash", 226},
+    {"IntlBackslash", kVkOem102},
 };
 
 // The keypad's keys that act as the cursor block when they do not type, in the order
-// Numpad0..Numpad9, then NumpadDecimal.
+// Numpad0..Numpad9, then NumpadDecimal (index kKeypadPoint).
+constexpr int kKeypadPoint = 10;
 constexpr uint8_t kKeypadCursorBlock[] = {kVkInsert, kVkEnd,  kVkDown, kVkNext,  kVkLeft,  kVkClear,
                                           kVkRight,  kVkHome, kVkUp,   kVkPrior, kVkDelete};
 
@@ -106,7 +86,7 @@ int numberAfter(std::string_view text, std::string_view prefix) {
 uint8_t keypad(int index, std::string_view key) {
   // A keypad key that types a character has Num Lock on (or no Num Lock at all).
   if (key.size() != 1) return kKeypadCursorBlock[index];
-  if (index == 10) return kVkDecimal;
+  if (index == kKeypadPoint) return kVkDecimal;
   return static_cast<uint8_t>(kVkNumpad0 + index);
 }
 
@@ -118,18 +98,22 @@ uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld
 
   // Main-row digits by position: the top row gives the digit codes on every layout.
   if (code.size() == 6 && startsWith(code, "Digit") && code[5] >= '0' && code[5] <= '9') {
-    return static_cast<uint8_t>(code[5]);
+    return static_cast<uint8_t>(kVk0 + (code[5] - '0'));
   }
-  if (code == "NumpadDecimal") return keypad(10, key);
+  if (code == "NumpadDecimal") return keypad(kKeypadPoint, key);
   if (code.size() == 7 && startsWith(code, "Numpad") && code[6] >= '0' && code[6] <= '9') {
     return keypad(code[6] - '0', key);
   }
 
   // Letters follow the layout (the letter printed on the key), never the case.
-  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return static_cast<uint8_t>(key[0] - 32);
-  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return static_cast<uint8_t>(key[0]);
+  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
+    return static_cast<uint8_t>(kVkA + (key[0] - 'a'));
+  }
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') {
+    return static_cast<uint8_t>(kVkA + (key[0] - 'A'));
+  }
   if (code.size() == 4 && startsWith(code, "Key") && code[3] >= 'A' && code[3] <= 'Z') {
-    return static_cast<uint8_t>(code[3]);  // a layout without Latin letters
+    return static_cast<uint8_t>(kVkA + (code[3] - 'A'));  // a layout without Latin letters
   }
 
   const int function = numberAfter(code, "F");
@@ -146,6 +130,8 @@ uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld
 
 bool keepFromPage(uint8_t virtualKey, bool ctrlOrMetaHeld) {
   if (ctrlOrMetaHeld) return false;
+  // Backspace goes back in some browsers, Space and the cursor block scroll, and / and ' open
+  // quick find.
   return virtualKey == kVkBack || (virtualKey >= kVkSpace && virtualKey <= kVkDown) ||
          virtualKey == kVkOem2 || virtualKey == kVkOem7;
 }

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/common/pixel_bitmap.h"
+#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/web/key_map.h"
 #include "host/window_host.h"
@@ -74,12 +76,6 @@ EM_JS(void, jsPublishState, (bool waiting, bool pending, int waits, int sleeping
 
 namespace host {
 
-struct BitmapObject {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
-};
-
 // The back buffer; the page has no other drawing target.
 struct SurfaceObject {
   int32_t width = 0;
@@ -94,8 +90,6 @@ struct WindowObject {
 
 namespace {
 
-constexpr int32_t kClientWidth = 720;
-constexpr int32_t kClientHeight = 288;
 // A screen the browser reports larger than this on a side is not believed.
 constexpr int32_t kLargestScreenSide = 8192;
 // A waiting key pause looks at the slot again after this long even if no key came.
@@ -124,21 +118,6 @@ void trace(const char* kind, int value = 0) {
   jsPublishState(waitingForKey, framePending, keyWaits, static_cast<int>(sleepingMs));
 }
 
-void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t y) {
-  const int32_t left = std::max(x, 0);
-  const int32_t top = std::max(y, 0);
-  const int64_t right = std::min<int64_t>(int64_t{x} + bitmap.width, target.width);
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + bitmap.height, target.height);
-  if (left >= right || top >= bottom) return;
-  const auto rowLength = static_cast<size_t>(right - left);
-  for (int32_t row = top; row < bottom; ++row) {
-    const uint32_t* from = bitmap.pixels.data() + static_cast<size_t>(row - y) * bitmap.width +
-                           static_cast<size_t>(left - x);
-    uint32_t* to = target.pixels.data() + static_cast<size_t>(row) * target.width + left;
-    std::copy_n(from, rowLength, to);
-  }
-}
-
 // The repaint: the client area of the back buffer onto the canvas, as every paint of the window
 // does.
 EM_BOOL paintFrame(double, void*) {
@@ -158,8 +137,8 @@ EM_BOOL paintFrame(double, void*) {
     }
   }
   jsPutCanvasPixels(canvasPixels.data(), kClientWidth, kClientHeight);
-  promptWindow.firstPaintDone.store(1, std::memory_order_release);
   trace("paint");
+  reportPainted();
   return EM_FALSE;  // one frame only; the next draw asks again
 }
 
@@ -175,44 +154,26 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
   if (code != 0) {
     waitingForKey = false;
     trace("key", code);
-    storeKeyCode(code);
+    reportKeyDown(code);
   }
   return web::keepFromPage(code, event->ctrlKey || event->metaKey) ? EM_TRUE : EM_FALSE;
 }
 
 }  // namespace
 
-// --- Bitmaps -------------------------------------------------------------------------------
-
-BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
-  if (width <= 0 || height <= 0 || pixels == nullptr) return nullptr;
-  auto* bitmap = new BitmapObject{width, height, {}};
-  bitmap->pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-  return bitmap;
-}
-
-bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
-  if (bitmap == nullptr) return false;
-  if (width != nullptr) *width = bitmap->width;
-  if (height != nullptr) *height = bitmap->height;
-  return true;
-}
-
-void deleteBitmap(BitmapHandle bitmap) {
-  delete bitmap;
-}
+const char kPathSeparator = '/';
 
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  if (bitmap == nullptr) return 0;
+  if (!isLiveBitmap(bitmap)) return 0;
   // The canvas shows only the back buffer, so a draw reaches the window when it goes into the
   // back buffer with the window as its owner. Without the window it stays in the back buffer
   // until the next repaint; without the back buffer it has nowhere to go.
   if (mirror == nullptr || mirror != &backBuffer) return 0;
   waitingForKey = false;
-  blit(*bitmap, backBuffer, x, y);
+  blitClipped(*bitmap, backBuffer.pixels.data(), backBuffer.width, backBuffer.height, x, y);
   if (owner != &theWindow) return 0;
   requestPaint();
   return 1;
@@ -228,14 +189,11 @@ void startWindowThread() {
   backBuffer.width = screenWidth;
   backBuffer.height = screenHeight;
   canvasPixels.assign(static_cast<size_t>(kClientWidth) * kClientHeight * 4, 0);
-  promptWindow.backBufferWidth = screenWidth;
-  promptWindow.backBufferHeight = screenHeight;
-  promptWindow.backBufferDc = &backBuffer;
   if (emscripten_set_keydown_callback(theWindow.selector, nullptr, EM_FALSE, onKeyDown) !=
       EMSCRIPTEN_RESULT_SUCCESS) {
     std::fprintf(stderr, "brelvoxan: the page has no display to take keys\n");
   }
-  promptWindow.windowHandle.store(&theWindow, std::memory_order_release);
+  reportWindowCreated(&theWindow, &backBuffer, screenWidth, screenHeight);
   requestPaint();  // the window's first paint
 }
 
