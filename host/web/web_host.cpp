@@ -94,10 +94,12 @@ namespace {
 constexpr int32_t kLargestScreenSide = 8192;
 // A waiting key pause looks at the slot again after this long even if no key came.
 constexpr int kKeyPauseLimitMs = 1000;
-// The page's timers fire late, by most of a millisecond on average. A pause that begins within
-// this long of the moment the previous one was due starts from that moment instead, so a run of
-// pauses keeps its pace: a sweep of 64 pauses of 10 ms takes 640 ms, not 690.
-constexpr double kPaceCarryMs = 5.0;
+// The page's timers fire late: by most of a millisecond on average, by several when the machine
+// is busy. A pause that begins within this long of the moment the previous one was due starts
+// from that moment instead, so a run of pauses keeps its pace: a sweep of 64 pauses of 10 ms
+// takes 640 ms, not 690 or more. Less than a display frame, so no lateness made up this way
+// can be seen.
+constexpr double kPaceCarryMs = 10.0;
 
 WindowObject theWindow{"#display"};
 SurfaceObject backBuffer;
