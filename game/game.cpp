@@ -1,5 +1,6 @@
 #include "game/game.h"
 
+#include "build_info.h"
 #include "game/status_panel.h"
 #include "host/keyboard.h"
 #include "host/platform.h"
@@ -41,7 +42,7 @@ void gameMain() {
 void showTitleScreen() {
   clearScreen();
   locate(2, 0);
-  printText("Brelvoxan V1.0");
+  printText(kTitleText);
   locate(6, 2);
   printText("1:YOU vs CPU");
   locate(6, 3);

@@ -25,6 +25,12 @@ constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
 constexpr UINT kExitNoWindow = 3;
 
+// --scale: every display pixel becomes displayScale x displayScale window pixels; the back
+// buffer stays at the display's own size and is enlarged on the way to the window.
+int32_t displayScale = 1;
+constexpr int32_t kDisplayWidth = 720;
+constexpr int32_t kDisplayHeight = 288;
+
 constexpr UINT_PTR kWineRefreshTimer = 1;
 constexpr UINT kWineRefreshMs = 20;
 
@@ -103,9 +109,14 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       {
         // The whole back buffer every time; the system clips it to the region being painted.
         BackBufferGuard guard;
-        if (backBufferAlive) {
+        if (backBufferAlive && displayScale == 1) {
           BitBlt(windowDc, 0, 0, promptWindow.backBufferWidth, promptWindow.backBufferHeight,
                  toHdc(promptWindow.backBufferDc), 0, 0, SRCCOPY);
+        } else if (backBufferAlive) {
+          SetStretchBltMode(windowDc, COLORONCOLOR);
+          StretchBlt(windowDc, 0, 0, promptWindow.backBufferWidth * displayScale,
+                     promptWindow.backBufferHeight * displayScale, toHdc(promptWindow.backBufferDc),
+                     0, 0, promptWindow.backBufferWidth, promptWindow.backBufferHeight, SRCCOPY);
         }
       }
       EndPaint(window, &paint);
@@ -188,8 +199,8 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   }
   HGDIOBJ previous = SelectObject(memoryDc, source);
   SetStretchBltMode(windowDc, COLORONCOLOR);
-  const BOOL copied =
-      StretchBlt(windowDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+  const BOOL copied = StretchBlt(windowDc, x * displayScale, y * displayScale, width * displayScale,
+                                 height * displayScale, memoryDc, 0, 0, width, height, SRCCOPY);
   if (mirror != nullptr) {
     BackBufferGuard guard;
     HDC mirrorDc = toHdc(mirror);
@@ -225,8 +236,14 @@ void finishWindowSetup() {
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX);
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MAXIMIZEBOX);
   SetWindowLongA(window, GWL_STYLE, style);
-  SetWindowPos(window, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_FRAMECHANGED);
+  // Enlarged, the frame stays as it is and the client area grows with the display.
+  SetWindowPos(window, nullptr, 0, 0, kWindowWidth + (displayScale - 1) * kDisplayWidth,
+               kWindowHeight + (displayScale - 1) * kDisplayHeight, SWP_FRAMECHANGED);
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+}
+
+void setDisplayScale(int32_t factor) {
+  displayScale = factor < 1 ? 1 : factor > 4 ? 4 : factor;
 }
 
 // --- Time and keys ---------------------------------------------------------------------------
