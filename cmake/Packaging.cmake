@@ -20,6 +20,9 @@ if(TARGET brelvoxan AND NOT WIN32)
     DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6)
   add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz)
 
+  # Everything the install rules copy, without the tests and tools.
+  add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_icons brelvoxan_manual)
+
   install(TARGETS brelvoxan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/bmp
     DESTINATION ${CMAKE_INSTALL_DATADIR}/brelvoxan/res)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: made with CPack, installed with apt, the installed game
-# started by name from / under Xvfb and its title screen compared with the simulator's, then
-# removed again with apt. Needs root (or sudo without a password), apt and Xvfb.
+# The Debian package as a user gets it: the game built for /usr in BUILD_DIR/package-build,
+# packaged with CPack, installed with apt, started by name from / under Xvfb and its title screen
+# compared with the simulator's, then removed again with apt. Needs root (or sudo without a
+# password), apt and Xvfb.
 # Usage: bash tests/package/deb_install.sh BUILD_DIR (from the repository root; 77 = skipped).
 # The package and the pictures stay in BUILD_DIR/package/.
 set -u
@@ -50,7 +51,17 @@ cleanup() {
 trap cleanup EXIT
 
 # --- Make the package -------------------------------------------------------------------------
-if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1; then
+# The program looks for its glyphs under the prefix it was built for: /usr, as packages install.
+pkgbuild=$build/package-build
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+if ! { cmake -S . -B "$pkgbuild" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DBRELVOXAN_BUILD_BENCH=OFF &&
+  cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files; } >"$out/build.log" 2>&1; then
+  echo "FAIL: building the game for /usr: $(tail -n 5 "$out/build.log")"
+  exit 1
+fi
+if ! cpack --config "$pkgbuild/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1; then
   echo "FAIL: cpack: $(tail -n 5 "$out/cpack.log")"
   exit 1
 fi
@@ -67,12 +78,12 @@ if ! apt_get install "$deb" >"$out/apt.log" 2>&1; then
 fi
 installed=1
 files=$(dpkg-query -L brelvoxan)
-for wanted in /bin/brelvoxan /share/brelvoxan/res/bmp/255.bmp \
-  /share/applications/org.brelvoxan.Brelvoxan.desktop \
-  /share/metainfo/org.brelvoxan.Brelvoxan.metainfo.xml /share/man/man6/brelvoxan.6.gz \
-  /share/icons/hicolor/16x16/apps/brelvoxan.png /share/icons/hicolor/256x256/apps/brelvoxan.png \
-  /share/doc/brelvoxan/copyright; do
-  grep -q "$wanted\$" <<<"$files" || fail "the package has no ...$wanted"
+for wanted in /usr/bin/brelvoxan /usr/share/brelvoxan/res/bmp/255.bmp \
+  /usr/share/applications/org.brelvoxan.Brelvoxan.desktop \
+  /usr/share/metainfo/org.brelvoxan.Brelvoxan.metainfo.xml /usr/share/man/man6/brelvoxan.6.gz \
+  /usr/share/icons/hicolor/16x16/apps/brelvoxan.png \
+  /usr/share/icons/hicolor/256x256/apps/brelvoxan.png /usr/share/doc/brelvoxan/copyright; do
+  grep -qx "$wanted" <<<"$files" || fail "the package has no $wanted"
 done
 game=$(command -v brelvoxan) || fail "brelvoxan is not found on the PATH after installing"
 echo "installed: ${game:-nothing}"
@@ -109,7 +120,9 @@ elif [[ -n $game ]]; then
 fi
 
 # --- Remove it ----------------------------------------------------------------------------------
-if apt_get purge brelvoxan >>"$out/apt.log" 2>&1; then
+if apt_get purge brelvoxan >"$out/apt_purge.log" 2>&1; then
+  grep -i "warning" "$out/apt_purge.log" && fail "apt-get purge warned"
+
   installed=0
   for file in $files; do
     [[ -f $file ]] && fail "$file is still there after removing the package"
