@@ -60,6 +60,8 @@ if(TARGET brelvoxan AND NOT WIN32)
 
   # The packaging checks: the desktop entry, the metainfo, and the package installed with apt,
   # started from / and removed again (normal builds only; it needs root and an X server).
+endif()
+if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
   find_program(BRELVOXAN_DESKTOP_FILE_VALIDATE desktop-file-validate)
   find_program(BRELVOXAN_APPSTREAMCLI appstreamcli)
   if(BRELVOXAN_DESKTOP_FILE_VALIDATE)

@@ -2,6 +2,7 @@
 
 #include "build_info.h"
 #include "game/status_panel.h"
+#include "host/key_codes.h"
 #include "host/keyboard.h"
 #include "host/platform.h"
 #include "host/window_host.h"
@@ -13,9 +14,6 @@
 namespace brelvoxan {
 
 namespace {
-
-constexpr uint8_t kKeyOne = 0x31;
-constexpr uint8_t kKeyTwo = 0x32;
 
 bool boardFull() {
   return blackCount + whiteCount == 64;
@@ -51,7 +49,7 @@ void showTitleScreen() {
   printText("Program By ZEPLOMAR");
   do {
     keyCode = waitKey();
-  } while (keyCode != kKeyOne && keyCode != kKeyTwo);
+  } while (keyCode != host::kVk1 && keyCode != host::kVk2);
 }
 
 bool startNewGame() {
@@ -65,7 +63,7 @@ bool startNewGame() {
   refreshStoneCentres();
   sideToMove = kBlack;
   consecutivePasses = 0;
-  if (keyCode == kKeyTwo) {
+  if (keyCode == host::kVk2) {
     humanSide = kWhite;
     return false;
   }

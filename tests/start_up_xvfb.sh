@@ -11,14 +11,14 @@ build=$(cd "${1:?usage: start_up_xvfb.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/.." || exit 1
 game=$build/brelvoxan
 sim=$build/brelvoxan-sim
-probe=$build/host/sdl/brelvoxan-xprobe
+XCLIENT=$build/brelvoxan-xclient
 out=$build/scale
 
-if [[ ! -x $game || ! -x $probe ]]; then
-  echo "skipped: this build has no SDL game or X probe"
+if [[ ! -x $game || ! -x $XCLIENT ]]; then
+  echo "skipped: this build has no SDL game or X client"
   exit 77
 fi
-for tool in Xvfb /usr/bin/convert; do
+for tool in Xvfb xdotool /usr/bin/convert /usr/bin/compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (tools/setup.sh)"; exit 77; }
 done
 rm -rf "$out"
@@ -48,6 +48,8 @@ expect 1 1 "no DISPLAY" env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$g
 expect 1 1 "an X display nobody serves" env -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR DISPLAY=:65000 "$game"
 
 # --- --scale 2 under Xvfb ---------------------------------------------------------------------------
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 # shellcheck source=tests/lib/xvfb.sh
 source tests/lib/xvfb.sh
 game_pid=""
@@ -57,26 +59,26 @@ start_xvfb "$out" 1920x1080 || exit 77
 
 "$game" --scale 2 2>"$out/stderr.txt" &
 game_pid=$!
-window=$("$probe" find --name "Brelvoxan OrvanelTaste" --timeout 10000)
+window=$(xc_find_title "Brelvoxan OrvanelTaste")
 if [[ -z $window ]]; then
   echo "FAIL: no game window within 10 s: $(head -c 300 "$out/stderr.txt")"
   exit 1
 fi
-geometry=$("$probe" geometry "$window")
+geometry=$(xc_geometry "$window")
 if [[ $geometry != "0 0 1440 576" ]]; then
   echo "FAIL: window at x y w h = $geometry, not 0 0 1440 576"
   status=1
 fi
-"$probe" settle "$window" "$out/title_scale2.png" --quiet 700 --timeout 30000 || exit 1
+xc_settle "$window" "$out/title_scale2.png" 700 30000 || exit 1
 echo "" | "$sim" --png "$out/title_sim.png" >/dev/null || exit 1
 /usr/bin/convert "$out/title_sim.png" -filter point -resize 200% "$out/title_sim_x2.png" || exit 1
-if verdict=$("$probe" compare "$out/title_scale2.png" "$out/title_sim_x2.png" "$out/diff.png"); then
+if verdict=$(xc_compare "$out/title_scale2.png" "$out/title_sim_x2.png" "$out/diff.png"); then
   echo "title screen at --scale 2: the simulator's picture enlarged 2 x 2"
 else
   echo "FAIL: --scale 2: $verdict (see $out/diff.png)"
   status=1
 fi
-"$probe" close "$window"
+xc_close "$window"
 wait "$game_pid"
 game_status=$?
 game_pid=""

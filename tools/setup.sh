@@ -1,21 +1,15 @@
 #!/usr/bin/env bash
-# Installs what the project needs on a fresh Debian or Ubuntu machine.
-#   tools/setup.sh          everything: building and playing, the tests, benchmarks and packages
-#   tools/setup.sh --play   only what building and playing the game need
+# Installs what the build, the tests and the benchmarks need on a fresh Debian or Ubuntu machine;
+# with --play only what building and playing the game needs.
 set -euo pipefail
-play_packages=(
-  build-essential cmake ninja-build pkg-config
-  libstb-dev libsdl2-dev
-)
-test_packages=(
-  clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev xvfb imagemagick
-  file desktop-file-utils appstream
-)
+packages=(build-essential cmake ninja-build pkg-config libstb-dev libsdl2-dev)
 case "${1:-}" in
-  --play) packages=("${play_packages[@]}") ;;
-  "") packages=("${play_packages[@]}" "${test_packages[@]}") ;;
+  --play) ;;
+  "") packages+=(
+    clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
+    libx11-dev xvfb xdotool imagemagick
+    file desktop-file-utils appstream
+  ) ;;
   *) echo "usage: $0 [--play]" >&2; exit 2 ;;
 esac
 missing=()

@@ -10,7 +10,7 @@ set -u
 build=$(cd "${1:?usage: deb_install.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/../.." || exit 1
 sim=$build/brelvoxan-sim
-probe=$build/host/sdl/brelvoxan-xprobe
+XCLIENT=$build/brelvoxan-xclient
 out=$build/package
 title="Brelvoxan OrvanelTaste"
 
@@ -19,10 +19,10 @@ if [[ $(id -u) != 0 ]]; then
   sudo -n true 2>/dev/null || { echo "skipped: installing a package needs root"; exit 77; }
   sudo_cmd=(sudo -n)
 fi
-for tool in apt-get dpkg-query cpack Xvfb; do
+for tool in apt-get dpkg-query cpack Xvfb xdotool /usr/bin/compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-[[ -x $probe && -x $sim ]] || { echo "skipped: this build has no X probe or simulator"; exit 77; }
+[[ -x $XCLIENT && -x $sim ]] || { echo "skipped: this build has no X client or simulator"; exit 77; }
 if dpkg-query -W -f='${Status}' brelvoxan 2>/dev/null | grep -q 'install ok installed'; then
   echo "skipped: a brelvoxan package is already installed here; it is left alone"
   exit 77
@@ -39,6 +39,8 @@ apt_get() {
 
 rm -rf "$out"
 mkdir -p "$out"
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 # shellcheck source=tests/lib/xvfb.sh
 source tests/lib/xvfb.sh
 installed=0
@@ -92,13 +94,13 @@ echo "installed: ${game:-nothing}"
 if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then
   (cd / && exec brelvoxan) 2>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$("$probe" find --name "$title" --timeout 10000)
+  window=$(xc_find_title "$title")
   if [[ -z $window ]]; then
     fail "the installed game opened no window: $(head -c 300 "$out/game_stderr.txt")"
   else
-    if "$probe" settle "$window" "$out/installed_title.png" --quiet 700 --timeout 30000 &&
+    if xc_settle "$window" "$out/installed_title.png" 700 30000 &&
       echo "" | "$sim" --png "$out/sim_title.png" >/dev/null; then
-      if verdict=$("$probe" compare "$out/installed_title.png" "$out/sim_title.png" \
+      if verdict=$(xc_compare "$out/installed_title.png" "$out/sim_title.png" \
         "$out/title_diff.png"); then
         echo "the installed game, started from /, shows the simulator's title screen"
       else
@@ -107,7 +109,7 @@ if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then
     else
       fail "no capture of the installed game's window"
     fi
-    "$probe" close "$window"
+    xc_close "$window"
     wait "$game_pid"
     status=$?
     [[ $status == 0 ]] || fail "the installed game ended with code $status"
