@@ -5,8 +5,8 @@ include(GNUInstallDirs)
 set(BRELVOXAN_HOMEPAGE "https://brelvoxan.org" CACHE STRING "The project's home page")
 set(BRELVOXAN_RELEASE_DATE "2026-12-07")
 set(BRELVOXAN_APP_ID org.brelvoxan.Brelvoxan)
-set(BRELVOXAN_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
-set(BRELVOXAN_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
+set(BRELVOXAN_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(BRELVOXAN_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
 
 if(TARGET brelvoxan AND NOT WIN32)
   configure_file(${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.metainfo.xml.in
@@ -24,18 +24,18 @@ if(TARGET brelvoxan AND NOT WIN32)
   add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_icons brelvoxan_manual)
 
   install(TARGETS brelvoxan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/bmp
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/bmp
     DESTINATION ${CMAKE_INSTALL_DATADIR}/brelvoxan/res)
   install(FILES ${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   foreach(size ${BRELVOXAN_HICOLOR_SIZES})
-    install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/brelvoxan.png
+    install(FILES ${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/brelvoxan.png
       DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
   install(FILES ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-  install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan
     RENAME copyright)
 
   set(CPACK_GENERATOR DEB)
@@ -46,7 +46,7 @@ if(TARGET brelvoxan AND NOT WIN32)
   set(CPACK_PACKAGE_DESCRIPTION
     "Brelvoxan is Reversi for one person against the computer, in a window that imitates the\n"
     "small monochrome dot-matrix display of an old handheld computer. Played with the keyboard.")
-  set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
   # The program looks for its glyphs under the prefix it was built for, so the package installs
   # there too: configure with -DCMAKE_INSTALL_PREFIX=/usr for a package in /usr.
   set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
@@ -55,12 +55,12 @@ if(TARGET brelvoxan AND NOT WIN32)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${BRELVOXAN_HOMEPAGE})
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the library dependencies, computed by dpkg-shlibdeps
   set(CPACK_STRIP_FILES ON)
-  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
   include(CPack)
-
-  # The packaging checks: the desktop entry, the metainfo, and the package installed with apt,
-  # started from / and removed again (normal builds only; it needs root and an X server).
 endif()
+
+# The packaging checks: the desktop entry, the metainfo, and the package installed with apt,
+# started from / and removed again (normal builds only; it needs root and an X server).
 if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
   find_program(BRELVOXAN_DESKTOP_FILE_VALIDATE desktop-file-validate)
   find_program(BRELVOXAN_APPSTREAMCLI appstreamcli)
@@ -75,8 +75,8 @@ if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
     set_tests_properties(package_metainfo PROPERTIES LABELS package)
   endif()
   if(NOT BRELVOXAN_SANITIZE)
-    add_test(NAME package_deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/deb_install.sh
-      ${CMAKE_BINARY_DIR} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+    add_test(NAME package_deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
+      ${PROJECT_BINARY_DIR} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
     set_tests_properties(package_deb PROPERTIES LABELS package SKIP_RETURN_CODE 77 TIMEOUT 600
       RUN_SERIAL TRUE)
   endif()
