@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  libstb-dev libsdl2-dev
+  libstb-dev libsdl2-dev libjpeg-dev libgif-dev
   libx11-dev xvfb
 )
 missing=()

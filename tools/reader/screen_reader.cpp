@@ -72,7 +72,7 @@ GlyphSet GlyphSet::loadFromDirectory(const std::string& dir) {
   for (int code = 0; code < 256; ++code) {
     char name[8];
     std::snprintf(name, sizeof name, "%03d.bmp", code);
-    std::optional<Pixels> picture = readPictureFile(dir + "/" + name);
+    std::optional<Pixels> picture = readGlyphPicture(dir + "/" + name);
     if (picture) set.setPicture(code, std::move(*picture));
   }
   return set;
