@@ -81,6 +81,11 @@ def rle(rows, index, four):
         if y % 2 == 0:
             x = 0
             while x < len(indices):
+                if four and x + 1 < len(indices) and indices[x + 1] != indices[x]:
+                    # Two alternating colours in one run.
+                    out += bytes((2, indices[x] << 4 | indices[x + 1]))
+                    x += 2
+                    continue
                 n = 1
                 while x + n < len(indices) and indices[x + n] == indices[x] and n < 255:
                     n += 1
@@ -175,13 +180,13 @@ def main():
     convert([GLYPH], "glyph.gif")
     convert([GLYPH, "-interlace", "GIF"], "interlaced.gif")
     convert([GLYPH, "-transparent", "#%02x%02x%02x" % colours[0]], "transparent.gif")
-    convert([GLYPH], "glyph.png")
+    convert([GLYPH, "-define", "png:exclude-chunks=date,time"], "glyph.png")
     for name in ("baseline.jpg", "progressive.jpg", "glyph.gif"):
         data = open(os.path.join(OUT, name), "rb").read()
         write("cut-" + name, data[:len(data) * 2 // 3])
-    # A valid JPEG whose frame header claims 20000 x 20000: about a kilobyte.
-    jpeg = bytearray(open(os.path.join(OUT, "baseline.jpg"), "rb").read())
-    sof = jpeg.find(b"\xFF\xC0")
+    # A progressive JPEG whose frame header claims 20000 x 20000: about a kilobyte.
+    jpeg = bytearray(open(os.path.join(OUT, "progressive.jpg"), "rb").read())
+    sof = jpeg.find(b"\xFF\xC2")
     jpeg[sof + 5:sof + 9] = struct.pack(">HH", 20000, 20000)
     write("regress-huge-frame.jpg", bytes(jpeg))
 
