@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libsdl2-dev libjpeg-dev libgif-dev
   libx11-dev xvfb
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev time
 )
 missing=()
 for p in "${packages[@]}"; do
