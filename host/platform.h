@@ -42,6 +42,8 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
 
 // The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
 // display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
+// The image file reader checks it in a picture's header before loadBmpFile or decodePicture
+// sees the file; the decoders off Windows check it again.
 inline constexpr int32_t kMaxPictureSide = 1024;
 // The largest picture file read: a 32-bit BMP of the largest picture with room to spare.
 inline constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
