@@ -6,8 +6,8 @@
 set -u
 
 build=$(cd "${1:?usage: sdl_close.sh BUILD_DIR}" && pwd)
-game=$build/host/sdl/brelvoxan-traced
-probe=$build/host/sdl/brelvoxan-xprobe
+game=$build/bench/brelvoxan-traced
+export XCLIENT=$build/brelvoxan-xclient
 out=$build/sdl_close
 title="Brelvoxan OrvanelTaste"
 
@@ -15,10 +15,14 @@ if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; 
   echo "skipped: this build has no SDL game"
   exit 77
 fi
-for tool in "$game" "$probe"; do
-  [[ -x $tool ]] || { echo "FAIL: $tool is missing; build everything first"; exit 1; }
+# The traced game comes with the benchmarks.
+[[ -x $game ]] || { echo "skipped: no $game (BRELVOXAN_BUILD_BENCH=OFF)"; exit 77; }
+[[ -x $XCLIENT ]] || { echo "FAIL: $XCLIENT is missing; build everything first"; exit 1; }
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-command -v Xvfb >/dev/null || { echo "skipped: Xvfb is not installed"; exit 77; }
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -66,23 +70,23 @@ close_at() {
   "$game" 2>"$log" &
   game_pid=$!
   local window
-  window=$("$probe" find --name "$title" --timeout 10000)
+  window=$(xc_find_title "$title")
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.
   if [[ -z $window ]] || ! wait_for_trace "$log" 0 " keywait " ||
-    ! "$probe" settle "$window" "$out/$name.png" --quiet 200 --timeout 10000 >/dev/null; then
+    ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
     fail "$name: no title screen"
     return
   fi
   local from=0
   if (($# > 0)); then
     from=$(wc -l <"$log")
-    "$probe" keys "$window" "$@"
+    xc_keys "$window" 50 "$@"
   fi
   if ! wait_for_trace "$log" "$from" "$pattern"; then
     fail "$name: never reached '$pattern'"
     return
   fi
-  "$probe" close "$window"
+  xc_close "$window"
   local waited=0
   while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
     sleep 0.01

@@ -44,6 +44,8 @@ if [ "$run_check" = 1 ]; then
     exit 0
   fi
   export WINEDEBUG=-all
+  # A prefix of this build's own, so that parallel runs never share one.
+  export WINEPREFIX="${WINEPREFIX:-$build/wine}"
   # Bitmaps need a display; use the running one or a private Xvfb.
   if [ -n "${DISPLAY:-}" ]; then
     wine "$build/brelvoxan_win32_check.exe"

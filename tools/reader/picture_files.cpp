@@ -1,18 +1,14 @@
-// Picture files for the screen reader: glyph pictures through the game's own file reading and
-// decoders, PNG screenshots, and writing screenshots.
-#include <algorithm>
+// Picture files for the screen reader and the X client: reading and writing PNG screenshots.
+// The decoder and encoder are private to this file so they cannot clash with another copy.
+#include <climits>
+#include <cstdio>
 #include <vector>
 
-#include "host/common/picture_decoders.h"
-#include "host/platform.h"
-#include "screen/image_file.h"
 #include "tools/reader/screen_reader.h"
 
-// PNG only, for screenshots; private to this file so it cannot clash with another copy.
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
-#define STBI_NO_STDIO
 #include <stb_image.h>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -23,15 +19,21 @@ namespace brelvoxan::reader {
 
 namespace {
 
-std::optional<Pixels> decodePng(const std::vector<uint8_t>& bytes) {
+// Screenshots are at most a screen; anything larger is not one of ours.
+constexpr int kMaxPngSide = 8192;
+
+}  // namespace
+
+std::optional<Pixels> readPictureFile(const std::string& path) {
   int w = 0;
   int h = 0;
   int channels = 0;
-  const auto size = static_cast<int>(bytes.size());
-  if (stbi_info_from_memory(bytes.data(), size, &w, &h, &channels) == 0 || !acceptedSize(w, h)) {
+  if (stbi_info(path.c_str(), &w, &h, &channels) == 0 || w <= 0 || h <= 0 || w > kMaxPngSide ||
+      h > kMaxPngSide) {
     return std::nullopt;
   }
-  stbi_uc* rgba = stbi_load_from_memory(bytes.data(), size, &w, &h, &channels, STBI_rgb_alpha);
+  // Four channels, as the backends decode, so both sides see the same colour values.
+  stbi_uc* rgba = stbi_load(path.c_str(), &w, &h, &channels, STBI_rgb_alpha);
   if (rgba == nullptr) return std::nullopt;
   Pixels picture;
   picture.width = w;
@@ -44,45 +46,6 @@ std::optional<Pixels> decodePng(const std::vector<uint8_t>& bytes) {
   }
   stbi_image_free(rgba);
   return picture;
-}
-
-// The file's bytes and kind, when it is a regular file of bounded size.
-std::optional<ImageFileKind> readFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  if (host::readRegularFile(path.c_str(), host::kMaxPictureFileBytes, bytes) !=
-      host::FileRead::kRead) {
-    return std::nullopt;
-  }
-  uint8_t head[8] = {};
-  std::copy_n(bytes->begin(), std::min(bytes->size(), sizeof head), head);
-  return detectKind(head);
-}
-
-std::optional<Pixels> decodeGlyph(ImageFileKind kind, const std::vector<uint8_t>& bytes) {
-  int32_t width = 0;
-  int32_t height = 0;
-  if (!declaredSize(kind, bytes.data(), bytes.size(), &width, &height) ||
-      !acceptedSize(width, height)) {
-    return std::nullopt;
-  }
-  host::pictures::Picture picture;
-  if (!host::pictures::decodeAny(bytes.data(), bytes.size(), &picture)) return std::nullopt;
-  return Pixels{picture.width, picture.height, std::move(picture.pixels)};
-}
-
-}  // namespace
-
-std::optional<Pixels> readGlyphPicture(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  const std::optional<ImageFileKind> kind = readFile(path, &bytes);
-  return kind ? decodeGlyph(*kind, bytes) : std::nullopt;
-}
-
-std::optional<Pixels> readPictureFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  const std::optional<ImageFileKind> kind = readFile(path, &bytes);
-  if (!kind) return std::nullopt;
-  if (*kind == ImageFileKind::kFilePng) return decodePng(bytes);
-  return decodeGlyph(*kind, bytes);
 }
 
 bool writePng(const Pixels& buffer, int x, int y, int width, int height, const std::string& path) {

@@ -42,15 +42,15 @@ enum class Dot : uint8_t { kClear, kSet, kUnknown };
 // would find it unreadable.
 std::optional<Pixels> readGlyphPicture(const std::string& path);
 
-// A glyph file as above, or a PNG such as the screenshots writePng makes; nothing when the file
-// is missing or unreadable.
+// Decodes a PNG such as the screenshots writePng makes; nothing when the file is missing,
+// unreadable or larger than any screen.
 std::optional<Pixels> readPictureFile(const std::string& path);
 
 // The 256 glyph pictures the screen is compared with; a code may have none.
 class GlyphSet {
  public:
   // Reads dir/000.bmp .. dir/255.bmp with readGlyphPicture; unreadable or missing files leave
-  // their code empty.
+  // their code empty. Needs the game's core and picture decoders linked (the glyph reader).
   static GlyphSet loadFromDirectory(const std::string& dir);
 
   void setPicture(int code, Pixels picture);
