@@ -1,6 +1,7 @@
-// libFuzzer target: the input is written to a file, loaded as a glyph image and drawn. Any
-// crash, sanitizer report, leak, oversized allocation or slow input is a finding; so is a
-// loaded bitmap of a size no reader may accept.
+// libFuzzer target: the input is written to a file, loaded as a glyph image and drawn onto the
+// window and into the back buffer, as the game draws a glyph. Any crash, sanitizer report,
+// leak, oversized allocation or slow input is a finding; so is a loaded bitmap of a size no
+// reader may accept, or one that cannot be drawn.
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "host/headless/headless.h"
 #include "host/platform.h"
+#include "host/window_host.h"
 #include "screen/image.h"
 
 namespace {
@@ -23,6 +25,7 @@ std::string& inputPath() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   host::headless::reset(64, 64);
+  host::startPromptWindow();  // the headless window, onto which loaded glyphs are drawn
   inputPath() = (std::filesystem::temp_directory_path() /
                  ("brelvoxan-fuzz-" + std::to_string(::getpid()) + ".bmp"))
                     .string();
@@ -38,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   brelvoxan::Image image;
   if (image.loadFromFile(path.c_str()) == 1) {
+    image.attachToWindow();
     const int32_t width = image.bitmapWidth();
     const int32_t height = image.bitmapHeight();
     if (width < 1 || height < 1 || width > host::kMaxPictureSide ||
