@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace host {
 
@@ -45,6 +47,27 @@ BitmapHandle loadBmpFile(const char* path);
 // Decodes a whole JPEG or GIF file held in memory; null on failure. On success the picture's
 // pixel size is stored in *width and *height.
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height);
+
+// --- Picture files -----------------------------------------------------------------------
+
+// The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
+// display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
+// The image file reader checks it in a picture's header before loadBmpFile or decodePicture
+// sees the file; the decoders off Windows check it again.
+inline constexpr int32_t kMaxPictureSide = 1024;
+// The largest picture file read: a 32-bit BMP of the largest picture with room to spare.
+inline constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
+
+enum class FileRead : int32_t {
+  kRead,       // the whole file is in *bytes
+  kNotOpened,  // missing, no access, or not a regular file (directory, FIFO, device, socket)
+  kTooLarge,   // a regular file of more than maxBytes bytes
+  kFailed,     // opened, but a read failed or its memory was refused
+};
+
+// Reads the whole of a regular file of at most maxBytes bytes into *bytes. Never blocks on a
+// FIFO or a device: anything but a regular file is refused before a byte is read.
+FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes);
 
 // --- Drawing -------------------------------------------------------------------------------
 
@@ -86,6 +109,20 @@ void keyStored();
 // Thrown out of sleepMs, beginKeyWait and keyPollPause by a backend that has been asked to stop
 // the game thread without ending the process (tests and the simulator).
 struct GameStopped {};
+
+// --- Start-up ----------------------------------------------------------------------------------
+
+// The folder that holds the running program's file, without a trailing separator; empty when
+// the platform cannot tell.
+std::string programFolder();
+
+// Tells the person who started the game something: the text on standard output (a problem on
+// standard error) where there is a console, in a message box on Windows.
+void showMessage(const char* text, bool problem);
+
+// Every pixel of the display becomes factor x factor window pixels (1..4, 1 the normal size).
+// Called once, before startWindowThread.
+void setDisplayScale(int32_t factor);
 
 // Path separator of the glyph file names on this platform; defined by the backend.
 extern const char kPathSeparator;

@@ -31,7 +31,7 @@ cmake -S "$root" -B "$build" "${generator[@]}" \
   -DBRELVOXAN_BUILD_SDL=OFF
 cmake --build "$build" -j2
 
-# The program finds its glyphs under res\bmp of the folder it is started from.
+# The program finds its glyphs in res\bmp beside it, from whatever folder it is started.
 rm -rf "$dist"
 mkdir -p "$dist"
 cp "$build/brelvoxan.exe" "$dist/"

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "host/common/pixel_bitmap.h"
@@ -33,6 +34,13 @@ EM_JS(void, jsPutCanvasPixels, (const uint8_t* rgba, int width, int height), {
   if (!Module.displayContext) Module.displayContext = canvas.getContext("2d", {alpha: false});
   const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
   Module.displayContext.putImageData(new ImageData(bytes, width, height), 0, 0);
+});
+
+// A message for the person: in the page under the display, and on the console.
+EM_JS(void, jsShowMessage, (const char* text, bool problem), {
+  const message = UTF8ToString(text);
+  (problem ? console.warn : console.log)(message);
+  if (Module.onMessage) Module.onMessage(message);
 });
 
 EM_JS(void, jsSetPageTitle, (const char* title), {
@@ -202,6 +210,21 @@ void startWindowThread() {
 void finishWindowSetup() {
   jsSetPageTitle(kGameTitle);
 }
+
+// --- Start-up ------------------------------------------------------------------------------
+
+// The page has no program file: its glyphs are packed at res/bmp in its own file system.
+std::string programFolder() {
+  return {};
+}
+
+void showMessage(const char* text, bool problem) {
+  if (text != nullptr) jsShowMessage(text, problem);
+}
+
+// The page scales the display itself, to the largest whole number that fits; it has no command
+// line that could ask for another.
+void setDisplayScale(int32_t) {}
 
 // --- Time and keys -------------------------------------------------------------------------
 

@@ -53,6 +53,7 @@ var Module = (function () {
       running = true;
       say(document.activeElement === canvas ? "" : "Click the display to play.");
     },
+    onMessage: text => say(text),
     onAbort: what => {
       running = false;
       say("The game stopped: " + what + ". Reload the page to start again.");
