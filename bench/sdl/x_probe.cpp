@@ -12,6 +12,7 @@
 //   brelvoxan-xprobe keys WINDOW [--gap MS] KEYSYM...          e.g. 1 Right Return Alt_L+1
 //   brelvoxan-xprobe close WINDOW                                        WM_DELETE_WINDOW request
 //   brelvoxan-xprobe compare A.png B.png DIFF.png                        exit 0 equal, 1 differ
+//   brelvoxan-xprobe crop IN.png X,Y,W,H OUT.png               a rectangle of IN.png
 //   brelvoxan-xprobe solid WIDTH HEIGHT RRGGBB OUT.png                  a picture in one colour
 //   brelvoxan-xprobe firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...
 //   brelvoxan-xprobe latency WINDOW [--count N] [--region X,Y,W,H] KEYSYM...
@@ -486,6 +487,21 @@ int main(int argc, char** argv) {
   if (argc < 2) return usage();
   const std::string command = argv[1];
   if (command == "compare") return argc == 5 ? runCompare(argv[2], argv[3], argv[4]) : usage();
+  if (command == "crop" && argc == 5) {
+    const auto in = readPng(argv[2]);
+    int x = 0, y = 0, w = 0, h = 0;
+    if (!in || std::sscanf(argv[3], "%d,%d,%d,%d", &x, &y, &w, &h) != 4 || x < 0 || y < 0 ||
+        w <= 0 || h <= 0 || x + w > in->width || y + h > in->height) {
+      std::fprintf(stderr, "xprobe: cannot crop %s to %s\n", argv[2], argv[3]);
+      return 2;
+    }
+    Picture out{w, h, {}};
+    for (int row = y; row < y + h; ++row) {
+      const auto first = in->rgb.begin() + (static_cast<long>(row) * in->width + x) * 3;
+      out.rgb.insert(out.rgb.end(), first, first + static_cast<long>(w) * 3);
+    }
+    return writePng(argv[4], out) ? 0 : 1;
+  }
   if (command == "solid" && argc == 6) {
     const int width = std::atoi(argv[2]), height = std::atoi(argv[3]);
     const unsigned long colour = std::strtoul(argv[4], nullptr, 16);

@@ -6,6 +6,7 @@
 #include "host/keyboard.h"
 #include "host/platform.h"
 #include "host/win32/win32_handles.h"
+#include "host/win32/win32_trace.h"
 #include "host/window_host.h"
 
 #include <mmsystem.h>  // after windows.h, which win32_handles.h brings in
@@ -113,6 +114,7 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     }
     case WM_KEYDOWN:
+      win32::trace("key", static_cast<uint32_t>(wParam & 0xFF));
       storeKeyCode(static_cast<uint8_t>(wParam & 0xFF));
       return 0;
     case WM_DESTROY:
@@ -232,7 +234,9 @@ void finishWindowSetup() {
 // --- Time and keys ---------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {
+  win32::trace("sleep", milliseconds);
   Sleep(milliseconds);
+  win32::trace("woke", milliseconds);
 }
 
 void beginKeyWait() {}
