@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libsdl2-dev
   libx11-dev xvfb
-  g++-mingw-w64-x86-64-posix wine wine64
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,8 +3,8 @@
 // into the back buffer, and every paint is one copy of the back buffer.
 #include <cstdint>
 
-#include "host/keyboard.h"
 #include "host/platform.h"
+#include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_handles.h"
 #include "host/win32/win32_trace.h"
 #include "host/window_host.h"
@@ -26,8 +26,10 @@ constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
 constexpr UINT kExitNoWindow = 3;
 
-constexpr UINT_PTR kWineRefreshTimer = 1;
-constexpr UINT kWineRefreshMs = 20;
+// Set by the window thread whenever it stores a key (auto-reset); the key wait sleeps on it.
+HANDLE keyEvent = nullptr;
+// The longest pause between two looks at the key slot; a stored key ends it at once.
+constexpr DWORD kKeyPauseLimitMs = 50;
 
 // Window-thread side of the back buffer. The lock keeps a paint or the release from meeting a
 // mirror copy of the game thread halfway; the flag tells copies made after the release (the
@@ -83,14 +85,6 @@ void releaseBackBuffer() {
   DeleteObject(backBufferBitmap);
   backBufferBitmap = nullptr;
   backBufferAlive = false;
-}
-
-// Windows shows what the game thread draws onto the window at once. Wine pushes a window's
-// pixels to the X server only when a thread of the program waits for messages, and the window
-// thread waits without end while the game draws; there a timer keeps it waking.
-bool runningUnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -153,8 +147,6 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
   if (window == nullptr) ExitProcess(kExitNoWindow);
   promptWindow.windowHandle.store(fromHwnd(window), std::memory_order_release);
   ShowWindow(window, SW_SHOW);
-  // Its WM_TIMER messages go the default way and do nothing but wake the loop.
-  if (runningUnderWine()) SetTimer(window, kWineRefreshTimer, kWineRefreshMs, nullptr);
 
   MSG message;
   for (;;) {
@@ -173,45 +165,40 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  HBITMAP source = toHbitmap(bitmap);
-  BITMAP size{};
-  if (source == nullptr || GetObjectA(source, sizeof size, &size) == 0) return 0;
-  const int width = size.bmWidth;
-  const int height = size.bmHeight;
+  const int64_t traceStart = win32::drawStart();
+  const win32::SelectedBitmap* source = win32::selectedBitmap(toHbitmap(bitmap));
+  if (source == nullptr) return 0;
+  const int width = source->width;
+  const int height = source->height;
 
   HWND window = toHwnd(owner);
   HDC windowDc = GetDC(window);
   // A window that is gone gives no DC; falling back to the screen's would draw over the desktop.
   if (windowDc == nullptr) return 0;
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  if (memoryDc == nullptr) {
-    ReleaseDC(window, windowDc);
-    return 0;
-  }
-  HGDIOBJ previous = SelectObject(memoryDc, source);
   SetStretchBltMode(windowDc, COLORONCOLOR);
   const BOOL copied =
-      StretchBlt(windowDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+      StretchBlt(windowDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
   if (mirror != nullptr) {
     BackBufferGuard guard;
     HDC mirrorDc = toHdc(mirror);
     if (backBufferAlive || mirrorDc != toHdc(promptWindow.backBufferDc)) {
       SetStretchBltMode(mirrorDc, COLORONCOLOR);
-      StretchBlt(mirrorDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+      StretchBlt(mirrorDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
     }
   }
-  SelectObject(memoryDc, previous);
-  DeleteDC(memoryDc);
   ReleaseDC(window, windowDc);
+  win32::drawDone(traceStart);
   return copied ? 1 : 0;
 }
 
 // --- Window host -----------------------------------------------------------------------------
 
 void startWindowThread() {
-  // The default timer tick is about 15.6 ms; the 1 ms key looks and the 10 ms steps of the
-  // stone sweep need the 1 ms resolution, or every sweep would take a second instead of 640 ms.
+  // The default timer tick is about 15.6 ms; the 10 ms steps of the stone sweep need the 1 ms
+  // resolution, or every sweep would take a second instead of 640 ms.
   timeBeginPeriod(1);
+  keyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (keyEvent == nullptr) ExitProcess(kExitNoThread);
   HANDLE thread = CreateThread(nullptr, 0, promptWindowThread, nullptr, 0, nullptr);
   if (thread == nullptr) ExitProcess(kExitNoThread);
   CloseHandle(thread);  // the thread ends only with the process; nobody waits for it
@@ -233,19 +220,60 @@ void finishWindowSetup() {
 
 // --- Time and keys ---------------------------------------------------------------------------
 
+// The game thread waits with MsgWaitForMultipleObjects rather than Sleep: the same on Windows, but
+// under Wine a program's window pixels reach the X server only while one of its threads waits
+// that way, so what the game drew shows whenever it pauses.
+namespace {
+
+int64_t counterNow() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+int64_t counterFrequency() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    return static_cast<int64_t>(value.QuadPart);
+  }();
+  return frequency;
+}
+
+}  // namespace
+
+// Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
+// which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a
+// millisecond early and the rest is spent spinning (yielding could lose the processor for a
+// whole time slice on a busy machine).
 void sleepMs(uint32_t milliseconds) {
+  win32::traceDraws();
   win32::trace("sleep", milliseconds);
-  Sleep(milliseconds);
+  const int64_t frequency = counterFrequency();
+  const int64_t end = counterNow() + static_cast<int64_t>(milliseconds) * frequency / 1000;
+  for (;;) {
+    const int64_t left = end - counterNow();
+    if (left <= 0) break;
+    const int64_t leftMs = left * 1000 / frequency;
+    if (leftMs >= 2) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(leftMs - 1), 0);
+    } else {
+      YieldProcessor();
+    }
+  }
   win32::trace("woke", milliseconds);
 }
 
 void beginKeyWait() {}
 
+// Ends at once when a key is stored instead of looking every millisecond, so a long wait for a
+// key costs next to nothing; the slot itself is still read by the key wait.
 void keyPollPause() {
-  Sleep(brelvoxan::kKeyPollMs);
+  MsgWaitForMultipleObjects(1, &keyEvent, FALSE, kKeyPauseLimitMs, 0);
 }
 
-// The key wait looks at the slot on its own schedule; there is nothing to wake.
-void keyStored() {}
+void keyStored() {
+  SetEvent(keyEvent);
+}
 
 }  // namespace host
