@@ -39,6 +39,7 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 verdict() { awk -v a="$1" -v b="$2" 'BEGIN {print (a <= b) ? "ok" : "MISSED"}'; }
 now_ms() { date +%s%3N; }
 
+echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(nproc) cores"
 
 # --- CPU while the title screen waits 20 s for a key ------------------------------------------
@@ -54,13 +55,6 @@ ticks_after=$(cpu_ticks "$game_pid")
 cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
   'BEGIN {printf "%.2f", 100 * d / hz / 20}')
 
-# --- Key press to cursor box on the screen, in the same game ------------------------------------
-"$xprobe" keys "$window" 1
-"$xprobe" settle "$window" "$work/game_start.png" --quiet 1500 >/dev/null
-# Right and Left in turns move the box between (1,1) and (2,1); only the board is watched.
-"$xprobe" latency "$window" --count 50 --region "${cx:-5},${cy:-24},240,288" Right Left \
-  >"$work/latency.txt"
-latency_p95=$(field key_latency_p95_ms "$work/latency.txt")
 "$xprobe" close "$window"
 wait "$game_pid"
 game_pid=""
@@ -88,6 +82,13 @@ for ((i = 0; i < runs; i++)); do
   "$xprobe" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
   "$xprobe" keys "$window" 1
   "$xprobe" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null
+  if ((i == 0)); then
+    # Key press to cursor box: Right and Left in turns move the box between (1,1) and (2,1);
+    # only the board is watched.
+    "$xprobe" latency "$window" --count 50 --region "${cx:-5},${cy:-24},240,288" Right Left \
+      >"$work/latency.txt"
+    "$xprobe" settle "$window" "$work/traced_back.png" --quiet 300 >/dev/null
+  fi
   "$xprobe" keys "$window" --gap 80 Right Right Right Down Down Return
   "$xprobe" settle "$window" "$work/traced_reply.png" --quiet 2500 --timeout 30000 >/dev/null
   "$xprobe" close "$window"
@@ -114,6 +115,13 @@ sweep_max=$(awk '{print $1}' "$work/sweeps" | sort -g | tail -n 1)
 sweep_median=$(awk '{print $1}' "$work/sweeps" | median)
 drawing_median=$(awk '{print $2}' "$work/sweeps" | median)
 pause_max=$(sort -g "$work/pauses" | tail -n 1)
+latency_p95=$(field key_latency_p95_ms "$work/latency.txt")
+# Inside the program: from an arrow key's arrival on the window thread to the next key wait,
+# when the cursor box has been drawn.
+awk '$1 == "trace" && $3 == "key" && ($4 == 37 || $4 == 39) {k = $2}
+     $1 == "trace" && $3 == "keywait" && k {printf "%.2f\n", ($2 - k) / 1000; k = 0}' \
+  "$work/trace_lf.txt" | sort -g >"$work/key_to_drawn"
+key_drawn_p95=$(awk '{v[NR] = $1} END {print v[int(NR * 0.95 + 0.999)]}' "$work/key_to_drawn")
 
 printf '\n%-52s %10s   %s\n' "figure" "value" "goal"
 printf '%-52s %10s   %s\n' "start to the title's pixels, median of $runs (ms)" "$start_median" \
@@ -134,7 +142,10 @@ echo "image draws in the sweeps: ${sweep_draws:-0}, ${draw_us:-?} us each on ave
 echo "pauses (ms): $(tr '\n' ' ' <"$work/pauses")"
 echo "key latency: p50 $(field key_latency_p50_ms "$work/latency.txt") ms," \
   "max $(field key_latency_max_ms "$work/latency.txt") ms," \
-  "$(field key_presses_unseen "$work/latency.txt") unseen"
+  "$(field key_presses_unseen "$work/latency.txt") unseen;" \
+  "inside the program, key to cursor box drawn: median $(median <"$work/key_to_drawn") ms," \
+  "p95 $key_drawn_p95 ms"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "starts (ms): $(sort -g "$work/starts" | tr '\n' ' ')  bare: $(sort -g "$work/bare_starts" | tr '\n' ' ')"
 echo "files in $work"
 exit 0

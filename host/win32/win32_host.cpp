@@ -1,6 +1,7 @@
 // The Win32 backend's window host, drawing, time and keys: a window thread with its own message
 // loop owns the window and a screen-sized back buffer; the game thread draws onto the window and
 // into the back buffer, and every paint is one copy of the back buffer.
+#include <algorithm>
 #include <cstdint>
 
 #include "host/platform.h"
@@ -240,31 +241,48 @@ int64_t counterFrequency() {
   return frequency;
 }
 
+// The last pause: its length in milliseconds, when it ended and how late, in counter ticks.
+uint32_t lastPauseMs = 0;
+int64_t lastPauseEnd = 0;
+int64_t lastPauseLate = 0;
+
 }  // namespace
 
 // Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
 // which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a
 // millisecond early and the rest is spent spinning (yielding could lose the processor for a
-// whole time slice on a busy machine).
+// whole time slice on a busy machine). A run of equal pauses keeps its cadence: when one ended
+// late, the next that follows straight after it is shortened by as much (never below half), so
+// a sweep of 64 steps of 10 ms takes 640 ms of pauses and not more.
 void sleepMs(uint32_t milliseconds) {
   win32::traceDraws();
   win32::trace("sleep", milliseconds);
   const int64_t frequency = counterFrequency();
-  const int64_t end = counterNow() + static_cast<int64_t>(milliseconds) * frequency / 1000;
-  for (;;) {
-    const int64_t left = end - counterNow();
-    if (left <= 0) break;
-    const int64_t leftMs = left * 1000 / frequency;
+  const int64_t start = counterNow();
+  int64_t length = static_cast<int64_t>(milliseconds) * frequency / 1000;
+  if (milliseconds == lastPauseMs && start - lastPauseEnd < length) {
+    length -= std::min(lastPauseLate, length / 2);
+  }
+  const int64_t end = start + length;
+  int64_t now = start;
+  while (now < end) {
+    const int64_t leftMs = (end - now) * 1000 / frequency;
     if (leftMs >= 2) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(leftMs - 1), 0);
     } else {
       YieldProcessor();
     }
+    now = counterNow();
   }
+  lastPauseMs = milliseconds;
+  lastPauseEnd = now;
+  lastPauseLate = now - end;
   win32::trace("woke", milliseconds);
 }
 
-void beginKeyWait() {}
+void beginKeyWait() {
+  win32::trace("keywait");
+}
 
 // Ends at once when a key is stored instead of looking every millisecond, so a long wait for a
 // key costs next to nothing; the slot itself is still read by the key wait.
