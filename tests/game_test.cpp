@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <thread>
 
@@ -23,8 +25,8 @@ std::string panel(const reader::Screen& s, int row) {
 
 TEST(GameFlow, TitleScreenIgnoresEveryKeyButOneAndTwo) {
   ScriptedGame game;
-  // 3, Enter, a letter and keypad 1.
-  game.keys = {'3', kEnter, 'A', 96};
+  // 3, Enter, a letter, keypad 1 and keypad 2.
+  game.keys = {'3', kEnter, 'A', 97, 98};
   game.runFromStart();
   const reader::Screen s = readDisplay();
   EXPECT_EQ(s.textRow(0), "  BRELVOXAN V1.0        ");
@@ -32,7 +34,7 @@ TEST(GameFlow, TitleScreenIgnoresEveryKeyButOneAndTwo) {
   EXPECT_EQ(s.textRow(2), "      1:YOU VS CPU      ");
   EXPECT_EQ(s.textRow(3), "      2:CPU VS YOU      ");
   EXPECT_EQ(s.textRow(5), "  PROGRAM BY ZEPLOMAR   ");
-  EXPECT_EQ(headless::keyWaits(), 5);
+  EXPECT_EQ(headless::keyWaits(), 6);
   // Start-up looked once for the first paint, 20 ms in; the title waits on no clock.
   EXPECT_EQ(headless::clockMs(), 20u);
   EXPECT_STREQ(headless::windowTitle(), "Brelvoxan OrvanelTaste");
@@ -214,6 +216,114 @@ TEST(GameFlow, TheNextGameStartsAfreshWithTheBoxTopLeft) {
   EXPECT_EQ(s.textRow(4).substr(10, 2), " 2");
   EXPECT_EQ(s.boardRow(4), "...OX...");
   EXPECT_EQ(panel(s, 1), std::string(15, ' '));
+}
+
+// Replays the same game from `position`, the person playing Black and moving first, and returns
+// the screen as it stands when the virtual clock reaches `stopAt` or the keys run out. The game
+// and its clock are deterministic, so replays stopped at different times tell one story.
+reader::Screen replayUntil(const char* position, std::deque<int> keys, uint64_t stopAt) {
+  ScriptedGame game;
+  game.keys = std::move(keys);
+  headless::requestStopAt(stopAt);
+  game.runFrom(boardFromText(position), kBlack, kBlack);
+  return readDisplay();
+}
+
+constexpr uint64_t kNever = UINT64_MAX;
+// Start-up's 20 ms look and the sweep that shows the position.
+constexpr uint64_t kFirstWait = 20 + 640;
+
+TEST(GameFlow, AMoveTheCpuPassesAnotherMove) {
+  // The person (X) can play (1,6), turning (2,5) and (3,4), and (8,1), turning (7,1); the CPU (O)
+  // has nothing after the first move; (1,8) stays empty for good.
+  constexpr const char* kPosition =
+      "XXXXXXO."
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXOXXXXX"
+      "XOXXXXXX"
+      ".XXXXXXX"
+      "XXXXXXXX"
+      ".XXXXXXX";
+  std::deque<int> keys = {kRight, kDown, kDown, kDown, kDown, kEnter};  // Enter on (2,5)
+
+  // An occupied square is never played, even with stones to turn around it.
+  reader::Screen s = replayUntil(kPosition, keys, kNever);
+  EXPECT_EQ(s.boardRow(4), "XXOXXXXX");
+  EXPECT_EQ(s.boardRow(5), "XOXXXXXX");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{2, 5}));
+  EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
+  EXPECT_EQ(headless::clockMs(), kFirstWait);
+
+  // (1,6): its stone shows at once, and the sweep turns column by column: 150 ms in, column 2
+  // is done and column 3 not yet, although (3,4) lies in an earlier row than (2,5).
+  keys.insert(keys.end(), {kLeft, kDown, kEnter});
+  s = replayUntil(kPosition, keys, kFirstWait + 150);
+  EXPECT_EQ(s.square(1, 6), 'X');
+  EXPECT_EQ(s.square(2, 5), 'X');
+  EXPECT_EQ(s.square(3, 4), 'O');
+  EXPECT_EQ(s.textRow(3).substr(10, 2), "58");
+
+  // The CPU passes; "CPU PASS" stays up during the person's turn and the box waits on the
+  // person's last square.
+  const uint64_t cpuPassed = kFirstWait + 640 + 700;
+  s = replayUntil(kPosition, keys, kNever);
+  EXPECT_EQ(headless::clockMs(), cpuPassed);
+  EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
+  EXPECT_EQ(panel(s, 1), "CPU PASS       ");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{1, 6}));
+  EXPECT_EQ(s.boardRow(4), "XXXXXXXX");
+  EXPECT_EQ(s.textRow(3).substr(10, 2), "61");
+  EXPECT_EQ(s.textRow(4).substr(10, 2), " 1");
+  EXPECT_EQ(consecutivePasses, 1);
+
+  // (8,1): the move clears the pass count and the person's turn clears the message rows; the
+  // CPU's line stands through its pause.
+  for (int i = 0; i < 7; ++i) keys.push_back(kRight);
+  for (int i = 0; i < 5; ++i) keys.push_back(kUp);
+  keys.push_back(kEnter);
+  s = replayUntil(kPosition, keys, cpuPassed + 640 + 699);
+  EXPECT_EQ(s.boardRow(1), "XXXXXXXX");
+  EXPECT_EQ(panel(s, 0), "CPU (WHITE)    ");
+  EXPECT_EQ(panel(s, 1), std::string(15, ' '));
+  EXPECT_EQ(panel(s, 2), std::string(15, ' '));
+  EXPECT_EQ(consecutivePasses, 0);
+
+  // The CPU, without a stone, passes again and the person has no square: the game ends with the
+  // box drawn by that pass on the person's last square.
+  s = replayUntil(kPosition, keys, kNever);
+  EXPECT_EQ(panel(s, 1), "YOU WIN        ");
+  EXPECT_EQ(s.cursor(), (std::array<int, 2>{8, 1}));
+}
+
+TEST(GameFlow, APassAMoveAPassAndTheGameGoesOn) {
+  // The person (X) has no square; the CPU (O) has only (6,8), and after it the person still
+  // has none.
+  constexpr const char* kPosition =
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXXXXXX"
+      "XXXX..XO";
+  // After the pass and its key the message rows are blank, and the CPU's line is up from the
+  // first to the last millisecond of its pause.
+  for (uint64_t at : {kFirstWait + 1, kFirstWait + 699}) {
+    const reader::Screen s = replayUntil(kPosition, {kSpace}, at);
+    EXPECT_EQ(panel(s, 0), "CPU (WHITE)    ") << at;
+    EXPECT_EQ(panel(s, 1), std::string(15, ' ')) << at;
+    EXPECT_EQ(panel(s, 2), std::string(15, ' ')) << at;
+    EXPECT_EQ(s.boardRow(8), "XXXX..XO") << at;
+  }
+  // The CPU's move ends the run of passes: the person's next pass is asked for again.
+  const reader::Screen s = replayUntil(kPosition, {kSpace}, kNever);
+  EXPECT_EQ(s.boardRow(8), "XXXX.OOO");
+  EXPECT_EQ(panel(s, 0), "CPU (WHITE)    ");
+  EXPECT_EQ(panel(s, 1), "YOU PASS!      ");
+  EXPECT_EQ(panel(s, 2), "HIT ANY KEY    ");
+  EXPECT_EQ(headless::clockMs(), kFirstWait + 700 + 640);
 }
 
 // Positions for the end cases, row-major, 'X' black, 'O' white.
