@@ -10,6 +10,13 @@
 //   style HEX sizing 0|1 minimize 0|1 maximize 0|1 caption 0|1 sysmenu 0|1
 //   exstyle HEX
 // Exit code 0, or 1 when no such window appeared in time.
+//
+//   brelvoxan-winprobe cover TITLE MS
+//
+// covers that window with a white top-most window of this process for MS milliseconds, then
+// takes it away and invalidates the window's client area with its background erased, as a
+// system without a compositor does when a window is uncovered: what shows afterwards is what the
+// window paints.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -21,20 +28,63 @@
 
 namespace {
 
-int bit(LONG value, LONG mask) {
-  return (value & mask) == mask ? 1 : 0;
-}
-
-int info(const char* title, DWORD timeoutMs) {
+HWND waitForWindow(const char* title, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   HWND window = nullptr;
   while ((window = FindWindowA(nullptr, title)) == nullptr) {
     if (GetTickCount() - start >= timeoutMs) {
       std::printf("no window titled \"%s\"\n", title);
-      return 1;
+      return nullptr;
     }
     Sleep(10);
   }
+  return window;
+}
+
+// Runs this thread's messages until the time is up.
+void pumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= ms) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+}
+
+int cover(const char* title, DWORD ms) {
+  HWND window = waitForWindow(title, 10000);
+  if (window == nullptr) return 1;
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  WNDCLASSA sheetClass{};
+  sheetClass.lpfnWndProc = DefWindowProcA;
+  sheetClass.hInstance = GetModuleHandleA(nullptr);
+  sheetClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  sheetClass.lpszClassName = "BrelvoxanProbeSheet";
+  RegisterClassA(&sheetClass);
+  HWND sheet =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, sheetClass.lpszClassName, "",
+                      WS_POPUP | WS_VISIBLE, outer.left, outer.top, outer.right - outer.left,
+                      outer.bottom - outer.top, nullptr, nullptr, sheetClass.hInstance, nullptr);
+  if (sheet == nullptr) return 1;
+  pumpFor(ms);
+  DestroyWindow(sheet);
+  // A compositor (Wine's, or Windows' own) keeps each window's pixels and would not ask for a
+  // paint at all; this does.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  pumpFor(100);
+  return 0;
+}
+
+int bit(LONG value, LONG mask) {
+  return (value & mask) == mask ? 1 : 0;
+}
+
+int info(const char* title, DWORD timeoutMs) {
+  HWND window = waitForWindow(title, timeoutMs);
+  if (window == nullptr) return 1;
   char className[256] = {};
   GetClassNameA(window, className, sizeof className);
   RECT outer{};
@@ -66,6 +116,9 @@ int main(int argc, char** argv) {
         argc >= 4 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 10000;
     return info(argv[2], timeout);
   }
-  std::fprintf(stderr, "usage: brelvoxan-winprobe info TITLE [TIMEOUT_MS]\n");
+  if (argc == 4 && std::strcmp(argv[1], "cover") == 0) {
+    return cover(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+  }
+  std::fprintf(stderr, "usage: brelvoxan-winprobe info TITLE [TIMEOUT_MS] | cover TITLE MS\n");
   return 2;
 }

@@ -161,8 +161,9 @@ if start_game; then
     "$out/both_keys_vs_last_diff.png" >/dev/null &&
     fail "last_key_only: Left then Down ends where Down alone does; the check proves nothing"
 
-  # Covering and uncovering repaints the window from the back buffer.
-  "$xprobe" cover "$window" --ms 300
+  # Covered by another window and uncovered, with the client area invalidated and erased: the
+  # paint from the back buffer must bring back the last picture.
+  wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
   if "$xprobe" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
     "$xprobe" crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$("$xprobe" compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
