@@ -10,14 +10,18 @@ build=$(cd "${1:?usage: sdl_bench.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-7}
 cd "$(dirname "$0")/.." || exit 1
 game=$build/brelvoxan
-traced=$build/host/sdl/brelvoxan-traced
-bare=$build/host/sdl/brelvoxan-bare-window
-probe=$build/host/sdl/brelvoxan-xprobe
+traced=$build/bench/brelvoxan-traced
+bare=$build/bench/brelvoxan-bare-window
+XCLIENT=$build/brelvoxan-xclient
 sim=$build/brelvoxan-sim
-for tool in "$game" "$traced" "$bare" "$probe" "$sim"; do
+for tool in "$game" "$traced" "$bare" "$XCLIENT" "$sim"; do
   [[ -x $tool ]] || { echo "missing $tool; build everything first" >&2; exit 1; }
 done
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
+for program in Xvfb xdotool /usr/bin/convert; do
+  command -v "$program" >/dev/null || { echo "$program is not installed" >&2; exit 1; }
+done
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 
 work=$build/sdl_bench
 rm -rf "$work"
@@ -48,12 +52,12 @@ echo "SDL2 backend under Xvfb ($DISPLAY, 1280x1024x24), $runs runs each where re
 
 # --- First paint and peak memory: game and bare window taken in turns --------------------------
 echo "" | "$sim" --png "$work/title.png" >/dev/null
-"$probe" solid 720 288 9CB07A "$work/bare.png"
+xc_solid 720 288 9CB07A "$work/bare.png"
 for f in game_paint bare_paint game_rss bare_rss; do : >"$work/$f"; done
 for ((i = 0; i < runs; i++)); do
-  "$probe" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt" \
+  "$XCLIENT" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt" \
     2>>"$work/game_stderr.txt"
-  "$probe" firstpaint --expect "$work/bare.png" --hold 300 -- "$bare" >"$work/b.txt" \
+  "$XCLIENT" firstpaint --expect "$work/bare.png" --hold 300 -- "$bare" >"$work/b.txt" \
     2>>"$work/bare_stderr.txt"
   field first_paint_ms "$work/g.txt" >>"$work/game_paint"
   field first_paint_ms "$work/b.txt" >>"$work/bare_paint"
@@ -68,8 +72,8 @@ bare_rss=$(median <"$work/bare_rss")
 # --- CPU while the title screen waits 20 s for a key --------------------------------------------
 "$game" 2>>"$work/game_stderr.txt" &
 game_pid=$!
-window=$("$probe" find --name "$title" --timeout 10000)
-"$probe" settle "$window" "$work/wait_title.png" --quiet 300 >/dev/null
+window=$(xc_find_title "$title")
+xc_settle "$window" "$work/wait_title.png" 300 >/dev/null
 ticks_before=$(cpu_ticks "$game_pid")
 sleep 20
 ticks_after=$(cpu_ticks "$game_pid")
@@ -77,18 +81,18 @@ cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)
   'BEGIN {printf "%.2f", 100 * d / hz / 20}')
 
 # --- Key press to cursor box on the screen, in the same game ------------------------------------
-"$probe" keys "$window" 1
-"$probe" settle "$window" "$work/game_start.png" --quiet 1500 >/dev/null
+xc_keys "$window" 100 1
+xc_settle "$window" "$work/game_start.png" 1500 >/dev/null
 # Right and Left in turns move the box between (1,1) and (2,1); only the board is watched.
-"$probe" latency "$window" --count 50 --region 0,0,240,288 Right Left >"$work/latency.txt"
+"$XCLIENT" latency "$window" --count 50 --region 0,0,240,288 Right Left >"$work/latency.txt"
 latency_p95=$(field key_latency_p95_ms "$work/latency.txt")
 latency_p50=$(field key_latency_p50_ms "$work/latency.txt")
 latency_max=$(field key_latency_max_ms "$work/latency.txt")
 # A whole move with the CPU's reply, then the peak memory of a game in progress.
-"$probe" keys "$window" --gap 80 Right Right Right Down Down Return
-"$probe" settle "$window" "$work/cpu_reply.png" --quiet 2500 --timeout 30000 >/dev/null
+xc_keys "$window" 80 Right Right Right Down Down Return
+xc_settle "$window" "$work/cpu_reply.png" 2500 30000 >/dev/null
 played_rss=$(awk '/^VmHWM:/ {print $2}' "/proc/$game_pid/status")
-"$probe" close "$window"
+xc_close "$window"
 wait "$game_pid"
 game_status=$?
 game_pid=""
@@ -96,27 +100,27 @@ game_pid=""
 # CPU of the bare window over the same 20 s, for scale.
 "$bare" 2>>"$work/bare_stderr.txt" &
 game_pid=$!
-bare_window=$("$probe" find --pid "$game_pid" --timeout 10000)
+bare_window=$(xc_find_pid "$game_pid")
 sleep 1
 bare_before=$(cpu_ticks "$game_pid")
 sleep 20
 bare_after=$(cpu_ticks "$game_pid")
 bare_cpu=$(awk -v d=$((bare_after - bare_before)) -v hz="$(getconf CLK_TCK)" \
   'BEGIN {printf "%.2f", 100 * d / hz / 20}')
-"$probe" close "$bare_window"
+xc_close "$bare_window"
 wait "$game_pid"
 game_pid=""
 
 # --- Sweeps and the CPU's pause, timed by the traced build of the same program ------------------
 "$traced" 2>"$work/trace.txt" &
 game_pid=$!
-window=$("$probe" find --name "$title" --timeout 10000)
-"$probe" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
-"$probe" keys "$window" 1
-"$probe" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null
-"$probe" keys "$window" --gap 80 Right Right Right Down Down Return
-"$probe" settle "$window" "$work/traced_reply.png" --quiet 2500 --timeout 30000 >/dev/null
-"$probe" close "$window"
+window=$(xc_find_title "$title")
+xc_settle "$window" "$work/traced_title.png" 300 >/dev/null
+xc_keys "$window" 100 1
+xc_settle "$window" "$work/traced_start.png" 1500 >/dev/null
+xc_keys "$window" 80 Right Right Right Down Down Return
+xc_settle "$window" "$work/traced_reply.png" 2500 30000 >/dev/null
+xc_close "$window"
 wait "$game_pid"
 game_pid=""
 # A sweep is a run of 64 sleeps of 10 ms: from the first one's start to the last one's end.

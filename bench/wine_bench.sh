@@ -13,8 +13,10 @@ runs=${3:-5}
 cd "$(dirname "$0")/.." || exit 1
 # shellcheck source=tests/wine/wine_env.sh
 source tests/wine/wine_env.sh
-xprobe=$build/host/sdl/brelvoxan-xprobe
-[[ -x $xprobe ]] || { echo "missing $xprobe; build everything first" >&2; exit 1; }
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
+XCLIENT=$build/brelvoxan-xclient
+[[ -x $XCLIENT ]] || { echo "missing $XCLIENT; build everything first" >&2; exit 1; }
 wine_setup "$build" "${2:-}" || exit 1
 dist=$win32_build/dist
 for f in "$dist/brelvoxan.exe" "$win32_build/brelvoxan-traced.exe" \
@@ -45,8 +47,8 @@ echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(np
 # --- CPU while the title screen waits 20 s for a key ------------------------------------------
 (cd "$dist" && exec wine brelvoxan.exe 2>>"$work/game_stderr.txt") &
 game_pid=$!
-window=$("$xprobe" find --name "$title" --timeout 20000)
-"$xprobe" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
+window=$(xc_find_title "$title")
+"$XCLIENT" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
 read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$title" 2>/dev/null |
   tr -d '\r' | awk '$1 == "client" {print $2, $3}')"
 ticks_before=$(cpu_ticks "$game_pid")
@@ -55,7 +57,7 @@ ticks_after=$(cpu_ticks "$game_pid")
 cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
   'BEGIN {printf "%.2f", 100 * d / hz / 20}')
 
-"$xprobe" close "$window"
+xc_close "$window"
 wait "$game_pid"
 game_pid=""
 
@@ -63,7 +65,7 @@ game_pid=""
 : >"$work/starts"
 : >"$work/bare_starts"
 for ((i = 0; i < runs; i++)); do
-  (cd "$dist" && "$xprobe" firstpaint --expect "$work/title.png" --hold 200 -- wine brelvoxan.exe \
+  (cd "$dist" && "$XCLIENT" firstpaint --expect "$work/title.png" --hold 200 -- wine brelvoxan.exe \
     >"$work/firstpaint.txt" 2>>"$work/game_stderr.txt")
   field first_paint_ms "$work/firstpaint.txt" >>"$work/starts"
   start=$(now_ms)
@@ -78,20 +80,20 @@ bare_median=$(median <"$work/bare_starts")
 for ((i = 0; i < runs; i++)); do
   (cd "$dist" && exec wine "$win32_build/brelvoxan-traced.exe" 2>>"$work/trace.txt") &
   game_pid=$!
-  window=$("$xprobe" find --name "$title" --timeout 20000)
-  "$xprobe" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
-  "$xprobe" keys "$window" 1
-  "$xprobe" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null
+  window=$(xc_find_title "$title")
+  "$XCLIENT" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
+  xc_keys "$window" 0 1
+  "$XCLIENT" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null
   if ((i == 0)); then
     # Key press to cursor box: Right and Left in turns move the box between (1,1) and (2,1);
     # only the board is watched.
-    "$xprobe" latency "$window" --count 50 --region "${cx:-5},${cy:-24},240,288" Right Left \
+    "$XCLIENT" latency "$window" --count 50 --region "${cx:-5},${cy:-24},240,288" Right Left \
       >"$work/latency.txt"
-    "$xprobe" settle "$window" "$work/traced_back.png" --quiet 300 >/dev/null
+    "$XCLIENT" settle "$window" "$work/traced_back.png" --quiet 300 >/dev/null
   fi
-  "$xprobe" keys "$window" --gap 80 Right Right Right Down Down Return
-  "$xprobe" settle "$window" "$work/traced_reply.png" --quiet 2500 --timeout 30000 >/dev/null
-  "$xprobe" close "$window"
+  xc_keys "$window" 80 Right Right Right Down Down Return
+  "$XCLIENT" settle "$window" "$work/traced_reply.png" --quiet 2500 --timeout 30000 >/dev/null
+  xc_close "$window"
   wait "$game_pid"
   game_pid=""
 done

@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "game/status_panel.h"
+#include "host/key_codes.h"
 #include "host/keyboard.h"
 #include "host/platform.h"
 #include "host/window_host.h"
@@ -12,9 +13,6 @@
 namespace brelvoxan {
 
 namespace {
-
-constexpr uint8_t kKeyOne = 0x31;
-constexpr uint8_t kKeyTwo = 0x32;
 
 bool boardFull() {
   return blackCount + whiteCount == 64;
@@ -50,7 +48,7 @@ void showTitleScreen() {
   printText("Program By ZEPLOMAR");
   do {
     keyCode = waitKey();
-  } while (keyCode != kKeyOne && keyCode != kKeyTwo);
+  } while (keyCode != host::kVk1 && keyCode != host::kVk2);
 }
 
 bool startNewGame() {
@@ -64,7 +62,7 @@ bool startNewGame() {
   refreshStoneCentres();
   sideToMove = kBlack;
   consecutivePasses = 0;
-  if (keyCode == kKeyTwo) {
+  if (keyCode == host::kVk2) {
     humanSide = kWhite;
     return false;
   }

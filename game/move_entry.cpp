@@ -1,4 +1,5 @@
 #include "game/game.h"
+#include "host/key_codes.h"
 #include "host/keyboard.h"
 #include "reversi/dot_graphics.h"
 #include "reversi/game_state.h"
@@ -15,27 +16,22 @@ void updateCursorBox() {
 }
 
 void enterHumanMove() {
-  constexpr int16_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kEnter = 13;
   for (;;) {
     updateCursorBox();
     keyCode = waitKey();
-    if (keyCode == kUp) {
+    if (keyCode == host::kVkUp) {
       if (cursorY > 1) --cursorY;
-    } else if (keyCode == kDown) {
+    } else if (keyCode == host::kVkDown) {
       if (cursorY < 8) ++cursorY;
-    } else if (keyCode == kRight) {
+    } else if (keyCode == host::kVkRight) {
       if (cursorX < 8) ++cursorX;
-    } else if (keyCode == kLeft) {
+    } else if (keyCode == host::kVkLeft) {
       if (cursorX > 1) --cursorX;
-    } else if (keyCode == kEnter && board.at(cursorX, cursorY) == kEmpty) {
+    } else if (keyCode == host::kVkReturn && board.at(cursorX, cursorY) == kEmpty) {
       const FlipScan scan = scanFlips(board, cursorX, cursorY, sideToMove);
       if (scan.flipDirections > 0) {
-        consecutivePasses = 0;
         cursorBox(cursorX, cursorY, 0);
-        board.at(cursorX, cursorY) = sideToMove;
-        drawStone((cursorX - 1) * 6 + 1, (cursorY - 1) * 6 + 1, sideToMove);
-        applyFlips(board, scan, cursorX, cursorY, sideToMove);
-        refreshStoneCentres();
+        playSquare(sideToMove, scan);
         return;
       }
     }

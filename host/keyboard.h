@@ -7,8 +7,6 @@
 
 namespace brelvoxan {
 
-inline constexpr uint32_t kKeyPollMs = 1;
-
 // Waits until `count` keys have been taken and returns their codes in the order taken; the
 // empty text at once for a count of 0 or less.
 Text readKeys(int32_t count);

@@ -1,7 +1,7 @@
 // The one seam between the game and the operating system. Everything the game needs from the
 // platform (bitmaps, drawing onto the window and into the back buffer, the window thread,
 // sleeping and the key wait) is declared here and implemented once per backend under
-// host/win32, host/sdl or host/headless. Exactly one backend is linked into an executable.
+// host/<backend>/. Exactly one backend is linked into an executable.
 // No OS or SDL header may be included from here.
 #pragma once
 
@@ -18,16 +18,25 @@ using BitmapHandle = BitmapObject*;    // a picture in the display's format
 using WindowHandle = WindowObject*;    // the game window
 using SurfaceHandle = SurfaceObject*;  // a drawing target such as the back buffer
 
+// The contract every backend keeps (tests/platform_contract_test.cpp runs it against the
+// headless and SDL backends, host/win32/win32_check.cpp against Win32):
+// - Null handles are accepted everywhere and refused: the call gives null, false or 0, stores
+//   nothing and changes nothing. A bitmap already deleted is refused the same way.
+// - A draw shows only on the game window: with a null or unknown owner nothing is shown (never
+//   the desktop) and the result is 0; the mirror copy is made all the same.
+// - Pixels are 0x00RRGGBB, rows top to bottom; the top byte is ignored.
+
 // --- Bitmaps -------------------------------------------------------------------------------
 
-// A bitmap of width x height pixels from 0x00RRGGBB values, rows top to bottom.
-// Returns null when the size is not positive or the platform refuses.
+// A bitmap of width x height pixels, black when pixels is null. Null when the size is not
+// positive or the platform refuses.
 BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels);
 
-// Width and height in pixels read from the bitmap itself; false for a null or unknown handle.
+// Width and height in pixels read from the bitmap itself; false (and nothing stored) for a null
+// or deleted handle.
 bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height);
 
-// Deletes the bitmap; null is ignored.
+// Deletes the bitmap; a null or already deleted handle is ignored.
 void deleteBitmap(BitmapHandle bitmap);
 
 // Decodes a BMP file by its path with the platform's BMP reader; null on failure.
@@ -39,17 +48,19 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
 
 // --- Drawing -------------------------------------------------------------------------------
 
-// Draws the bitmap one to one with its top-left corner at (x, y) onto the client area of
-// `owner` (onto the whole screen when owner is null) and, when mirror is not null, the same
-// copy into `mirror`. Returns nonzero when the copy onto the window succeeded.
+// Copies the bitmap one to one with its top-left corner at (x, y) onto the client area of the
+// game window `owner` and, when mirror is not null, the same copy into that surface (the back
+// buffer); both copies are clipped to their target. Returns nonzero when the copy onto the
+// window succeeded; 0 for a null or deleted bitmap (nothing drawn anywhere) and for a null or
+// unknown owner (nothing shown, the mirror copy still made).
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y);
 
 // --- Window host -----------------------------------------------------------------------------
 
 // Starts the window thread, which creates the window and the screen-sized black back buffer,
-// fills promptWindow (host/window_host.h), shows the window and sets firstPaintDone after each
-// paint. Returns at once.
+// reports them (host::reportWindowCreated in host/window_host.h), shows the window and reports
+// every paint (host::reportPainted) and key-down (host::reportKeyDown). Returns at once.
 void startWindowThread();
 
 // After the first paint: the game title, the small icon, the fixed style, the top-left
@@ -64,8 +75,9 @@ void sleepMs(uint32_t milliseconds);
 // Called by the key wait once before its first look at the key slot.
 void beginKeyWait();
 
-// The pause between two looks at an empty key slot: about a millisecond, or less when a key
+// The pause between two looks at an empty key slot: about kKeyPollMs, or less when a key
 // arrives earlier.
+inline constexpr uint32_t kKeyPollMs = 1;
 void keyPollPause();
 
 // Called by the window thread after it stored a key, to wake a waiting keyPollPause.
@@ -75,11 +87,7 @@ void keyStored();
 // the game thread without ending the process (tests and the simulator).
 struct GameStopped {};
 
-// Path separator of the glyph file names on this platform.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+// Path separator of the glyph file names on this platform; defined by the backend.
+extern const char kPathSeparator;
 
 }  // namespace host

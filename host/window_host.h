@@ -1,5 +1,7 @@
-// The window host's shared fields and start-up. The fields are written by the window thread
-// before it sets firstPaintDone and read by the game thread only after it has seen it.
+// The window host's shared fields, start-up and the calls through which a backend reports to it.
+// Only this host writes the fields: a backend reports the window, each paint and each key with
+// the report calls below and never touches promptWindow itself. The window and back buffer are
+// reported before the first paint and read by the game thread only after it has seen the paint.
 #pragma once
 
 #include <atomic>
@@ -24,6 +26,7 @@ inline constexpr const char* kWindowClassName = "ROZOVU";
 inline constexpr const char* kInitialTitle = "BASIC ROZOVU";
 inline constexpr const char* kGameTitle = "Brelvoxan OrvanelTaste";
 inline constexpr int32_t kGameIconId = 102;
+// The window's outer size, frame and title bar included (the client size: host/display_size.h).
 inline constexpr int32_t kWindowWidth = 720;
 inline constexpr int32_t kWindowHeight = 324;
 inline constexpr uint32_t kFirstPaintPollMs = 20;
@@ -32,8 +35,22 @@ inline constexpr uint32_t kFirstPaintPollMs = 20;
 // finishes the window's set-up.
 void startPromptWindow();
 
-// Window thread: drops a key-down's virtual-key code into the key slot (a newer key replaces
-// one not yet taken) and wakes the key wait.
-void storeKeyCode(uint8_t code);
+// --- Reports from the backend (window thread) ---------------------------------------------
+
+// The window exists, with its back buffer of backBufferWidth x backBufferHeight pixels. Made
+// once per start-up, before the first reportPainted.
+void reportWindowCreated(WindowHandle window, SurfaceHandle backBuffer, int32_t backBufferWidth,
+                         int32_t backBufferHeight);
+
+// A paint of the window has ended; the first one releases the game thread's start-up wait.
+void reportPainted();
+
+// A key-down's virtual-key code (host/key_codes.h) goes into the key slot, where a newer key
+// replaces one not yet taken, and the key wait is woken. Code 0 is ignored.
+void reportKeyDown(uint8_t code);
+
+// Back to the state before start-up: no window, no paint, empty key slot. For a backend that
+// starts the game more than once in one process (tests, the simulator).
+void resetPromptWindow();
 
 }  // namespace host

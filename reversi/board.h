@@ -31,7 +31,14 @@ struct Direction {
 
 // The eight steps in the fixed order that decides scan order.
 inline constexpr std::array<Direction, 8> kDirections{{
-    {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1},
+    {-1, -1},
+    {0, -1},
+    {1, -1},
+    {-1, 0},
+    {1, 0},
+    {-1, 1},
+    {0, 1},
+    {1, 1},
 }};
 
 // The result of scanning one square: stones turned per direction and the number of directions

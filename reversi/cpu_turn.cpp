@@ -17,13 +17,10 @@ void chooseCpuMove(Side side) {
     drawnCursorY = cursorY;
     return;
   }
-  consecutivePasses = 0;
   cursorX = decision.best.x;
   cursorY = decision.best.y;
-  board.at(cursorX, cursorY) = side;
-  drawStone((cursorX - 1) * 6 + 1, (cursorY - 1) * 6 + 1, side);
-  applyFlips(board, scanFlips(board, cursorX, cursorY, side), cursorX, cursorY, side);
-  refreshStoneCentres();
+  // Scanned again on the real board: the decision's scans ran on trial boards.
+  playSquare(side, scanFlips(board, cursorX, cursorY, side));
 }
 
 }  // namespace brelvoxan

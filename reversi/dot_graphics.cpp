@@ -93,9 +93,13 @@ void drawStone(double dotX, double dotY, Cell value) {
   fillBox(dotX + 1, dotY + 1, dotX + 3, dotY + 3, value == kBlack ? 1 : 0);
 }
 
+void drawSquareStone(int16_t x, int16_t y, Cell value) {
+  drawStone(squareDot(x) + 1, squareDot(y) + 1, value);
+}
+
 void cursorBox(int16_t x, int16_t y, int8_t colour) {
-  const double left = (x - 1) * 6;
-  const double top = (y - 1) * 6;
+  const double left = squareDot(x);
+  const double top = squareDot(y);
   drawBox(left, top, left + 6, top + 6, colour);
 }
 
@@ -105,8 +109,8 @@ StoneCounts refreshStoneCentres() {
     for (int y = 1; y <= 8; ++y) {
       const Cell cell = board.at(x, y);
       if (cell != kEmpty) {
-        const double left = (x - 1) * 6 + 2;
-        const double top = (y - 1) * 6 + 2;
+        const double left = squareDot(x) + 2;
+        const double top = squareDot(y) + 2;
         fillBox(left, top, left + 2, top + 2, cell == kBlack ? 1 : 0);
         if (cell == kBlack) {
           ++counts.black;
@@ -127,9 +131,9 @@ StoneCounts refreshStoneCentres() {
 }
 
 void drawNewGameBoard() {
-  for (int x = 4; x <= 5; ++x) {
-    for (int y = 4; y <= 5; ++y) {
-      drawStone((x - 1) * 6 + 1, (y - 1) * 6 + 1, board.at(x, y));
+  for (int16_t x = 4; x <= 5; ++x) {
+    for (int16_t y = 4; y <= 5; ++y) {
+      drawSquareStone(x, y, board.at(x, y));
     }
   }
   drawLine(49, 0, 49, 48, 1);

@@ -20,9 +20,9 @@ void startUpDisplay() {
 void showPosition(const Board& position, Side toMove, Side human) {
   clearScreen();
   board = position;
-  for (int x = 1; x <= 8; ++x) {
-    for (int y = 1; y <= 8; ++y) {
-      if (board.at(x, y) != kEmpty) drawStone((x - 1) * 6 + 1, (y - 1) * 6 + 1, board.at(x, y));
+  for (int16_t x = 1; x <= 8; ++x) {
+    for (int16_t y = 1; y <= 8; ++y) {
+      if (board.at(x, y) != kEmpty) drawSquareStone(x, y, board.at(x, y));
     }
   }
   drawLine(49, 0, 49, 48, 1);

@@ -9,13 +9,15 @@
 
 #include "game/game.h"
 #include "host/headless/headless.h"
+#include "host/key_codes.h"
 #include "reversi/board.h"
 #include "tools/reader/screen_reader.h"
 
 namespace brelvoxan::testing {
 
-inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kEnter = 13, kSpace = 32;
-inline constexpr int kKey1 = '1', kKey2 = '2';
+inline constexpr int kLeft = host::kVkLeft, kUp = host::kVkUp, kRight = host::kVkRight,
+                     kDown = host::kVkDown, kEnter = host::kVkReturn, kSpace = host::kVkSpace;
+inline constexpr int kKey1 = host::kVk1, kKey2 = host::kVk2;
 // A script entry that gives no key: the wait is answered by whatever the slot holds or gets.
 inline constexpr int kNoKey = -1;
 

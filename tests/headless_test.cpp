@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/window_host.h"
 
@@ -39,15 +40,14 @@ TEST_F(HeadlessTest, StartUpCreatesWindowAndBlackBackBufferThenSetsItUp) {
   const headless::Pixels& back = headless::backBuffer();
   ASSERT_EQ(back.data.size(), 800u * 600u);
   for (uint32_t p : back.data) ASSERT_EQ(p, 0u);
-  EXPECT_EQ(headless::window().width, headless::kClientWidth);
-  EXPECT_EQ(headless::window().height, headless::kClientHeight);
+  EXPECT_EQ(headless::window().width, host::kClientWidth);
+  EXPECT_EQ(headless::window().height, host::kClientHeight);
 
   headless::reset();
   EXPECT_FALSE(headless::windowCreated());
   EXPECT_EQ(promptWindow.windowHandle.load(), nullptr);
   EXPECT_EQ(promptWindow.firstPaintDone.load(), 0);
   EXPECT_EQ(promptWindow.backBufferDc, nullptr);
-  EXPECT_EQ(headless::screen().width, headless::kDefaultScreenWidth);
 }
 
 TEST_F(HeadlessTest, BitmapsAreCountedAndMeasured) {
@@ -65,12 +65,12 @@ TEST_F(HeadlessTest, BitmapsAreCountedAndMeasured) {
   EXPECT_EQ(h, 2);
   EXPECT_FALSE(host::bitmapSize(nullptr, &w, &h));
 
-  // Without a window, only the screen can be drawn on.
-  EXPECT_EQ(host::drawBitmap(nullptr, nullptr, nullptr, 0, 0), 0);
-  EXPECT_EQ(host::drawBitmap(bitmap, nullptr, nullptr, 798, 599), 1);
-  EXPECT_EQ(headless::screen().at(799, 599), 2u);
+  // A draw without its window shows nowhere but still reaches the back buffer, clipped.
   host::startWindowThread();
   host::WindowHandle window = promptWindow.windowHandle.load();
+  EXPECT_EQ(host::drawBitmap(bitmap, nullptr, promptWindow.backBufferDc, 798, 599), 0);
+  EXPECT_EQ(headless::backBuffer().at(799, 599), 2u);
+  EXPECT_EQ(headless::window().at(0, 0), 0u);
   headless::reset(800, 600);
   EXPECT_EQ(host::drawBitmap(bitmap, window, nullptr, 0, 0), 0);  // the window is gone
 

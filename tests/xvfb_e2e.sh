@@ -11,7 +11,7 @@ build=$(cd "${1:?usage: xvfb_e2e.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/.." || exit 1
 game=$build/brelvoxan
 sim=$build/brelvoxan-sim
-probe=$build/host/sdl/brelvoxan-xprobe
+XCLIENT=$build/brelvoxan-xclient
 out=$build/e2e
 title="Brelvoxan OrvanelTaste"
 
@@ -19,16 +19,20 @@ if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; 
   echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
   exit 77
 fi
-for tool in "$game" "$sim" "$probe"; do
+for tool in "$game" "$sim" "$XCLIENT"; do
   if [[ ! -x $tool ]]; then
     echo "FAIL: $tool is missing; build everything first"
     exit 1
   fi
 done
-if ! command -v Xvfb >/dev/null; then
-  echo "skipped: Xvfb is not installed (tools/setup.sh installs it)"
-  exit 77
-fi
+for program in Xvfb xdotool /usr/bin/compare; do
+  if ! command -v "$program" >/dev/null; then
+    echo "skipped: $program is not installed (tools/setup.sh installs it)"
+    exit 77
+  fi
+done
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -63,7 +67,7 @@ echo "Xvfb on $DISPLAY"
 start_game() {
   "$game" 2>>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$("$probe" find --name "$title" --timeout 10000)
+  window=$(xc_find_title "$title")
   if [[ -z $window ]]; then
     fail "no window titled '$title' within 10 s"
     return 1
@@ -94,7 +98,7 @@ expect_exit_zero_within() {
 # as NAME.png, and compares it with the simulator's picture after KEYS.
 check_state() {
   local name=$1 keys=$2 quiet=$3
-  if ! "$probe" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
+  if ! xc_settle "$window" "$out/$name.png" "$quiet" 30000; then
     fail "$name: the window could not be captured or never settled"
     return
   fi
@@ -103,7 +107,7 @@ check_state() {
     return
   fi
   local verdict
-  if verdict=$("$probe" compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png"); then
+  if verdict=$(xc_compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png"); then
     echo "$name: identical to the simulator"
   else
     fail "$name: $verdict (see $out/${name}_diff.png)"
@@ -112,37 +116,36 @@ check_state() {
 
 # --- One game's opening -------------------------------------------------------------------------
 if start_game; then
-  got_title=$("$probe" title "$window")
+  got_title=$(xc_title "$window")
   [[ $got_title == "$title" ]] || fail "window title '$got_title'"
-  geometry=$("$probe" geometry "$window")
+  geometry=$(xc_geometry "$window")
   [[ $geometry == "0 0 720 288" ]] || fail "window at x y w h = $geometry, not 0 0 720 288"
 
   check_state title "" 700
 
   # Keys that must not choose a side: 1 with Alt held (Alt combinations never reach the game)
   # and the keypad's 1 (End with Num Lock off, a keypad digit with it on).
-  "$probe" keys "$window" --gap 50 Alt_L+1 KP_1 F10
+  xc_keys "$window" 50 Alt_L+1 KP_1 F10
   check_state title_after_other_keys "" 500
 
   # After "1" the board is drawn and swept once; the screen stays still during most of the
   # sweep, so the quiet time must outlast it before the arrows are sent.
-  "$probe" keys "$window" 1
+  xc_keys "$window" 100 1
   check_state game_start "1" 1500
 
   # From (1,1) to (4,3), a legal first move for Black; then the CPU's 700 ms pause, its move and
   # a second sweep. The screen may stay still for 640 + 700 ms between the two moves.
   moves="Right Right Right Down Down"
   # shellcheck disable=SC2086
-  "$probe" keys "$window" --gap 80 $moves
+  xc_keys "$window" 80 $moves
   check_state cursor_moved "1 $moves" 500
-  "$probe" keys "$window" Return
+  xc_keys "$window" 100 Return
   check_state cpu_reply "1 $moves Enter" 2500
 
   # Covering and uncovering the window repaints it from the back buffer.
-  "$probe" cover "$window" --ms 300
-  if "$probe" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000; then
-    if verdict=$("$probe" compare "$out/uncovered.png" "$out/cpu_reply.png" \
-      "$out/uncovered_diff.png"); then
+  xc_cover "$window" 300
+  if xc_settle "$window" "$out/uncovered.png" 300 5000; then
+    if verdict=$(xc_compare "$out/uncovered.png" "$out/cpu_reply.png" "$out/uncovered_diff.png"); then
       echo "uncovered: the last picture is back"
     else
       fail "uncovered: $verdict"
@@ -151,16 +154,16 @@ if start_game; then
     fail "uncovered: no capture"
   fi
 
-  "$probe" close "$window"
+  xc_close "$window"
   expect_exit_zero_within 1000
 fi
 
 # --- Closing in the middle of a sweep -----------------------------------------------------------
 if start_game; then
-  "$probe" settle "$window" "$out/second_title.png" --quiet 300 --timeout 10000 >/dev/null
-  "$probe" keys "$window" 1
+  xc_settle "$window" "$out/second_title.png" 300 10000 >/dev/null
+  xc_keys "$window" 100 1
   sleep 0.3
-  "$probe" close "$window"
+  xc_close "$window"
   expect_exit_zero_within 1000
 fi
 

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs everything the build, the tests and the game need on a fresh Debian or Ubuntu machine.
+# Installs what the build, the tests and the benchmarks need on a fresh Debian or Ubuntu machine;
+# with --play only what building and playing the game needs.
 set -euo pipefail
-packages=(
-  build-essential cmake ninja-build pkg-config clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libstb-dev libsdl2-dev
-  libx11-dev xvfb
-  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
-)
+packages=(build-essential cmake ninja-build pkg-config libstb-dev libsdl2-dev)
+case "${1:-}" in
+  --play) ;;
+  "") packages+=(
+    clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
+    libx11-dev xvfb xdotool imagemagick
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+  ) ;;
+  *) echo "usage: $0 [--play]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

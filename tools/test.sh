@@ -10,13 +10,14 @@ jobs=$(nproc)
 run() {  # run BUILD_DIR CMAKE_ARGS...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DBRELVOXAN_WERROR=ON "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DBRELVOXAN_WERROR=ON -DBUILD_TESTING=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
 }
 
 bash tools/build-win32.sh --werror
-run build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32"
+run build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_BUILD_BENCH=ON \
+  -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32"
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" run build-asan -DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined \
   -DBRELVOXAN_BUILD_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1" run build-tsan -DCMAKE_BUILD_TYPE=Debug \

@@ -1,9 +1,12 @@
 // The benchmark's yardstick: the least an SDL2 program with the game's settings does to show a
-// 720 x 288 window: open it, paint it once in one colour, then wait until it is closed.
+// window of the game's client size: open it, paint it once in one colour, then wait until it is
+// closed.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+
+#include "host/display_size.h"
 
 int main(int, char**) {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -13,8 +16,9 @@ int main(int, char**) {
     std::fprintf(stderr, "bare window: %s\n", SDL_GetError());
     return 1;
   }
-  SDL_Window* window = SDL_CreateWindow("bare window", SDL_WINDOWPOS_UNDEFINED,
-                                        SDL_WINDOWPOS_UNDEFINED, 720, 288, 0);
+  SDL_Window* window =
+      SDL_CreateWindow("bare window", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                       host::kClientWidth, host::kClientHeight, 0);
   if (window == nullptr) {
     std::fprintf(stderr, "bare window: %s\n", SDL_GetError());
     return 1;

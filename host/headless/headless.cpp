@@ -8,19 +8,14 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
+#include "host/common/pixel_bitmap.h"
+#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/window_host.h"
 
 namespace host {
-
-struct BitmapObject {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint32_t> pixels;
-};
 
 struct WindowObject {
   bool exists = false;
@@ -55,9 +50,8 @@ headless::Pixels blackPixels(int32_t width, int32_t height) {
 }
 
 struct State {
-  State() : screen(blackPixels(headless::kDefaultScreenWidth, headless::kDefaultScreenHeight)) {}
-
-  headless::Pixels screen;
+  int32_t screenWidth = headless::kDefaultScreenWidth;
+  int32_t screenHeight = headless::kDefaultScreenHeight;
   headless::Pixels window;
   headless::Pixels backBuffer;
   // The window and the back buffer keep fixed addresses, so a handle an image copied before a
@@ -73,42 +67,15 @@ struct State {
   std::atomic<uint64_t> stopAtMs{UINT64_MAX};
 };
 
-// Never destroyed: images that outlive main (the glyph table is a global) still delete their
-// bitmaps through this backend at exit.
+// Never destroyed: images that outlive main (the glyph table is a global) may still reach this
+// backend at exit.
 State& state() {
   static State* instance = new State;
   return *instance;
 }
 
-// Every bitmap made and not yet deleted; lets bitmapSize and drawBitmap refuse stale handles.
-std::mutex& bitmapsMutex() {
-  static auto* mutex = new std::mutex;
-  return *mutex;
-}
-std::unordered_set<BitmapObject*>& liveBitmapSet() {
-  static auto* bitmaps = new std::unordered_set<BitmapObject*>;
-  return *bitmaps;
-}
-
-bool isLiveBitmap(BitmapObject* bitmap) {
-  std::lock_guard lock(bitmapsMutex());
-  return liveBitmapSet().count(bitmap) != 0;
-}
-
-// Copies the bitmap one to one with its top-left corner at (x, y), clipped to the target.
 void blit(const BitmapObject& bitmap, headless::Pixels& target, int32_t x, int32_t y) {
-  const int64_t left = std::max<int64_t>(x, 0);
-  const int64_t top = std::max<int64_t>(y, 0);
-  const int64_t right = std::min<int64_t>(int64_t{x} + bitmap.width, target.width);
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + bitmap.height, target.height);
-  if (left >= right || top >= bottom) return;
-  const auto span = static_cast<size_t>(right - left);
-  for (int64_t row = top; row < bottom; ++row) {
-    const auto source = static_cast<size_t>((row - y) * bitmap.width + (left - x));
-    const auto destination = static_cast<size_t>(row * target.width + left);
-    std::copy_n(bitmap.pixels.begin() + static_cast<ptrdiff_t>(source), span,
-                target.data.begin() + static_cast<ptrdiff_t>(destination));
-  }
+  blitClipped(bitmap, target.data.data(), target.width, target.height, x, y);
 }
 
 void throwIfStopped() {
@@ -120,52 +87,16 @@ void throwIfStopped() {
 
 }  // namespace
 
-// --- Bitmaps ---------------------------------------------------------------------------------
-
-BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
-  if (width <= 0 || height <= 0) return nullptr;
-  auto* bitmap = new BitmapObject;
-  bitmap->width = width;
-  bitmap->height = height;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  if (pixels != nullptr) {
-    bitmap->pixels.assign(pixels, pixels + count);
-  } else {
-    bitmap->pixels.assign(count, 0);
-  }
-  std::lock_guard lock(bitmapsMutex());
-  liveBitmapSet().insert(bitmap);
-  return bitmap;
-}
-
-bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
-  if (bitmap == nullptr || !isLiveBitmap(bitmap)) return false;
-  if (width != nullptr) *width = bitmap->width;
-  if (height != nullptr) *height = bitmap->height;
-  return true;
-}
-
-void deleteBitmap(BitmapHandle bitmap) {
-  if (bitmap == nullptr) return;
-  {
-    std::lock_guard lock(bitmapsMutex());
-    // A handle that is not live is refused, as the platform refuses a stale one.
-    if (liveBitmapSet().erase(bitmap) == 0) return;
-  }
-  delete bitmap;
-}
+const char kPathSeparator = '/';
 
 // --- Drawing ---------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  if (bitmap == nullptr || !isLiveBitmap(bitmap)) return 0;
+  if (!isLiveBitmap(bitmap)) return 0;
   State& s = state();
   int32_t result = 0;
-  if (owner == nullptr) {
-    blit(*bitmap, s.screen, x, y);
-    result = 1;
-  } else if (owner == &s.windowObject && s.windowObject.exists) {
+  if (owner == &s.windowObject && s.windowObject.exists) {
     blit(*bitmap, s.window, x, y);
     result = 1;
   }
@@ -182,14 +113,11 @@ void startWindowThread() {
   s.windowObject.exists = true;
   s.windowObject.title = kInitialTitle;
   s.windowObject.style = kOverlappedWindowStyle;
-  s.backBuffer = blackPixels(s.screen.width, s.screen.height);
-  s.window = blackPixels(headless::kClientWidth, headless::kClientHeight);
-  promptWindow.backBufferWidth = s.backBuffer.width;
-  promptWindow.backBufferHeight = s.backBuffer.height;
-  promptWindow.backBufferDc = &s.backBufferSurface;
-  promptWindow.windowHandle.store(&s.windowObject, std::memory_order_release);
-  // The window is painted at once; the flag is set last so the fields above are seen with it.
-  promptWindow.firstPaintDone.store(1, std::memory_order_release);
+  s.backBuffer = blackPixels(s.screenWidth, s.screenHeight);
+  s.window = blackPixels(kClientWidth, kClientHeight);
+  reportWindowCreated(&s.windowObject, &s.backBufferSurface, s.backBuffer.width,
+                      s.backBuffer.height);
+  reportPainted();  // the window is painted at once
 }
 
 void finishWindowSetup() {
@@ -226,7 +154,7 @@ void sleepMs(uint32_t milliseconds) {
   }
   s.clockMs.store(now);
   // In time order, so a later key replaces an earlier one not yet taken.
-  for (uint8_t code : due) storeKeyCode(code);
+  for (uint8_t code : due) reportKeyDown(code);
 }
 
 void beginKeyWait() {
@@ -238,7 +166,7 @@ void beginKeyWait() {
     feeder = s.feeder;
   }
   if (feeder) {
-    if (const std::optional<uint8_t> code = feeder()) storeKeyCode(*code);
+    if (const std::optional<uint8_t> code = feeder()) reportKeyDown(*code);
   }
   throwIfStopped();
 }
@@ -255,7 +183,8 @@ namespace host::headless {
 
 void reset(int32_t screenWidth, int32_t screenHeight) {
   State& s = state();
-  s.screen = blackPixels(screenWidth, screenHeight);
+  s.screenWidth = std::max(screenWidth, 0);
+  s.screenHeight = std::max(screenHeight, 0);
   s.window = Pixels{};
   s.backBuffer = Pixels{};
   s.windowObject = WindowObject{};
@@ -268,21 +197,13 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
   s.keyWaits.store(0);
   s.stopRequested.store(false, std::memory_order_release);
   s.stopAtMs.store(UINT64_MAX);
-  promptWindow.windowHandle.store(nullptr);
-  promptWindow.firstPaintDone.store(0);
-  promptWindow.backBufferWidth = 0;
-  promptWindow.backBufferHeight = 0;
-  promptWindow.backBufferDc = nullptr;
-  promptWindow.lastKeyCode.store(0);
+  resetPromptWindow();
 }
 
 uint64_t clockMs() {
   return state().clockMs.load();
 }
 
-const Pixels& screen() {
-  return state().screen;
-}
 const Pixels& window() {
   return state().window;
 }
@@ -303,7 +224,7 @@ bool windowSetUp() {
 }
 
 void injectKey(uint8_t code) {
-  storeKeyCode(code);
+  reportKeyDown(code);
 }
 
 void scheduleKey(uint64_t atMs, uint8_t code) {
@@ -327,8 +248,7 @@ void requestStopAt(uint64_t atMs) {
 }
 
 int64_t liveBitmaps() {
-  std::lock_guard lock(bitmapsMutex());
-  return static_cast<int64_t>(liveBitmapSet().size());
+  return liveBitmapCount();
 }
 
 int64_t keyWaits() {

@@ -1,4 +1,4 @@
-// Inspection and control of the headless backend: in-memory screen, window and back buffer,
+// Inspection and control of the headless backend: in-memory window and back buffer,
 // bitmaps in memory, a virtual clock that sleeping advances without waiting, and injected keys.
 // Used by tests and the simulator; the game itself only sees host/platform.h.
 #pragma once
@@ -17,13 +17,11 @@ struct Pixels {
   uint32_t at(int32_t x, int32_t y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 
+// The screen size, which the back buffer takes at start-up.
 inline constexpr int32_t kDefaultScreenWidth = 1920;
 inline constexpr int32_t kDefaultScreenHeight = 1080;
-// The window's client area: the imitated display, 24 x 6 cells of 30 x 48 pixels.
-inline constexpr int32_t kClientWidth = 720;
-inline constexpr int32_t kClientHeight = 288;
 
-// Puts the backend back to its state before start-up: no window, black surfaces of the given
+// Puts the backend back to its state before start-up: no window, no back buffer, the given
 // screen size, clock 0, empty key slot, no scheduled keys, no feeder, stop flag clear. Bitmaps
 // already made stay valid (they belong to the images that made them).
 void reset(int32_t screenWidth = kDefaultScreenWidth, int32_t screenHeight = kDefaultScreenHeight);
@@ -31,10 +29,8 @@ void reset(int32_t screenWidth = kDefaultScreenWidth, int32_t screenHeight = kDe
 // Virtual milliseconds since the last reset.
 uint64_t clockMs();
 
-// The pixels of the whole screen (draws of unattached images land here), of the window's client
-// area, and of the back buffer (screen-sized). Before the window exists, window and back buffer
-// are empty.
-const Pixels& screen();
+// The pixels of the window's client area and of the back buffer (screen-sized). Before the
+// window exists both are empty.
 const Pixels& window();
 const Pixels& backBuffer();
 

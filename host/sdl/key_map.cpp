@@ -1,58 +1,10 @@
 #include "host/sdl/key_map.h"
 
+#include "host/key_codes.h"
+
 namespace host::sdl {
 
 namespace {
-
-// Windows virtual-key codes that have no character of their own.
-enum : uint8_t {
-  kVkBack = 8,
-  kVkTab = 9,
-  kVkClear = 12,
-  kVkReturn = 13,
-  kVkShift = 16,
-  kVkControl = 17,
-  kVkPause = 19,
-  kVkCapital = 20,
-  kVkEscape = 27,
-  kVkSpace = 32,
-  kVkPrior = 33,
-  kVkNext = 34,
-  kVkEnd = 35,
-  kVkHome = 36,
-  kVkLeft = 37,
-  kVkUp = 38,
-  kVkRight = 39,
-  kVkDown = 40,
-  kVkInsert = 45,
-  kVkDelete = 46,
-  kVkLeftWin = 91,
-  kVkRightWin = 92,
-  kVkApps = 93,
-  kVkNumpad0 = 96,
-  kVkMultiply = 106,
-  kVkAdd = 107,
-  kVkSubtract = 109,
-  kVkDecimal = 110,
-  kVkDivide = 111,
-  kVkF1 = 112,
-  kVkF10 = 121,
-  kVkF13 = 124,
-  kVkNumLock = 144,
-  kVkScroll = 145,
-  kVkOem1 = 186,  // ;:
-  kVkOemPlus = 187,
-  kVkOemComma = 188,
-  kVkOemMinus = 189,
-  kVkOemPeriod = 190,
-  kVkOem2 = 191,  // /?
-  kVkOem3 = 192,  // `~
-  kVkOem4 = 219,  // [{
-  kVkOem5 = 220,  // backslash
-  kVkOem6 = 221,  // ]}
-  kVkOem7 = 222,  // '"
-  kVkOem102 = 226,
-};
 
 uint8_t code(int value) {
   return static_cast<uint8_t>(value);
@@ -89,15 +41,15 @@ uint8_t keypadWithoutNumLock(SDL_Scancode scancode) {
 }  // namespace
 
 uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers) {
-  // Alt combinations and F10 are system keys on the original platform and never reach a window's
+  // Alt combinations and F10 are system keys on Windows and never reach a window's
   // key-down handler.
   if ((modifiers & KMOD_ALT) != 0) return 0;
 
   // Main-row digits by position: the top row gives the digit codes on every layout.
   if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-    return code('1' + (scancode - SDL_SCANCODE_1));
+    return code(kVk1 + (scancode - SDL_SCANCODE_1));
   }
-  if (scancode == SDL_SCANCODE_0) return code('0');
+  if (scancode == SDL_SCANCODE_0) return kVk0;
 
   // Keypad digits and point depend on Num Lock.
   if ((scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0) ||
@@ -109,9 +61,9 @@ uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modif
   }
 
   // Letters follow the layout (the letter printed on the key), never the case.
-  if (symbol >= SDLK_a && symbol <= SDLK_z) return code('A' + (symbol - SDLK_a));
+  if (symbol >= SDLK_a && symbol <= SDLK_z) return code(kVkA + (symbol - SDLK_a));
   if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-    return code('A' + (scancode - SDL_SCANCODE_A));  // a layout without Latin letters
+    return code(kVkA + (scancode - SDL_SCANCODE_A));  // a layout without Latin letters
   }
 
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {

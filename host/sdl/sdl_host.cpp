@@ -18,20 +18,15 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
+#include "host/common/pixel_bitmap.h"
+#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/sdl/key_map.h"
 #include "host/sdl/sdl_trace.h"
 #include "host/window_host.h"
 
 namespace host {
-
-struct BitmapObject {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
-};
 
 // A drawing target: the window's picture or the back buffer.
 struct SurfaceObject {
@@ -61,9 +56,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The client area is the imitated display itself, so no column is cut off by a frame.
-constexpr int32_t kClientWidth = 720;
-constexpr int32_t kClientHeight = 288;
 // At most one present per 60 Hz frame; a burst of draws is shown once it has been quiet this
 // long, so a key's few draws reach the screen together without waiting for a whole frame.
 constexpr auto kFramePeriod = std::chrono::microseconds(16'667);
@@ -80,33 +72,31 @@ struct Display {
   Clock::time_point firstDirtyAt;
   Clock::time_point lastDrawAt;
 };
-Display display;
 
-WindowObject theWindow;
-std::atomic<uint32_t> redrawEventType{0};
-std::atomic<uint32_t> setupEventType{0};
+// Everything this backend keeps.
+struct State {
+  Display display;
+  WindowObject window;
+  std::atomic<uint32_t> redrawEventType{0};
+  std::atomic<uint32_t> setupEventType{0};
+  // The set-up after the first paint runs on the window thread while the game thread waits.
+  std::mutex setupMutex;
+  std::condition_variable setupDone;
+  bool setupFinished = false;
+  // Wakes a waiting key pause when a key is stored.
+  std::mutex keyMutex;
+  std::condition_variable keyArrived;
+  bool keyPending = false;
+};
 
-std::mutex setupMutex;
-std::condition_variable setupDone;
-bool setupFinished = false;
-
-std::mutex keyMutex;
-std::condition_variable keyArrived;
-bool keyPending = false;
+// Never destroyed: the detached window thread may still use it while the process ends.
+State& state() {
+  static auto* instance = new State;
+  return *instance;
+}
 
 void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t y) {
-  const int32_t left = std::max(x, 0);
-  const int32_t top = std::max(y, 0);
-  const int64_t right = std::min<int64_t>(int64_t{x} + bitmap.width, target.width);
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + bitmap.height, target.height);
-  if (left >= right || top >= bottom) return;
-  const auto rowLength = static_cast<size_t>(right - left);
-  for (int32_t row = top; row < bottom; ++row) {
-    const uint32_t* from = bitmap.pixels.data() + static_cast<size_t>(row - y) * bitmap.width +
-                           static_cast<size_t>(left - x);
-    uint32_t* to = target.pixels.get() + static_cast<size_t>(row) * target.width + left;
-    std::copy_n(from, rowLength, to);
-  }
+  blitClipped(bitmap, target.pixels.get(), target.width, target.height, x, y);
 }
 
 [[noreturn]] void failWindow(const char* reason) {
@@ -126,6 +116,8 @@ void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t 
 // Copies the window's picture onto the window; with fromBackBuffer it first takes the picture
 // from the back buffer, as every repaint of an exposed window does.
 void present(bool fromBackBuffer) {
+  Display& display = state().display;
+  WindowObject& theWindow = state().window;
   SDL_Surface* surface = SDL_GetWindowSurface(theWindow.window);
   if (surface == nullptr) return;
   {
@@ -150,7 +142,7 @@ void present(bool fromBackBuffer) {
   }
   SDL_UpdateWindowSurface(theWindow.window);
   sdl::trace("present");
-  promptWindow.firstPaintDone.store(1, std::memory_order_release);
+  reportPainted();
 }
 
 // A 16 x 16 icon: a black stone with a light rim on the display's green.
@@ -174,7 +166,8 @@ SDL_Surface* makeIcon() {
 }
 
 void finishSetupOnWindowThread() {
-  SDL_Window* window = theWindow.window;
+  State& s = state();
+  SDL_Window* window = s.window.window;
   sdl::trace("setup-begin");
   SDL_SetWindowTitle(window, kGameTitle);
   if (SDL_Surface* icon = makeIcon()) {
@@ -186,10 +179,10 @@ void finishSetupOnWindowThread() {
   SDL_SetWindowPosition(window, 0, 0);
   sdl::trace("setup");
   {
-    std::lock_guard lock(setupMutex);
-    setupFinished = true;
+    std::lock_guard lock(s.setupMutex);
+    s.setupFinished = true;
   }
-  setupDone.notify_all();
+  s.setupDone.notify_all();
 }
 
 void handleEvent(const SDL_Event& event) {
@@ -214,16 +207,17 @@ void handleEvent(const SDL_Event& event) {
     const uint8_t code = sdl::virtualKeyCode(key.scancode, key.sym, key.mod);
     if (code != 0) {
       sdl::trace("key", code);
-      storeKeyCode(code);
+      reportKeyDown(code);
     }
     return;
   }
-  if (event.type == setupEventType.load()) finishSetupOnWindowThread();
+  if (event.type == state().setupEventType.load()) finishSetupOnWindowThread();
   // The redraw event only wakes the loop; presenting follows below it.
 }
 
 // When the dirty window picture is due to be shown, or nothing when it is clean.
 std::optional<Clock::time_point> presentDeadline(Clock::time_point lastPresentAt) {
+  Display& display = state().display;
   std::lock_guard lock(display.mutex);
   if (!display.dirty) return std::nullopt;
   const auto quietAt =
@@ -232,6 +226,9 @@ std::optional<Clock::time_point> presentDeadline(Clock::time_point lastPresentAt
 }
 
 void createWindow() {
+  State& s = state();
+  Display& display = s.display;
+  WindowObject& theWindow = s.window;
   // Plain software framebuffer: a window of this size needs no GL stack.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Signals keep their usual meaning; closing the window is the only way the game ends itself.
@@ -249,8 +246,8 @@ void createWindow() {
 
   const uint32_t firstType = SDL_RegisterEvents(2);
   if (firstType == static_cast<uint32_t>(-1)) failWindow();
-  redrawEventType.store(firstType);
-  setupEventType.store(firstType + 1);
+  s.redrawEventType.store(firstType);
+  s.setupEventType.store(firstType + 1);
 
   // The back buffer is as large as the primary screen and starts black.
   SDL_DisplayMode mode{};
@@ -267,16 +264,13 @@ void createWindow() {
       failWindow("no memory for the back buffer");
     }
   }
-  promptWindow.backBufferWidth = screenWidth;
-  promptWindow.backBufferHeight = screenHeight;
-  promptWindow.backBufferDc = &display.backBuffer;
 
   theWindow.window = SDL_CreateWindow(kInitialTitle, SDL_WINDOWPOS_UNDEFINED,
                                       SDL_WINDOWPOS_UNDEFINED, kClientWidth, kClientHeight, 0);
   if (theWindow.window == nullptr) failWindow();
   // Key-downs are all the game reads; composing text would only cost time.
   SDL_StopTextInput();
-  promptWindow.windowHandle.store(&theWindow, std::memory_order_release);
+  reportWindowCreated(&theWindow, &display.backBuffer, screenWidth, screenHeight);
   sdl::trace("window");
 }
 
@@ -311,33 +305,15 @@ void windowThreadMain() {
 
 }  // namespace
 
-// --- Bitmaps -------------------------------------------------------------------------------
-
-BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
-  if (width <= 0 || height <= 0 || pixels == nullptr) return nullptr;
-  auto* bitmap = new BitmapObject{width, height, {}};
-  bitmap->pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-  return bitmap;
-}
-
-bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
-  if (bitmap == nullptr) return false;
-  if (width != nullptr) *width = bitmap->width;
-  if (height != nullptr) *height = bitmap->height;
-  return true;
-}
-
-void deleteBitmap(BitmapHandle bitmap) {
-  delete bitmap;
-}
+const char kPathSeparator = '/';
 
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  if (bitmap == nullptr) return 0;
-  // This backend draws only into its own window; a draw meant for the whole screen shows nowhere.
-  const bool ontoWindow = owner != nullptr && owner == &theWindow;
+  if (!isLiveBitmap(bitmap)) return 0;
+  Display& display = state().display;
+  const bool ontoWindow = owner != nullptr && owner == &state().window;
   const bool intoBackBuffer = mirror != nullptr && mirror == &display.backBuffer;
   if (!ontoWindow && !intoBackBuffer) return 0;
   bool wake = false;
@@ -357,7 +333,7 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   }
   if (wake) {
     SDL_Event event{};
-    event.type = redrawEventType.load();
+    event.type = state().redrawEventType.load();
     SDL_PushEvent(&event);
   }
   return ontoWindow ? 1 : 0;
@@ -370,15 +346,16 @@ void startWindowThread() {
 }
 
 void finishWindowSetup() {
+  State& s = state();
   {
-    std::lock_guard lock(setupMutex);
-    setupFinished = false;
+    std::lock_guard lock(s.setupMutex);
+    s.setupFinished = false;
   }
   SDL_Event event{};
-  event.type = setupEventType.load();
+  event.type = s.setupEventType.load();
   while (SDL_PushEvent(&event) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  std::unique_lock lock(setupMutex);
-  setupDone.wait(lock, [] { return setupFinished; });
+  std::unique_lock lock(s.setupMutex);
+  s.setupDone.wait(lock, [&s] { return s.setupFinished; });
 }
 
 // --- Time and keys -------------------------------------------------------------------------
@@ -396,17 +373,19 @@ void beginKeyWait() {
 void keyPollPause() {
   // Blocks until a key is stored instead of looking every millisecond, so a long wait for a key
   // costs next to nothing; the slot itself is still read by the key wait.
-  std::unique_lock lock(keyMutex);
-  keyArrived.wait_for(lock, kKeyPauseLimit, [] { return keyPending; });
-  keyPending = false;
+  State& s = state();
+  std::unique_lock lock(s.keyMutex);
+  s.keyArrived.wait_for(lock, kKeyPauseLimit, [&s] { return s.keyPending; });
+  s.keyPending = false;
 }
 
 void keyStored() {
+  State& s = state();
   {
-    std::lock_guard lock(keyMutex);
-    keyPending = true;
+    std::lock_guard lock(s.keyMutex);
+    s.keyPending = true;
   }
-  keyArrived.notify_one();
+  s.keyArrived.notify_one();
 }
 
 }  // namespace host

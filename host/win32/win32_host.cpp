@@ -2,6 +2,7 @@
 // loop owns the window and a screen-sized back buffer; the game thread draws onto the window and
 // into the back buffer, and every paint is one copy of the back buffer.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 #include "host/platform.h"
@@ -32,33 +33,45 @@ HANDLE keyEvent = nullptr;
 // The longest pause between two looks at the key slot; a stored key ends it at once.
 constexpr DWORD kKeyPauseLimitMs = 50;
 
-// Window-thread side of the back buffer. The lock keeps a paint or the release from meeting a
-// mirror copy of the game thread halfway; the flag tells copies made after the release (the
-// images keep the handle) to leave it alone.
-HBITMAP backBufferBitmap = nullptr;
-HGDIOBJ backBufferInitialBitmap = nullptr;
-SRWLOCK backBufferLock = SRWLOCK_INIT;
-bool backBufferAlive = false;
+// Everything this backend keeps. The window thread makes the window and the back buffer; the
+// lock keeps a paint or the release from meeting a mirror copy of the game thread halfway, and
+// the flag tells copies made after the release (the images keep the handle) to leave it alone.
+struct State {
+  std::atomic<HWND> window{nullptr};
+  int32_t backBufferWidth = 0;
+  int32_t backBufferHeight = 0;
+  HDC backBufferDc = nullptr;
+  HBITMAP backBufferBitmap = nullptr;
+  HGDIOBJ backBufferInitialBitmap = nullptr;
+  SRWLOCK backBufferLock = SRWLOCK_INIT;
+  bool backBufferAlive = false;
+};
+
+State& state() {
+  static State instance;
+  return instance;
+}
 
 class BackBufferGuard {
  public:
-  BackBufferGuard() { AcquireSRWLockExclusive(&backBufferLock); }
-  ~BackBufferGuard() { ReleaseSRWLockExclusive(&backBufferLock); }
+  BackBufferGuard() { AcquireSRWLockExclusive(&state().backBufferLock); }
+  ~BackBufferGuard() { ReleaseSRWLockExclusive(&state().backBufferLock); }
   BackBufferGuard(const BackBufferGuard&) = delete;
   BackBufferGuard& operator=(const BackBufferGuard&) = delete;
 };
 
 // A black bitmap as large as the primary screen, in a memory DC compatible with the window's.
 bool createBackBuffer(HWND window) {
+  State& s = state();
   HDC windowDc = GetDC(window);
   if (windowDc == nullptr) return false;
-  const int32_t width = promptWindow.backBufferWidth;
-  const int32_t height = promptWindow.backBufferHeight;
+  const int32_t width = s.backBufferWidth;
+  const int32_t height = s.backBufferHeight;
   HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
   HDC memoryDc = CreateCompatibleDC(windowDc);
   const bool made = bitmap != nullptr && memoryDc != nullptr;
   if (made) {
-    backBufferInitialBitmap = SelectObject(memoryDc, bitmap);
+    s.backBufferInitialBitmap = SelectObject(memoryDc, bitmap);
     HGDIOBJ previousBrush = SelectObject(memoryDc, GetStockObject(BLACK_BRUSH));
     PatBlt(memoryDc, 0, 0, width, height, PATCOPY);
     SelectObject(memoryDc, previousBrush);
@@ -71,21 +84,21 @@ bool createBackBuffer(HWND window) {
   }
 
   BackBufferGuard guard;
-  backBufferBitmap = bitmap;
-  promptWindow.backBufferDc = fromHdc(memoryDc);
-  backBufferAlive = true;
+  s.backBufferBitmap = bitmap;
+  s.backBufferDc = memoryDc;
+  s.backBufferAlive = true;
   return true;
 }
 
 void releaseBackBuffer() {
+  State& s = state();
   BackBufferGuard guard;
-  if (!backBufferAlive) return;
-  HDC memoryDc = toHdc(promptWindow.backBufferDc);
-  SelectObject(memoryDc, backBufferInitialBitmap);
-  DeleteDC(memoryDc);
-  DeleteObject(backBufferBitmap);
-  backBufferBitmap = nullptr;
-  backBufferAlive = false;
+  if (!s.backBufferAlive) return;
+  SelectObject(s.backBufferDc, s.backBufferInitialBitmap);
+  DeleteDC(s.backBufferDc);
+  DeleteObject(s.backBufferBitmap);
+  s.backBufferBitmap = nullptr;
+  s.backBufferAlive = false;
 }
 
 LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,19 +111,20 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       HDC windowDc = BeginPaint(window, &paint);
       {
         // The whole back buffer every time; the system clips it to the region being painted.
+        const State& s = state();
         BackBufferGuard guard;
-        if (backBufferAlive) {
-          BitBlt(windowDc, 0, 0, promptWindow.backBufferWidth, promptWindow.backBufferHeight,
-                 toHdc(promptWindow.backBufferDc), 0, 0, SRCCOPY);
+        if (s.backBufferAlive) {
+          BitBlt(windowDc, 0, 0, s.backBufferWidth, s.backBufferHeight, s.backBufferDc, 0, 0,
+                 SRCCOPY);
         }
       }
       EndPaint(window, &paint);
-      promptWindow.firstPaintDone.store(1, std::memory_order_release);
+      reportPainted();
       return 0;
     }
     case WM_KEYDOWN:
       win32::trace("key", static_cast<uint32_t>(wParam & 0xFF));
-      storeKeyCode(static_cast<uint8_t>(wParam & 0xFF));
+      reportKeyDown(static_cast<uint8_t>(wParam & 0xFF));
       return 0;
     case WM_DESTROY:
       releaseBackBuffer();
@@ -122,8 +136,9 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
-  promptWindow.backBufferWidth = GetSystemMetrics(SM_CXSCREEN);
-  promptWindow.backBufferHeight = GetSystemMetrics(SM_CYSCREEN);
+  State& s = state();
+  s.backBufferWidth = GetSystemMetrics(SM_CXSCREEN);
+  s.backBufferHeight = GetSystemMetrics(SM_CYSCREEN);
 
   HINSTANCE module = GetModuleHandleA(nullptr);
   WNDCLASSEXA windowClass{};
@@ -146,7 +161,9 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
                                 WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
   if (window == nullptr) ExitProcess(kExitNoWindow);
-  promptWindow.windowHandle.store(fromHwnd(window), std::memory_order_release);
+  s.window.store(window, std::memory_order_release);
+  reportWindowCreated(fromHwnd(window), fromHdc(s.backBufferDc), s.backBufferWidth,
+                      s.backBufferHeight);
   ShowWindow(window, SW_SHOW);
 
   MSG message;
@@ -162,6 +179,8 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
 
 }  // namespace
 
+const char kPathSeparator = '\\';
+
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
@@ -172,22 +191,25 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   const int width = source->width;
   const int height = source->height;
 
-  HWND window = toHwnd(owner);
-  HDC windowDc = GetDC(window);
-  // A window that is gone gives no DC; falling back to the screen's would draw over the desktop.
-  if (windowDc == nullptr) return 0;
-  SetStretchBltMode(windowDc, COLORONCOLOR);
-  const BOOL copied =
-      StretchBlt(windowDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
+  State& s = state();
+  // Only the game window is drawn on: a null owner would give the screen's DC and draw over the
+  // desktop. A window that is gone gives no DC; the mirror copy is made all the same.
+  HWND window = s.window.load(std::memory_order_acquire);
+  HDC windowDc = owner != nullptr && toHwnd(owner) == window ? GetDC(window) : nullptr;
+  BOOL copied = FALSE;
+  if (windowDc != nullptr) {
+    SetStretchBltMode(windowDc, COLORONCOLOR);
+    copied = StretchBlt(windowDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
+  }
   if (mirror != nullptr) {
     BackBufferGuard guard;
     HDC mirrorDc = toHdc(mirror);
-    if (backBufferAlive || mirrorDc != toHdc(promptWindow.backBufferDc)) {
+    if (s.backBufferAlive || mirrorDc != s.backBufferDc) {
       SetStretchBltMode(mirrorDc, COLORONCOLOR);
       StretchBlt(mirrorDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
     }
   }
-  ReleaseDC(window, windowDc);
+  if (windowDc != nullptr) ReleaseDC(window, windowDc);
   win32::drawDone(traceStart);
   return copied ? 1 : 0;
 }
@@ -206,7 +228,7 @@ void startWindowThread() {
 }
 
 void finishWindowSetup() {
-  HWND window = toHwnd(promptWindow.windowHandle.load(std::memory_order_acquire));
+  HWND window = state().window.load(std::memory_order_acquire);
   SetWindowTextA(window, kGameTitle);
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kGameIconId));
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

@@ -15,14 +15,16 @@ build=$(cd "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" && pwd)
 source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
 sim=$build/brelvoxan-sim
-xprobe=$build/host/sdl/brelvoxan-xprobe
-for tool in "$sim" "$xprobe"; do
+XCLIENT=$build/brelvoxan-xclient
+for tool in "$sim" "$XCLIENT"; do
   if [[ ! -x $tool ]]; then
     echo "FAIL: $tool is missing; build everything first"
     exit 1
   fi
 done
 wine_setup "$build" "${2:-}" || exit $?
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe
 title="Brelvoxan OrvanelTaste"
 out=$build/wine_e2e
@@ -51,6 +53,12 @@ glyphs=$(find "$unpacked/res/bmp" -name '*.bmp' | wc -l)
 echo "unpacked $(basename "$zip"): $(find "$unpacked" -type f | wc -l) files"
 
 # --- Helpers --------------------------------------------------------------------------------------
+# crop IN.png X,Y,W,H OUT.png
+crop() {
+  local x y w h
+  IFS=, read -r x y w h <<<"$2"
+  /usr/bin/convert "$1" -crop "${w}x${h}+${x}+${y}" +repage "PNG24:$3"
+}
 game_pid=""
 window=""
 client_region=""
@@ -58,7 +66,7 @@ start_game() {
   # From the unpacked folder, where the game finds res\bmp.
   (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
   game_pid=$!
-  window=$("$xprobe" find --name "$title" --timeout 20000)
+  window=$(xc_find_title "$title")
   if [[ -z $window ]]; then
     fail "no window titled '$title' within 20 s"
     kill "$game_pid" 2>/dev/null
@@ -67,7 +75,7 @@ start_game() {
     return 1
   fi
   # The title screen, once the set-up after the first paint is over.
-  "$xprobe" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
+  "$XCLIENT" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
 }
 
 # close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
@@ -75,9 +83,9 @@ start_game() {
 close_and_expect_exit() {
   local method=$1 where=$2 waited=0
   if [[ $method == close ]]; then
-    "$xprobe" close "$window"
+    xc_close "$window"
   else
-    "$xprobe" keys "$window" Alt_L+F4
+    xc_keys "$window" 0 Alt_L+F4
   fi
   while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
     sleep 0.01
@@ -103,11 +111,11 @@ close_and_expect_exit() {
 # NAME.png, and compares its visible client area with the simulator's picture after KEYS.
 check_state() {
   local name=$1 keys=$2 quiet=$3 verdict
-  if ! "$xprobe" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
+  if ! "$XCLIENT" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
     fail "$name: the window could not be captured or never settled"
     return
   fi
-  "$xprobe" crop "$out/$name.png" "$client_region" "$out/${name}_client.png" || {
+  crop "$out/$name.png" "$client_region" "$out/${name}_client.png" || {
     fail "$name: cannot crop the client area $client_region"
     return
   }
@@ -115,8 +123,8 @@ check_state() {
     fail "$name: the simulator failed"
     return
   fi
-  "$xprobe" crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$out/${name}_sim.png"
-  if verdict=$("$xprobe" compare "$out/${name}_client.png" "$out/${name}_sim.png" \
+  crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$out/${name}_sim.png"
+  if verdict=$(xc_compare "$out/${name}_client.png" "$out/${name}_sim.png" \
     "$out/${name}_diff.png"); then
     echo "$name: identical to the simulator"
   else
@@ -142,31 +150,31 @@ if start_game; then
 
   check_state title "" 700
   # The keypad's 1 (End with Num Lock off) is taken and ignored; only the main row's 1 chooses.
-  "$xprobe" keys "$window" KP_1
+  xc_keys "$window" 0 KP_1
   check_state title_after_keypad "" 500
-  "$xprobe" keys "$window" 1
+  xc_keys "$window" 0 1
   check_state game_start "1" 1500
   # shellcheck disable=SC2086
-  "$xprobe" keys "$window" --gap 80 $moves
+  xc_keys "$window" 80 $moves
   check_state cursor_moved "1 $moves" 500
 
   # Enter plays (4,3); during the sweep and the computer's pause that follow, Left and then Down
   # are pressed: the slot keeps only Down, which answers the first wait after the reply.
-  "$xprobe" keys "$window" Return
+  xc_keys "$window" 0 Return
   sleep 1
-  "$xprobe" keys "$window" --gap 50 Left Down
+  xc_keys "$window" 50 Left Down
   echo "1 $moves Enter Left Down" | "$sim" --png "$out/both_keys_sim_full.png" >/dev/null
   check_state last_key_only "1 $moves Enter Down" 2500
-  "$xprobe" compare "$out/both_keys_sim_full.png" "$out/last_key_only_sim_full.png" \
+  xc_compare "$out/both_keys_sim_full.png" "$out/last_key_only_sim_full.png" \
     "$out/both_keys_vs_last_diff.png" >/dev/null &&
     fail "last_key_only: Left then Down ends where Down alone does; the check proves nothing"
 
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
   wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
-  if "$xprobe" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
-    "$xprobe" crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
-    if verdict=$("$xprobe" compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
+  if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
+    crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
+    if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
       "$out/uncovered_diff.png"); then
       echo "uncovered: the last picture is back"
     else
@@ -181,10 +189,10 @@ fi
 # --- Closing everywhere -----------------------------------------------------------------------------
 if [[ -n $client_region ]]; then
   if start_game; then
-    "$xprobe" keys "$window" 1
-    "$xprobe" settle "$window" "$out/reply_start.png" --quiet 1500 --timeout 30000 >/dev/null
+    xc_keys "$window" 0 1
+    "$XCLIENT" settle "$window" "$out/reply_start.png" --quiet 1500 --timeout 30000 >/dev/null
     # shellcheck disable=SC2086
-    "$xprobe" keys "$window" --gap 80 $moves Return
+    xc_keys "$window" 80 $moves Return
     check_state cpu_reply "1 $moves Enter" 2500
     close_and_expect_exit alt-f4 "at a key wait"
   fi
@@ -194,15 +202,15 @@ if [[ -n $client_region ]]; then
     fi
     if start_game; then
       # The board is drawn, then swept for 640 ms.
-      "$xprobe" keys "$window" 1
+      xc_keys "$window" 0 1
       sleep 0.5
       close_and_expect_exit "$method" "in a sweep"
     fi
     if start_game; then
-      "$xprobe" keys "$window" 1
-      "$xprobe" settle "$window" "$out/pause_start.png" --quiet 1500 --timeout 30000 >/dev/null
+      xc_keys "$window" 0 1
+      "$XCLIENT" settle "$window" "$out/pause_start.png" --quiet 1500 --timeout 30000 >/dev/null
       # shellcheck disable=SC2086
-      "$xprobe" keys "$window" --gap 80 $moves Return
+      xc_keys "$window" 80 $moves Return
       # 640 ms of sweep, then 700 ms of the computer's pause.
       sleep 1
       close_and_expect_exit "$method" "in the computer's pause"

@@ -15,6 +15,7 @@
 
 #include "game/game.h"
 #include "host/headless/headless.h"
+#include "host/key_codes.h"
 #include "host/platform.h"
 #include "tools/reader/screen_reader.h"
 
@@ -28,8 +29,10 @@ std::optional<uint8_t> keyCodeOf(const std::string& token) {
     const char* name;
     uint8_t code;
   };
-  static constexpr Named kNamed[] = {{"Up", 38},    {"Down", 40},  {"Left", 37}, {"Right", 39},
-                                     {"Enter", 13}, {"Space", 32}, {"Esc", 27}};
+  static constexpr Named kNamed[] = {{"Up", host::kVkUp},        {"Down", host::kVkDown},
+                                     {"Left", host::kVkLeft},    {"Right", host::kVkRight},
+                                     {"Enter", host::kVkReturn}, {"Space", host::kVkSpace},
+                                     {"Esc", host::kVkEscape}};
   for (const Named& named : kNamed) {
     if (token == named.name) return named.code;
   }
