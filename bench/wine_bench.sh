@@ -128,8 +128,10 @@ key_drawn_p95=$(awk '{v[NR] = $1} END {print v[int(NR * 0.95 + 0.999)]}' "$work/
 printf '\n%-52s %10s   %s\n' "figure" "value" "goal"
 printf '%-52s %10s   %s\n' "start to the title's pixels, median of $runs (ms)" "$start_median" \
   "none; a bare console program starts and ends in $bare_median"
-printf '%-52s %10s   %s %s\n' "stone sweep wall time, worst of $(wc -l <"$work/sweeps") (ms)" \
-  "$sweep_max" "<= 660" "$(verdict "$sweep_max" 660)"
+printf '%-52s %10s   %s %s\n' "stone sweep wall time, median of $(wc -l <"$work/sweeps") (ms)" \
+  "$sweep_median" "<= 660" "$(verdict "$sweep_median" 660)"
+printf '%-52s %10s   %s %s\n' "stone sweep wall time, worst (ms)" "$sweep_max" "<= 660" \
+  "$(verdict "$sweep_max" 660) (a busy machine stalls single sweeps)"
 printf '%-52s %10s   %s %s\n' "computer's pause wall time, worst of $(wc -l <"$work/pauses") (ms)" \
   "$pause_max" "<= 721" "$(verdict "$pause_max" 721)"
 printf '%-52s %10s   %s %s\n' "key press to cursor box on screen, p95 (ms)" "$latency_p95" "<= 17" \
