@@ -40,6 +40,11 @@ field() { awk -v k="$1" '$1 == k {print $2}' "$2"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 verdict() { awk -v a="$1" -v b="$2" 'BEGIN {print (a <= b) ? "ok" : "MISSED"}'; }
 now_ms() { date +%s%3N; }
+# The window of the game just started (the last one's may still be on its way out).
+find_window() {
+  timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+    head -n 1
+}
 
 echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(nproc) cores"
@@ -47,7 +52,7 @@ echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(np
 # --- CPU while the title screen waits 20 s for a key ------------------------------------------
 (cd "$dist" && exec wine brelvoxan.exe 2>>"$work/game_stderr.txt") &
 game_pid=$!
-window=$(xc_find_title "$title")
+window=$(find_window)
 "$XCLIENT" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
 read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$title" 2>/dev/null |
   tr -d '\r' | awk '$1 == "client" {print $2, $3}')"
@@ -80,7 +85,7 @@ bare_median=$(median <"$work/bare_starts")
 for ((i = 0; i < runs; i++)); do
   (cd "$dist" && exec wine "$win32_build/brelvoxan-traced.exe" 2>>"$work/trace.txt") &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  window=$(find_window)
   "$XCLIENT" settle "$window" "$work/traced_title.png" --quiet 300 >/dev/null
   xc_keys "$window" 0 1
   "$XCLIENT" settle "$window" "$work/traced_start.png" --quiet 1500 >/dev/null

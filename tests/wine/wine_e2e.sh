@@ -66,7 +66,9 @@ start_game() {
   # From the unpacked folder, where the game finds res\bmp.
   (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  # This process's window: the last one's may still be on its way out of the X server.
+  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+    head -n 1)
   if [[ -z $window ]]; then
     fail "no window titled '$title' within 20 s"
     kill "$game_pid" 2>/dev/null
