@@ -8,7 +8,7 @@ case "${1:-}" in
   "") packages+=(
     clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xdotool imagemagick
-    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+    g++-mingw-w64-x86-64-posix wine wine64
   ) ;;
   *) echo "usage: $0 [--play]" >&2; exit 2 ;;
 esac
