@@ -33,6 +33,7 @@ cmake -S "$root" -B "$build" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE=Release \
   -DBRELVOXAN_BUILD_SDL=OFF -DBRELVOXAN_WERROR="$werror" >/dev/null
 cmake --build "$build" -j "$(nproc)"
+rm -f "$build"/brelvoxan-*-windows-x64.zip
 (cd "$build" && cpack -C Release >/dev/null)
 zip=$(ls "$build"/brelvoxan-*-windows-x64.zip)
 
