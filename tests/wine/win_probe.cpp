@@ -11,6 +11,18 @@
 //   exstyle HEX
 // Exit code 0, or 1 when no such window appeared in time.
 //
+//   brelvoxan-winprobe resources PROGRAM.exe
+//
+// prints the program file's version information and whether it holds icons 101 and 102:
+//   product NAME
+//   version TEXT
+//   icons 0|1 0|1
+//
+//   brelvoxan-winprobe activate TITLE
+//
+// makes that window the foreground window, as a click on it would, so that keys go to it; prints
+// whether it already was ("foreground 1", else 0). Exit code 1 when it cannot be made so.
+//
 //   brelvoxan-winprobe cover TITLE MS
 //
 // covers that window with a white top-most window of this process for MS milliseconds, then
@@ -25,6 +37,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -78,6 +92,44 @@ int cover(const char* title, DWORD ms) {
   return 0;
 }
 
+// One string of the version information's US English, Unicode block; empty when missing.
+std::string versionString(const std::vector<char>& info, const char* name) {
+  const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(info.data(), path.c_str(), &value, &length) || value == nullptr) return {};
+  return std::string(static_cast<const char*>(value), length > 0 ? length - 1 : 0);
+}
+
+int resources(const char* program) {
+  const DWORD size = GetFileVersionInfoSizeA(program, nullptr);
+  std::vector<char> info(size);
+  const bool haveInfo = size > 0 && GetFileVersionInfoA(program, 0, size, info.data());
+  std::printf("product %s\n", haveInfo ? versionString(info, "ProductName").c_str() : "");
+  std::printf("version %s\n", haveInfo ? versionString(info, "ProductVersion").c_str() : "");
+  HMODULE module = LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  int icons[2] = {0, 0};
+  if (module != nullptr) {
+    for (int i = 0; i < 2; ++i) {
+      icons[i] = FindResourceA(module, MAKEINTRESOURCEA(101 + i), MAKEINTRESOURCEA(14)) != nullptr;
+    }
+    FreeLibrary(module);
+  }
+  std::printf("icons %d %d\n", icons[0], icons[1]);
+  return 0;
+}
+
+int activate(const char* title) {
+  HWND window = waitForWindow(title, 10000);
+  if (window == nullptr) return 1;
+  std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
+  for (int attempt = 0; attempt < 50 && GetForegroundWindow() != window; ++attempt) {
+    SetForegroundWindow(window);
+    Sleep(20);
+  }
+  return GetForegroundWindow() == window ? 0 : 1;
+}
+
 int bit(LONG value, LONG mask) {
   return (value & mask) == mask ? 1 : 0;
 }
@@ -116,9 +168,13 @@ int main(int argc, char** argv) {
         argc >= 4 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 10000;
     return info(argv[2], timeout);
   }
+  if (argc == 3 && std::strcmp(argv[1], "resources") == 0) return resources(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "activate") == 0) return activate(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "cover") == 0) {
     return cover(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
   }
-  std::fprintf(stderr, "usage: brelvoxan-winprobe info TITLE [TIMEOUT_MS] | cover TITLE MS\n");
+  std::fprintf(stderr,
+               "usage: brelvoxan-winprobe info TITLE [TIMEOUT_MS] | resources PROGRAM.exe | "
+               "activate TITLE | cover TITLE MS\n");
   return 2;
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The real Windows program under Wine and Xvfb, started from the unpacked release zip in a fresh
-# folder: checks the window's class, outer rectangle and style; plays the opening of
-# a game with X key events and compares the client area pixel for pixel with the simulator's
-# picture of the same state; covers and uncovers the window; presses two keys while the game is
-# busy and expects only the last to act; closes the window (WM_DELETE_WINDOW and Alt+F4) at the
-# title, in a sweep, in the computer's pause and at a key wait, each time expecting exit code 0
-# within a second.
+# folder: checks the program's version information and icons, the window's class, outer
+# rectangle and style; plays the opening of a game with X key events and compares the client
+# area pixel for pixel with the simulator's picture of the same state; covers the window with
+# another and uncovers it; presses two keys while the game is busy and expects only the last to
+# act; closes the window (WM_DELETE_WINDOW and Alt+F4) at the title, in a sweep, in the
+# computer's pause and at a key wait, each time expecting exit code 0 within a second.
 # Usage: bash tests/wine/wine_e2e.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (exit 77 = skipped)
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u
@@ -51,6 +51,12 @@ done
 glyphs=$(find "$unpacked/res/bmp" -name '*.bmp' | wc -l)
 [[ $glyphs == 256 ]] || fail "the zip has $glyphs glyph files, not 256"
 echo "unpacked $(basename "$zip"): $(find "$unpacked" -type f | wc -l) files"
+# The program file names itself with the project's version and carries both icons.
+version=$(sed -n 's/^project(Brelvoxan VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_stderr.txt" |
+  tr -d '\r' | tr '\n' ';')
+[[ $resources == "product Brelvoxan;version $version;icons 1 1;" ]] ||
+  fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
 # --- Helpers --------------------------------------------------------------------------------------
 # crop IN.png X,Y,W,H OUT.png
@@ -78,6 +84,12 @@ start_game() {
   fi
   # The title screen, once the set-up after the first paint is over.
   "$XCLIENT" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
+  # Keys go to the foreground window; a window shown while the last game's was still on its way
+  # out may not have become it.
+  local foreground
+  foreground=$(wine "$winprobe" activate "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
+    fail "the game's window cannot be brought to the foreground"
+  [[ $foreground == "foreground 1" ]] || echo "note: the window was not in the foreground at start"
 }
 
 # close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
@@ -94,7 +106,14 @@ close_and_expect_exit() {
     waited=$((waited + 10))
   done
   if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$method $where: still running 1 s after the request"
+    fail "$method $where: still running 1 s after the request (picture in still_running.png)"
+    "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
+    sleep 2
+    if kill -0 "$game_pid" 2>/dev/null; then
+      echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
+    else
+      echo "  it ended later"
+    fi
     kill -9 "$game_pid" 2>/dev/null
     wait "$game_pid" 2>/dev/null
   else
