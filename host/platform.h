@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace host {
 
@@ -45,6 +46,27 @@ BitmapHandle loadBmpFile(const char* path);
 // Decodes a whole JPEG or GIF file held in memory; null on failure. On success the picture's
 // pixel size is stored in *width and *height.
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height);
+
+// --- Picture files -----------------------------------------------------------------------
+
+// The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
+// display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
+// The image file reader checks it in a picture's header before loadBmpFile or decodePicture
+// sees the file; the decoders off Windows check it again.
+inline constexpr int32_t kMaxPictureSide = 1024;
+// The largest picture file read: a 32-bit BMP of the largest picture with room to spare.
+inline constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
+
+enum class FileRead : int32_t {
+  kRead,       // the whole file is in *bytes
+  kNotOpened,  // missing, no access, or not a regular file (directory, FIFO, device, socket)
+  kTooLarge,   // a regular file of more than maxBytes bytes
+  kFailed,     // opened, but a read failed or its memory was refused
+};
+
+// Reads the whole of a regular file of at most maxBytes bytes into *bytes. Never blocks on a
+// FIFO or a device: anything but a regular file is refused before a byte is read.
+FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes);
 
 // --- Drawing -------------------------------------------------------------------------------
 

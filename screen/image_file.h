@@ -1,7 +1,10 @@
 // The file reader every Image owns: tells the kind of picture from the file's first bytes,
 // decodes BMP, JPEG and GIF into a bitmap, and recognises and measures PNG without decoding it.
+// Every file is hostile until checked: only regular files of bounded size are read, without
+// blocking, and a picture's size is read from its header and checked before it is decoded.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "host/platform.h"
@@ -23,7 +26,8 @@ class ImageFile {
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 
-  // 1 when a bitmap is now available from handle(), 0 otherwise.
+  // 1 when a bitmap is now available from handle(), 0 otherwise. A path that is missing or not
+  // a regular file leaves everything as it was; any other failure leaves the reader empty.
   int32_t load(const char* path);
   // The bitmap of the last load by kind; null for none and PNG, and null once it has been given
   // away with releaseBitmap.
@@ -48,5 +52,13 @@ class ImageFile {
 
 // The kind of a file from its first up to 8 bytes (missing bytes read as 0).
 ImageFileKind detectKind(const uint8_t (&head)[8]);
+
+// The pixel size a BMP, JPEG or GIF file declares in its header (a JPEG's first frame header,
+// a GIF's logical screen), without decoding; false when the header is missing or cut short.
+bool declaredSize(ImageFileKind kind, const uint8_t* bytes, size_t size, int32_t* width,
+                  int32_t* height);
+
+// Whether a picture of that size may be decoded: both sides 1..host::kMaxPictureSide.
+bool acceptedSize(int32_t width, int32_t height);
 
 }  // namespace brelvoxan

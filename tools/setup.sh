@@ -2,13 +2,14 @@
 # Installs what the build, the tests and the benchmarks need on a fresh Debian or Ubuntu machine;
 # with --play only what building and playing the game needs.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config libstb-dev libsdl2-dev)
+packages=(build-essential cmake ninja-build pkg-config libstb-dev libsdl2-dev libjpeg-dev libgif-dev)
 case "${1:-}" in
   --play) ;;
   "") packages+=(
     clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xdotool imagemagick
     g++-mingw-w64-x86-64-posix wine wine64
+    clang-14 libclang-rt-14-dev libfuzzer-14-dev time
   ) ;;
   *) echo "usage: $0 [--play]" >&2; exit 2 ;;
 esac

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <unordered_set>
 
@@ -56,7 +57,8 @@ void blitClipped(const BitmapObject& bitmap, uint32_t* target, int32_t targetWid
 
 BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
   if (width <= 0 || height <= 0) return nullptr;
-  auto* bitmap = new BitmapObject;
+  // Owned here until it is registered, so refused memory on the way leaks nothing.
+  auto bitmap = std::make_unique<BitmapObject>();
   bitmap->width = width;
   bitmap->height = height;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -68,8 +70,8 @@ BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels)
   }
   LiveBitmaps& live = liveBitmaps();
   std::lock_guard lock(live.mutex);
-  live.set.insert(bitmap);
-  return bitmap;
+  live.set.insert(bitmap.get());
+  return bitmap.release();
 }
 
 bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {

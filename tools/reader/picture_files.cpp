@@ -1,5 +1,6 @@
-// Picture files for the screen reader: decoding glyph pictures and writing screenshots. The
-// decoder and encoder are private to this file so they cannot clash with the backends' copy.
+// Picture files for the screen reader and the X client: reading and writing PNG screenshots.
+// The decoder and encoder are private to this file so they cannot clash with another copy.
+#include <climits>
 #include <cstdio>
 #include <vector>
 
@@ -7,6 +8,7 @@
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
 #include <stb_image.h>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -15,10 +17,21 @@
 
 namespace brelvoxan::reader {
 
+namespace {
+
+// Screenshots are at most a screen; anything larger is not one of ours.
+constexpr int kMaxPngSide = 8192;
+
+}  // namespace
+
 std::optional<Pixels> readPictureFile(const std::string& path) {
   int w = 0;
   int h = 0;
   int channels = 0;
+  if (stbi_info(path.c_str(), &w, &h, &channels) == 0 || w <= 0 || h <= 0 || w > kMaxPngSide ||
+      h > kMaxPngSide) {
+    return std::nullopt;
+  }
   // Four channels, as the backends decode, so both sides see the same colour values.
   stbi_uc* rgba = stbi_load(path.c_str(), &w, &h, &channels, STBI_rgb_alpha);
   if (rgba == nullptr) return std::nullopt;

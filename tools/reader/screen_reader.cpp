@@ -67,17 +67,6 @@ bool preferred(int code, int best) {
 
 }  // namespace
 
-GlyphSet GlyphSet::loadFromDirectory(const std::string& dir) {
-  GlyphSet set;
-  for (int code = 0; code < 256; ++code) {
-    char name[8];
-    std::snprintf(name, sizeof name, "%03d.bmp", code);
-    std::optional<Pixels> picture = readPictureFile(dir + "/" + name);
-    if (picture) set.setPicture(code, std::move(*picture));
-  }
-  return set;
-}
-
 void GlyphSet::setPicture(int code, Pixels picture) {
   if (code < 0 || code > 255) return;
   for (auto it = cellIndex_.begin(); it != cellIndex_.end();) {

@@ -37,14 +37,20 @@ inline constexpr int kNoGlyph = -1;
 
 enum class Dot : uint8_t { kClear, kSet, kUnknown };
 
-// Decodes a picture file (BMP, PNG, JPEG, GIF, ...) into 0x00RRGGBB pixels; nothing when the
-// file is missing or unreadable.
+// Decodes a glyph file into 0x00RRGGBB pixels exactly as the game reads it (regular files of
+// bounded size, BMP, JPEG or GIF, the same size limit and decoders); nothing when the game
+// would find it unreadable.
+std::optional<Pixels> readGlyphPicture(const std::string& path);
+
+// Decodes a PNG such as the screenshots writePng makes; nothing when the file is missing,
+// unreadable or larger than any screen.
 std::optional<Pixels> readPictureFile(const std::string& path);
 
 // The 256 glyph pictures the screen is compared with; a code may have none.
 class GlyphSet {
  public:
-  // Reads dir/000.bmp .. dir/255.bmp; unreadable or missing files leave their code empty.
+  // Reads dir/000.bmp .. dir/255.bmp with readGlyphPicture; unreadable or missing files leave
+  // their code empty. Needs the game's core and picture decoders linked (the glyph reader).
   static GlyphSet loadFromDirectory(const std::string& dir);
 
   void setPicture(int code, Pixels picture);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the picture file fuzzer with clang in BUILD_DIR, replays the committed corpus, then
+# fuzzes for SECONDS (default 60). Exit 0 only when neither found anything. New inputs go to
+# BUILD_DIR/corpus, findings to BUILD_DIR/findings; fuzz/corpus is never changed.
+# Usage: bash fuzz/run.sh BUILD_DIR [SECONDS]   (from the repository root)
+set -euo pipefail
+build=${1:?usage: run.sh BUILD_DIR [SECONDS]}
+seconds=${2:-60}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_WERROR=ON \
+  -DCMAKE_CXX_COMPILER=clang++-14 -DBRELVOXAN_FUZZ=ON -DBRELVOXAN_BUILD_BENCH=OFF \
+  -DBRELVOXAN_BUILD_SDL=OFF >/dev/null
+cmake --build "$build" --target brelvoxan_fuzz_picture -j "$(nproc)"
+fuzzer=$build/brelvoxan_fuzz_picture
+mkdir -p "$build/corpus" "$build/findings"
+# A single allocation over 64 MB, 1 GB in all or 2 s for one input are findings too.
+limits=(-rss_limit_mb=1024 -malloc_limit_mb=64 -timeout=2 -max_len=16384)
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+echo "replaying fuzz/corpus"
+"$fuzzer" "${limits[@]}" -runs=0 fuzz/corpus 2>"$build/replay.log" ||
+  { tail -n 40 "$build/replay.log"; exit 1; }
+grep -E "^#[0-9]+[[:space:]]+DONE" "$build/replay.log" | tail -n 1
+
+echo "fuzzing for $seconds s"
+"$fuzzer" "${limits[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+  -artifact_prefix="$build/findings/" "$build/corpus" fuzz/corpus 2>"$build/fuzz.log" ||
+  { tail -n 60 "$build/fuzz.log"; exit 1; }
+grep -E "^stat::(number_of_executed_units|new_units_added|peak_rss_mb)" "$build/fuzz.log"

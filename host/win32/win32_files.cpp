@@ -1,0 +1,74 @@
+// Bounded reads of regular files for the Win32 backend.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <new>
+
+#include "host/platform.h"
+
+namespace host {
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes) {
+  if (path == nullptr || bytes == nullptr) return FileRead::kNotOpened;
+  bytes->clear();
+  // No sharing while it is read; a directory does not open without backup semantics.
+  const FileHandle file(
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return FileRead::kNotOpened;
+  // Pipes and character devices could block a read: only files on disk are read.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileRead::kNotOpened;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return FileRead::kFailed;
+  if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return FileRead::kTooLarge;
+
+  try {
+    // One byte more than the size said, to notice a file that grew meanwhile.
+    bytes->resize(static_cast<size_t>(size.QuadPart) + 1);
+    size_t filled = 0;
+    while (filled < bytes->size()) {
+      DWORD got = 0;
+      const size_t want = bytes->size() - filled;
+      if (!ReadFile(file.get(), bytes->data() + filled,
+                    want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want), &got, nullptr)) {
+        bytes->clear();
+        return FileRead::kFailed;
+      }
+      if (got == 0) break;
+      filled += got;
+    }
+    if (filled > maxBytes) {
+      bytes->clear();
+      return FileRead::kTooLarge;
+    }
+    bytes->resize(filled);
+  } catch (const std::bad_alloc&) {
+    bytes->clear();
+    return FileRead::kFailed;
+  }
+  return FileRead::kRead;
+}
+
+}  // namespace host

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Closing the SDL window ends the game with exit code 0 within a second wherever it stands: at
+# the title, in a stone sweep, in the computer's pause and at the person's key wait. The traced
+# build of the game tells from its timestamps on standard error where it stands.
+# Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
+set -u
+
+build=$(cd "${1:?usage: sdl_close.sh BUILD_DIR}" && pwd)
+game=$build/bench/brelvoxan-traced
+export XCLIENT=$build/brelvoxan-xclient
+out=$build/sdl_close
+title="Brelvoxan OrvanelTaste"
+
+if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
+  echo "skipped: this build has no SDL game"
+  exit 77
+fi
+# The traced game comes with the benchmarks.
+[[ -x $game ]] || { echo "skipped: no $game (BRELVOXAN_BUILD_BENCH=OFF)"; exit 77; }
+[[ -x $XCLIENT ]] || { echo "FAIL: $XCLIENT is missing; build everything first"; exit 1; }
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
+
+rm -rf "$out"
+mkdir -p "$out"
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -f "$out/displayfd"
+}
+trap cleanup EXIT
+mkfifo "$out/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/displayfd" >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+number=""
+read -r -t 10 number <"$out/displayfd"
+if [[ -z $number ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+  echo "skipped: Xvfb could not start: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
+  exit 77
+fi
+export DISPLAY=:$number
+
+# wait_for_trace LOG FROM_LINE PATTERN: until a line after FROM_LINE matches (10 s at most).
+wait_for_trace() {
+  local log=$1 from=$2 pattern=$3 tries=0
+  until tail -n "+$((from + 1))" "$log" | grep -qE "$pattern"; do
+    ((tries++ < 2000)) || return 1
+    sleep 0.005
+  done
+}
+
+# close_at NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends the
+# keys, waits for a trace line matching PATTERN, asks the window to close and expects exit
+# code 0 within a second.
+close_at() {
+  local name=$1 pattern=$2
+  shift 2
+  local log=$out/$name.trace
+  "$game" 2>"$log" &
+  game_pid=$!
+  local window
+  window=$(xc_find_title "$title")
+  # The title is drawn and its key wait has begun; keys reach a window once it is shown.
+  if [[ -z $window ]] || ! wait_for_trace "$log" 0 " keywait " ||
+    ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
+    fail "$name: no title screen"
+    return
+  fi
+  local from=0
+  if (($# > 0)); then
+    from=$(wc -l <"$log")
+    xc_keys "$window" 50 "$@"
+  fi
+  if ! wait_for_trace "$log" "$from" "$pattern"; then
+    fail "$name: never reached '$pattern'"
+    return
+  fi
+  xc_close "$window"
+  local waited=0
+  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
+    sleep 0.01
+    waited=$((waited + 10))
+  done
+  if kill -0 "$game_pid" 2>/dev/null; then
+    fail "$name: still running 1 s after the close request"
+    kill -9 "$game_pid" 2>/dev/null
+    wait "$game_pid" 2>/dev/null
+  else
+    wait "$game_pid"
+    local status=$?
+    [[ $status == 0 ]] || fail "$name: exit code $status"
+    echo "$name: exit code $status after about $waited ms"
+  fi
+  game_pid=""
+}
+
+close_at title " keywait "
+close_at sweep " sleep 10$" 1
+close_at cpu_pause " sleep 700$" 2
+close_at key_wait " keywait " 1
+
+if ((failures > 0)); then
+  echo "$failures failure(s); traces in $out"
+  exit 1
+fi
+echo "sdl_close: all passed"
