@@ -1,5 +1,6 @@
 #include "game/game.h"
 
+#include "build_info.h"
 #include "game/status_panel.h"
 #include "host/key_codes.h"
 #include "host/keyboard.h"
@@ -39,7 +40,7 @@ void gameMain() {
 void showTitleScreen() {
   clearScreen();
   locate(2, 0);
-  printText("Brelvoxan V1.0");
+  printText(kTitleText);
   locate(6, 2);
   printText("1:YOU vs CPU");
   locate(6, 3);

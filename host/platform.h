@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace host {
@@ -108,6 +109,20 @@ void keyStored();
 // Thrown out of sleepMs, beginKeyWait and keyPollPause by a backend that has been asked to stop
 // the game thread without ending the process (tests and the simulator).
 struct GameStopped {};
+
+// --- Start-up ----------------------------------------------------------------------------------
+
+// The folder that holds the running program's file, without a trailing separator; empty when
+// the platform cannot tell.
+std::string programFolder();
+
+// Tells the person who started the game something: the text on standard output (a problem on
+// standard error) where there is a console, in a message box on Windows.
+void showMessage(const char* text, bool problem);
+
+// Every pixel of the display becomes factor x factor window pixels (1..4, 1 the normal size).
+// Called once, before startWindowThread.
+void setDisplayScale(int32_t factor);
 
 // Path separator of the glyph file names on this platform; defined by the backend.
 extern const char kPathSeparator;

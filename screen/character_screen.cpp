@@ -1,7 +1,9 @@
 #include "screen/character_screen.h"
 
+#include <algorithm>
 #include <string>
 
+#include "build_info.h"
 #include "host/platform.h"
 
 namespace brelvoxan {
@@ -19,19 +21,48 @@ void constructGlyphImages() {
   textRow = 0;
 }
 
-void loadGlyphs() {
-  std::string name = "res\\bmp\\000.bmp";
-  name[3] = host::kPathSeparator;
-  name[7] = host::kPathSeparator;
-  for (int code = 0; code < 256; ++code) {
-    name[8] = static_cast<char>('0' + code / 100);
-    name[9] = static_cast<char>('0' + code / 10 % 10);
-    name[10] = static_cast<char>('0' + code % 10);
-    if (glyphImages[code].loadFromFile(name.c_str()) == 1) {
-      glyphImages[code].attachToWindow();
-      glyphPresent[static_cast<size_t>(code)] = 1;
+std::vector<std::string> glyphFolders() {
+  const std::string inner = std::string("res") + host::kPathSeparator + "bmp";
+  std::vector<std::string> folders{inner};
+  for (const std::string& base : {host::programFolder(), std::string(kInstalledDataFolder)}) {
+    if (base.empty()) continue;
+    const std::string folder = base + host::kPathSeparator + inner;
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
     }
   }
+  return folders;
+}
+
+int loadGlyphsFrom(const std::vector<std::string>& folders) {
+  for (size_t index = 0; index < folders.size(); ++index) {
+    // Names as "res/bmp/000.bmp": three digits, the code in decimal.
+    std::string name = folders[index] + host::kPathSeparator + "000.bmp";
+    const size_t digits = name.size() - 7;
+    bool any = false;
+    for (int code = 0; code < 256; ++code) {
+      name[digits] = static_cast<char>('0' + code / 100);
+      name[digits + 1] = static_cast<char>('0' + code / 10 % 10);
+      name[digits + 2] = static_cast<char>('0' + code % 10);
+      if (glyphImages[code].loadFromFile(name.c_str()) == 1) {
+        glyphImages[code].attachToWindow();
+        glyphPresent[static_cast<size_t>(code)] = 1;
+        any = true;
+      }
+    }
+    if (any) return static_cast<int>(index);
+  }
+  return -1;
+}
+
+void loadGlyphs() {
+  const std::vector<std::string> folders = glyphFolders();
+  if (loadGlyphsFrom(folders) >= 0) return;
+  // The game still runs, but its screen stays black: say why, once.
+  std::string line = "brelvoxan: no glyph files found in";
+  for (size_t i = 0; i < folders.size(); ++i) line += (i == 0 ? " " : ", ") + folders[i];
+  line += "; the screen stays blank";
+  host::showMessage(line.c_str(), true);
 }
 
 void locate(int16_t column, int16_t row) {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/text.h"
 #include "screen/image.h"
@@ -27,7 +29,14 @@ extern int16_t textRow;
 // Constructs the 256 empty images in code order (dropping any earlier table) and clears the
 // presence flags and the text cursor.
 void constructGlyphImages();
-// Reads res/bmp/000.bmp..255.bmp below the current directory and attaches each loaded image.
+// The folders the glyph files 000.bmp..255.bmp are looked for in, in order, each once: res/bmp
+// below the current directory, res/bmp beside the program, res/bmp in the installed data folder.
+std::vector<std::string> glyphFolders();
+// Loads and attaches the glyphs of the first folder from which at least one loads; returns that
+// folder's index, or -1 when none of them gave a glyph.
+int loadGlyphsFrom(const std::vector<std::string>& folders);
+// loadGlyphsFrom(glyphFolders()); when no glyph loads, one line naming the folders tells the
+// person, and the game goes on with a blank screen.
 void loadGlyphs();
 void locate(int16_t column, int16_t row);
 void clearScreen();

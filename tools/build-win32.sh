@@ -37,6 +37,7 @@ rm -f "$build"/brelvoxan-*-windows-x64.zip
 (cd "$build" && cpack -C Release >/dev/null)
 zip=$(ls "$build"/brelvoxan-*-windows-x64.zip)
 
+# The program finds its glyphs in res\bmp beside it, from whatever folder it is started.
 rm -rf "$dist"
 mkdir -p "$dist"
 (cd "$dist" && cmake -E tar xf "$zip")

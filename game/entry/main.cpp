@@ -1,8 +1,22 @@
-// The game program: everything happens in the game's main procedure; the process ends when the
-// window is closed.
-#include "game/game.h"
+// The game program: reads the command line, then everything happens in the game's main
+// procedure; the process ends when the window is closed.
+#include <string>
+#include <vector>
 
-int main() {
+#include "game/game.h"
+#include "game/options.h"
+#include "host/platform.h"
+#include "screen/character_screen.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const brelvoxan::StartOptions options =
+      brelvoxan::parseOptions(arguments, brelvoxan::glyphFolders());
+  if (!options.run) {
+    host::showMessage(options.message.c_str(), options.exitCode != 0);
+    return options.exitCode;
+  }
+  host::setDisplayScale(options.scale);
   brelvoxan::gameMain();
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <string>
@@ -65,6 +66,8 @@ struct State {
   std::atomic<int64_t> keyWaits{0};
   std::atomic<bool> stopRequested{false};
   std::atomic<uint64_t> stopAtMs{UINT64_MAX};
+  std::string programFolder;
+  std::vector<std::string> messages;
 };
 
 // Never destroyed: images that outlive main (the glyph table is a global) may still reach this
@@ -134,6 +137,21 @@ void finishWindowSetup() {
   window.setUp = true;
 }
 
+// --- Start-up --------------------------------------------------------------------------------
+
+std::string programFolder() {
+  return state().programFolder;
+}
+
+// Kept for the tests; a problem also goes to standard error, where a simulator user sees it.
+void showMessage(const char* text, bool problem) {
+  state().messages.emplace_back(text);
+  if (problem) std::fprintf(stderr, "%s\n", text);
+}
+
+// The headless window is read back pixel for pixel, always at the display's own size.
+void setDisplayScale(int32_t /*factor*/) {}
+
 // --- Time and keys ---------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {
@@ -195,6 +213,8 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
     s.feeder = nullptr;
   }
   s.keyWaits.store(0);
+  s.programFolder.clear();
+  s.messages.clear();
   s.stopRequested.store(false, std::memory_order_release);
   s.stopAtMs.store(UINT64_MAX);
   resetPromptWindow();
@@ -253,6 +273,14 @@ int64_t liveBitmaps() {
 
 int64_t keyWaits() {
   return state().keyWaits.load();
+}
+
+void setProgramFolder(const std::string& folder) {
+  state().programFolder = folder;
+}
+
+const std::vector<std::string>& messages() {
+  return state().messages;
 }
 
 }  // namespace host::headless

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace host::headless {
@@ -63,5 +64,10 @@ int64_t liveBitmaps();
 
 // Number of key waits begun since the last reset.
 int64_t keyWaits();
+
+// What host::programFolder answers (empty after a reset), and the texts host::showMessage was
+// given since the last reset.
+void setProgramFolder(const std::string& folder);
+const std::vector<std::string>& messages();
 
 }  // namespace host::headless

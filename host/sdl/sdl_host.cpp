@@ -14,11 +14,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
+#include "brelvoxan_icon.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/display_size.h"
 #include "host/platform.h"
@@ -71,12 +74,16 @@ struct Display {
   bool dirty = false;
   Clock::time_point firstDirtyAt;
   Clock::time_point lastDrawAt;
+  // The window's picture enlarged by the display scale, when that is more than 1.
+  std::vector<uint32_t> scaledPicture;
 };
 
 // Everything this backend keeps.
 struct State {
   Display display;
   WindowObject window;
+  // Window pixels per display pixel in each direction; set before the window thread starts.
+  int32_t displayScale = 1;
   std::atomic<uint32_t> redrawEventType{0};
   std::atomic<uint32_t> setupEventType{0};
   // The set-up after the first paint runs on the window thread while the game thread waits.
@@ -113,6 +120,18 @@ void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t 
   std::_Exit(0);
 }
 
+// Nearest neighbour: every pixel of `picture` becomes factor x factor pixels of `out`.
+void enlarge(const SurfaceObject& picture, int32_t factor, std::vector<uint32_t>& out) {
+  const auto width = static_cast<size_t>(picture.width) * factor;
+  out.resize(width * static_cast<size_t>(picture.height) * factor);
+  for (int32_t row = 0; row < picture.height; ++row) {
+    const uint32_t* from = picture.pixels.get() + static_cast<size_t>(row) * picture.width;
+    uint32_t* to = out.data() + static_cast<size_t>(row) * factor * width;
+    for (int32_t x = 0; x < picture.width; ++x) std::fill_n(to + x * factor, factor, from[x]);
+    for (int32_t copy = 1; copy < factor; ++copy) std::copy_n(to, width, to + copy * width);
+  }
+}
+
 // Copies the window's picture onto the window; with fromBackBuffer it first takes the picture
 // from the back buffer, as every repaint of an exposed window does.
 void present(bool fromBackBuffer) {
@@ -131,11 +150,19 @@ void present(bool fromBackBuffer) {
                     picture.pixels.get() + static_cast<size_t>(row) * picture.width);
       }
     }
+    const uint32_t* shown = picture.pixels.get();
+    const int32_t scale = state().displayScale;
+    const int32_t shownWidth = picture.width * scale;
+    const int32_t shownHeight = picture.height * scale;
+    if (scale > 1) {
+      enlarge(picture, scale, display.scaledPicture);
+      shown = display.scaledPicture.data();
+    }
     const bool mustLock = SDL_MUSTLOCK(surface);
     if (!mustLock || SDL_LockSurface(surface) == 0) {
-      SDL_ConvertPixels(std::min(surface->w, picture.width), std::min(surface->h, picture.height),
-                        SDL_PIXELFORMAT_RGB888, picture.pixels.get(), picture.width * 4,
-                        surface->format->format, surface->pixels, surface->pitch);
+      SDL_ConvertPixels(std::min(surface->w, shownWidth), std::min(surface->h, shownHeight),
+                        SDL_PIXELFORMAT_RGB888, shown, shownWidth * 4, surface->format->format,
+                        surface->pixels, surface->pitch);
       if (mustLock) SDL_UnlockSurface(surface);
     }
     display.dirty = false;
@@ -145,22 +172,16 @@ void present(bool fromBackBuffer) {
   reportPainted();
 }
 
-// A 16 x 16 icon: a black stone with a light rim on the display's green.
+// The game's icon, made at build time from the same picture as the desktop and Windows icons.
 SDL_Surface* makeIcon() {
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
+  using brelvoxan::icon::kWindowIconPixels;
+  using brelvoxan::icon::kWindowIconSize;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, kWindowIconSize, kWindowIconSize, 32,
+                                                     SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return nullptr;
-  for (int y = 0; y < 16; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(icon->pixels) + y * icon->pitch);
-    for (int x = 0; x < 16; ++x) {
-      const double dx = x - 7.5;
-      const double dy = y - 7.5;
-      const double r2 = dx * dx + dy * dy;
-      uint32_t colour = 0xFF9CB07Au;              // display green
-      if (r2 <= 6.3 * 6.3) colour = 0xFF243022u;  // rim
-      if (r2 <= 5.2 * 5.2) colour = 0xFF101410u;  // stone
-      if ((dx + 2.5) * (dx + 2.5) + (dy + 2.5) * (dy + 2.5) <= 2.0) colour = 0xFF6E7E5Cu;  // shine
-      row[x] = colour;
-    }
+  for (int y = 0; y < kWindowIconSize; ++y) {
+    std::copy_n(kWindowIconPixels + y * kWindowIconSize, kWindowIconSize,
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(icon->pixels) + y * icon->pitch));
   }
   return icon;
 }
@@ -175,7 +196,8 @@ void finishSetupOnWindowThread() {
     SDL_FreeSurface(icon);
   }
   SDL_SetWindowResizable(window, SDL_FALSE);
-  SDL_SetWindowSize(window, kClientWidth, kClientHeight);
+  const int32_t scale = state().displayScale;
+  SDL_SetWindowSize(window, kClientWidth * scale, kClientHeight * scale);
   SDL_SetWindowPosition(window, 0, 0);
   sdl::trace("setup");
   {
@@ -225,6 +247,10 @@ std::optional<Clock::time_point> presentDeadline(Clock::time_point lastPresentAt
   return std::max(quietAt, lastPresentAt + kFramePeriod);
 }
 
+bool named(const char* variable) {
+  return variable != nullptr && variable[0] != '\0';
+}
+
 void createWindow() {
   State& s = state();
   Display& display = s.display;
@@ -235,6 +261,12 @@ void createWindow() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A board game has no reason to keep the screen saver away.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Without a Wayland display SDL would still try Wayland after X, and the Wayland library
+  // prints a line of its own to standard error; with no display named at all nothing is tried.
+  if (std::getenv("SDL_VIDEODRIVER") == nullptr && !named(std::getenv("WAYLAND_DISPLAY"))) {
+    if (!named(std::getenv("DISPLAY"))) failWindow("no display to show it on (DISPLAY is not set)");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) failWindow();
   // Without a display SDL falls back to drivers that draw nowhere; a game nobody can see would
   // wait for keys forever.
@@ -265,8 +297,9 @@ void createWindow() {
     }
   }
 
-  theWindow.window = SDL_CreateWindow(kInitialTitle, SDL_WINDOWPOS_UNDEFINED,
-                                      SDL_WINDOWPOS_UNDEFINED, kClientWidth, kClientHeight, 0);
+  theWindow.window =
+      SDL_CreateWindow(kInitialTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                       kClientWidth * s.displayScale, kClientHeight * s.displayScale, 0);
   if (theWindow.window == nullptr) failWindow();
   // Key-downs are all the game reads; composing text would only cost time.
   SDL_StopTextInput();
@@ -356,6 +389,30 @@ void finishWindowSetup() {
   while (SDL_PushEvent(&event) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   std::unique_lock lock(s.setupMutex);
   s.setupDone.wait(lock, [&s] { return s.setupFinished; });
+}
+
+// --- Start-up ----------------------------------------------------------------------------------
+
+std::string programFolder() {
+  std::string folder;
+  if (char* path = SDL_GetBasePath()) {
+    folder = path;
+    SDL_free(path);
+  }
+  while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+  return folder;
+}
+
+void showMessage(const char* text, bool problem) {
+  std::FILE* stream = problem ? stderr : stdout;
+  std::fputs(text, stream);
+  const size_t length = std::strlen(text);
+  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', stream);
+  std::fflush(stream);
+}
+
+void setDisplayScale(int32_t factor) {
+  state().displayScale = std::clamp(factor, 1, 4);
 }
 
 // --- Time and keys -------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_handles.h"
@@ -45,6 +46,9 @@ struct State {
   HGDIOBJ backBufferInitialBitmap = nullptr;
   SRWLOCK backBufferLock = SRWLOCK_INIT;
   bool backBufferAlive = false;
+  // --scale: every display pixel becomes displayScale x displayScale window pixels; the back
+  // buffer keeps the display's own size and is enlarged on the way to the window.
+  int32_t displayScale = 1;
 };
 
 State& state() {
@@ -113,9 +117,14 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         // The whole back buffer every time; the system clips it to the region being painted.
         const State& s = state();
         BackBufferGuard guard;
-        if (s.backBufferAlive) {
+        if (s.backBufferAlive && s.displayScale == 1) {
           BitBlt(windowDc, 0, 0, s.backBufferWidth, s.backBufferHeight, s.backBufferDc, 0, 0,
                  SRCCOPY);
+        } else if (s.backBufferAlive) {
+          SetStretchBltMode(windowDc, COLORONCOLOR);
+          StretchBlt(windowDc, 0, 0, s.backBufferWidth * s.displayScale,
+                     s.backBufferHeight * s.displayScale, s.backBufferDc, 0, 0, s.backBufferWidth,
+                     s.backBufferHeight, SRCCOPY);
         }
       }
       EndPaint(window, &paint);
@@ -199,7 +208,9 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   BOOL copied = FALSE;
   if (windowDc != nullptr) {
     SetStretchBltMode(windowDc, COLORONCOLOR);
-    copied = StretchBlt(windowDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
+    const int32_t n = s.displayScale;
+    copied = StretchBlt(windowDc, x * n, y * n, width * n, height * n, source->dc, 0, 0, width,
+                        height, SRCCOPY);
   }
   if (mirror != nullptr) {
     BackBufferGuard guard;
@@ -237,8 +248,15 @@ void finishWindowSetup() {
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX);
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MAXIMIZEBOX);
   SetWindowLongA(window, GWL_STYLE, style);
-  SetWindowPos(window, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_FRAMECHANGED);
+  // Enlarged, the frame stays as it is and the client area grows with the display.
+  const int32_t n = state().displayScale;
+  SetWindowPos(window, nullptr, 0, 0, kWindowWidth + (n - 1) * kClientWidth,
+               kWindowHeight + (n - 1) * kClientHeight, SWP_FRAMECHANGED);
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+}
+
+void setDisplayScale(int32_t factor) {
+  state().displayScale = factor < 1 ? 1 : factor > 4 ? 4 : factor;
 }
 
 // --- Time and keys ---------------------------------------------------------------------------

@@ -1,0 +1,83 @@
+# Installation as a Linux desktop expects it, and the Debian package made with CPack.
+# Included once from the top-level CMakeLists.txt; the version comes from its project() line.
+include(GNUInstallDirs)
+
+set(BRELVOXAN_HOMEPAGE "https://brelvoxan.org" CACHE STRING "The project's home page")
+set(BRELVOXAN_RELEASE_DATE "2026-12-07")
+set(BRELVOXAN_APP_ID org.brelvoxan.Brelvoxan)
+set(BRELVOXAN_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(BRELVOXAN_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
+
+if(TARGET brelvoxan AND NOT WIN32)
+  configure_file(${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.metainfo.xml.in
+    ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml @ONLY)
+  configure_file(${BRELVOXAN_PACKAGING_DIR}/brelvoxan.6.in ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6
+    @ONLY)
+  # Manual pages are installed compressed.
+  add_custom_command(OUTPUT ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz
+    COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6 > brelvoxan.6.gz
+    WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
+    DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6)
+  add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz)
+
+  # Everything the install rules copy, without the tests and tools.
+  add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_icons brelvoxan_manual)
+
+  install(TARGETS brelvoxan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/bmp
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/brelvoxan/res)
+  install(FILES ${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  foreach(size ${BRELVOXAN_HICOLOR_SIZES})
+    install(FILES ${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/brelvoxan.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  install(FILES ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan
+    RENAME copyright)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGE_NAME brelvoxan)
+  set(CPACK_PACKAGE_VENDOR "Brelvoxan developers")
+  set(CPACK_PACKAGE_CONTACT "Brelvoxan developers")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reversi against the computer on an old handheld's screen")
+  set(CPACK_PACKAGE_DESCRIPTION
+    "Brelvoxan is Reversi for one person against the computer, in a window that imitates the\n"
+    "small monochrome dot-matrix display of an old handheld computer. Played with the keyboard.")
+  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+  # The program looks for its glyphs under the prefix it was built for, so the package installs
+  # there too: configure with -DCMAKE_INSTALL_PREFIX=/usr for a package in /usr.
+  set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION games)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${BRELVOXAN_HOMEPAGE})
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the library dependencies, computed by dpkg-shlibdeps
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+  include(CPack)
+endif()
+
+# The packaging checks: the desktop entry, the metainfo, and the package installed with apt,
+# started from / and removed again (normal builds only; it needs root and an X server).
+if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
+  find_program(BRELVOXAN_DESKTOP_FILE_VALIDATE desktop-file-validate)
+  find_program(BRELVOXAN_APPSTREAMCLI appstreamcli)
+  if(BRELVOXAN_DESKTOP_FILE_VALIDATE)
+    add_test(NAME package_desktop_entry COMMAND ${BRELVOXAN_DESKTOP_FILE_VALIDATE}
+      ${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.desktop)
+    set_tests_properties(package_desktop_entry PROPERTIES LABELS package)
+  endif()
+  if(BRELVOXAN_APPSTREAMCLI)
+    add_test(NAME package_metainfo COMMAND ${BRELVOXAN_APPSTREAMCLI} validate --no-net
+      ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml)
+    set_tests_properties(package_metainfo PROPERTIES LABELS package)
+  endif()
+  if(NOT BRELVOXAN_SANITIZE)
+    add_test(NAME package_deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
+      ${PROJECT_BINARY_DIR} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(package_deb PROPERTIES LABELS package SKIP_RETURN_CODE 77 TIMEOUT 600
+      RUN_SERIAL TRUE)
+  endif()
+endif()

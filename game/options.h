@@ -1,0 +1,25 @@
+// The command line: --help, --version and --scale N. Everything else is refused.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brelvoxan {
+
+inline constexpr int32_t kMinScale = 1;
+inline constexpr int32_t kMaxScale = 4;
+
+struct StartOptions {
+  bool run = true;      // false: show `message` and end with `exitCode`
+  int exitCode = 0;     // 0 after --help or --version, 2 for a refused command line
+  std::string message;  // the help or version text, or the one line of a refusal
+  int32_t scale = 1;    // window pixels per display pixel in each direction
+};
+
+// Reads the arguments after the program name. The help text lists `glyphFolders`, the folders
+// the glyphs are looked for in.
+StartOptions parseOptions(const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& glyphFolders);
+
+}  // namespace brelvoxan

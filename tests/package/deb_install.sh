@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: the game built for /usr in BUILD_DIR/package-build,
+# packaged with CPack, installed with apt, started by name from / under Xvfb and its title screen
+# compared with the simulator's, then removed again with apt. Needs root (or sudo without a
+# password), apt and Xvfb.
+# Usage: bash tests/package/deb_install.sh BUILD_DIR (from the repository root; 77 = skipped).
+# The package and the pictures stay in BUILD_DIR/package/.
+set -u
+
+build=$(cd "${1:?usage: deb_install.sh BUILD_DIR}" && pwd)
+cd "$(dirname "$0")/../.." || exit 1
+sim=$build/brelvoxan-sim
+XCLIENT=$build/brelvoxan-xclient
+out=$build/package
+title="Brelvoxan OrvanelTaste"
+
+sudo_cmd=()
+if [[ $(id -u) != 0 ]]; then
+  sudo -n true 2>/dev/null || { echo "skipped: installing a package needs root"; exit 77; }
+  sudo_cmd=(sudo -n)
+fi
+for tool in apt-get dpkg-query cpack Xvfb xdotool /usr/bin/compare; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+[[ -x $XCLIENT && -x $sim ]] || { echo "skipped: this build has no X client or simulator"; exit 77; }
+if dpkg-query -W -f='${Status}' brelvoxan 2>/dev/null | grep -q 'install ok installed'; then
+  echo "skipped: a brelvoxan package is already installed here; it is left alone"
+  exit 77
+fi
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+apt_get() {
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"
+}
+
+rm -rf "$out"
+mkdir -p "$out"
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
+# shellcheck source=tests/lib/xvfb.sh
+source tests/lib/xvfb.sh
+installed=0
+game_pid=""
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  stop_xvfb
+  ((installed)) && apt_get purge brelvoxan >>"$out/apt.log" 2>&1
+}
+trap cleanup EXIT
+
+# --- Make the package -------------------------------------------------------------------------
+# The program looks for its glyphs under the prefix it was built for: /usr, as packages install.
+pkgbuild=$build/package-build
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+if ! { cmake -S . -B "$pkgbuild" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DBRELVOXAN_BUILD_BENCH=OFF &&
+  cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files; } >"$out/build.log" 2>&1; then
+  echo "FAIL: building the game for /usr: $(tail -n 5 "$out/build.log")"
+  exit 1
+fi
+if ! cpack --config "$pkgbuild/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1; then
+  echo "FAIL: cpack: $(tail -n 5 "$out/cpack.log")"
+  exit 1
+fi
+deb=$(ls "$out"/brelvoxan_*.deb 2>/dev/null | head -n 1)
+[[ -n $deb ]] || { echo "FAIL: cpack made no .deb"; exit 1; }
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "package $(basename "$deb"), Depends: $depends"
+[[ $depends == *libsdl2* && $depends == *libc6* ]] || fail "the library dependencies are missing"
+
+# --- Install it ---------------------------------------------------------------------------------
+if ! apt_get install "$deb" >"$out/apt.log" 2>&1; then
+  echo "FAIL: apt-get install: $(tail -n 5 "$out/apt.log")"
+  exit 1
+fi
+installed=1
+files=$(dpkg-query -L brelvoxan)
+for wanted in /usr/bin/brelvoxan /usr/share/brelvoxan/res/bmp/255.bmp \
+  /usr/share/applications/org.brelvoxan.Brelvoxan.desktop \
+  /usr/share/metainfo/org.brelvoxan.Brelvoxan.metainfo.xml /usr/share/man/man6/brelvoxan.6.gz \
+  /usr/share/icons/hicolor/16x16/apps/brelvoxan.png \
+  /usr/share/icons/hicolor/256x256/apps/brelvoxan.png /usr/share/doc/brelvoxan/copyright; do
+  grep -qx "$wanted" <<<"$files" || fail "the package has no $wanted"
+done
+game=$(command -v brelvoxan) || fail "brelvoxan is not found on the PATH after installing"
+echo "installed: ${game:-nothing}"
+
+# --- Start it from / and compare its title screen with the simulator's ----------------------------
+if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then
+  (cd / && exec brelvoxan) 2>"$out/game_stderr.txt" &
+  game_pid=$!
+  window=$(xc_find_title "$title")
+  if [[ -z $window ]]; then
+    fail "the installed game opened no window: $(head -c 300 "$out/game_stderr.txt")"
+  else
+    if xc_settle "$window" "$out/installed_title.png" 700 30000 &&
+      echo "" | "$sim" --png "$out/sim_title.png" >/dev/null; then
+      if verdict=$(xc_compare "$out/installed_title.png" "$out/sim_title.png" \
+        "$out/title_diff.png"); then
+        echo "the installed game, started from /, shows the simulator's title screen"
+      else
+        fail "title screen of the installed game: $verdict (see $out/title_diff.png)"
+      fi
+    else
+      fail "no capture of the installed game's window"
+    fi
+    xc_close "$window"
+    wait "$game_pid"
+    status=$?
+    [[ $status == 0 ]] || fail "the installed game ended with code $status"
+  fi
+  game_pid=""
+  [[ -s $out/game_stderr.txt ]] && fail "the game wrote: $(head -c 300 "$out/game_stderr.txt")"
+  stop_xvfb
+elif [[ -n $game ]]; then
+  fail "Xvfb could not start"
+fi
+
+# --- Remove it ----------------------------------------------------------------------------------
+if apt_get purge brelvoxan >"$out/apt_purge.log" 2>&1; then
+  grep -i "warning" "$out/apt_purge.log" && fail "apt-get purge warned"
+
+  installed=0
+  for file in $files; do
+    [[ -f $file ]] && fail "$file is still there after removing the package"
+  done
+else
+  fail "apt-get purge: $(tail -n 5 "$out/apt.log")"
+fi
+
+if ((failures > 0)); then
+  echo "$failures failure(s); logs and pictures in $out"
+  exit 1
+fi
+echo "the package installs, runs from / and removes cleanly"
