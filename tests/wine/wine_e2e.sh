@@ -126,6 +126,11 @@ close_and_expect_exit() {
     fi
   fi
   game_pid=""
+  # The next game gets a Wine server of its own, so that nothing one game leaves in the server
+  # (input and foreground state) reaches the next: on a busy machine games started one after
+  # another into the same server now and then lost a key or their window.
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
 }
 
 # check_state NAME KEYS QUIET_MS: waits until the window has not changed for QUIET_MS, keeps it as
