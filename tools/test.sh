@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: a normal build, then address+undefined and thread
-# sanitizer builds of the same tests.
+# Sets up, builds and runs every test: the Windows program cross-built with mingw-w64, a normal
+# build (whose tests include the Windows program's under Wine, label wine), then
+# address+undefined and thread sanitizer builds of the same tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -14,7 +15,9 @@ run() {  # run BUILD_DIR CMAKE_ARGS...
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
 }
 
-run build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_BUILD_BENCH=ON
+bash tools/build-win32.sh --werror
+run build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_BUILD_BENCH=ON \
+  -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32"
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" run build-asan -DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined \
   -DBRELVOXAN_BUILD_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1" run build-tsan -DCMAKE_BUILD_TYPE=Debug \

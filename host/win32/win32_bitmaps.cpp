@@ -1,9 +1,13 @@
-// The Win32 backend's bitmaps and picture readers: device-dependent bitmaps compatible with the
-// display, BMP files through the system's BMP reader and JPEG or GIF files through the OLE
-// picture loader.
+// The Win32 backend's bitmaps and picture readers: BMP files through the system's BMP reader
+// and JPEG or GIF files through the OLE picture loader, both as DIB sections (copying from those
+// to the window is much cheaper than from device-dependent bitmaps), and the memory DC that each
+// drawn bitmap keeps.
+#include "host/win32/win32_bitmaps.h"
+
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "host/platform.h"
@@ -60,7 +64,53 @@ IStream* streamOnCopy(const uint8_t* bytes, size_t size) {
   return stream;
 }
 
+struct SelectedEntry {
+  win32::SelectedBitmap selected;
+  HGDIOBJ previous = nullptr;  // the DC's own bitmap, selected back before the DC goes
+};
+
+std::unordered_map<HBITMAP, SelectedEntry>& selectedBitmaps() {
+  static std::unordered_map<HBITMAP, SelectedEntry> map;
+  return map;
+}
+
+// A bitmap cannot be deleted while a DC holds it: its DC goes first.
+void releaseSelected(HBITMAP bitmap) {
+  auto& map = selectedBitmaps();
+  const auto found = map.find(bitmap);
+  if (found == map.end()) return;
+  SelectObject(found->second.selected.dc, found->second.previous);
+  DeleteDC(found->second.selected.dc);
+  map.erase(found);
+}
+
 }  // namespace
+
+namespace win32 {
+
+const SelectedBitmap* selectedBitmap(HBITMAP bitmap) {
+  if (bitmap == nullptr) return nullptr;
+  auto& map = selectedBitmaps();
+  const auto found = map.find(bitmap);
+  if (found != map.end()) return &found->second.selected;
+  BITMAP size{};
+  if (GetObjectType(bitmap) != OBJ_BITMAP || GetObjectA(bitmap, sizeof size, &size) == 0) {
+    return nullptr;
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (dc == nullptr) return nullptr;
+  HGDIOBJ previous = SelectObject(dc, bitmap);
+  if (previous == nullptr) {  // already selected elsewhere
+    DeleteDC(dc);
+    return nullptr;
+  }
+  SelectedEntry entry;
+  entry.selected = SelectedBitmap{dc, size.bmWidth, size.bmHeight};
+  entry.previous = previous;
+  return &map.emplace(bitmap, entry).first->second.selected;
+}
+
+}  // namespace win32
 
 // --- Bitmaps ---------------------------------------------------------------------------------
 
@@ -106,12 +156,15 @@ bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
 }
 
 void deleteBitmap(BitmapHandle bitmap) {
-  if (bitmap != nullptr) DeleteObject(toHbitmap(bitmap));
+  if (bitmap == nullptr) return;
+  releaseSelected(toHbitmap(bitmap));
+  DeleteObject(toHbitmap(bitmap));
 }
 
 BitmapHandle loadBmpFile(const char* path) {
   if (path == nullptr) return nullptr;
-  HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
+                            LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   return fromHbitmap(static_cast<HBITMAP>(image));
 }
 
@@ -136,8 +189,9 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
   if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
       SUCCEEDED(picture->get_Handle(&handle)) && SUCCEEDED(picture->get_Width(&himetricWidth)) &&
       SUCCEEDED(picture->get_Height(&himetricHeight))) {
-    // No flags: a device-dependent copy, the same kind of bitmap the BMP reader gives.
-    copy = static_cast<HBITMAP>(CopyImage(fromOleHandle(handle), IMAGE_BITMAP, 0, 0, 0));
+    // A DIB section, the same kind of bitmap the BMP reader gives.
+    copy = static_cast<HBITMAP>(
+        CopyImage(fromOleHandle(handle), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
   picture->Release();
   if (copy == nullptr) return nullptr;

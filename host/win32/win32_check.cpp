@@ -201,6 +201,8 @@ void checkMirrorDraw() {
   }
   check(exact, "the mirror holds the bitmap at (2, 1) and nothing else");
   host::deleteBitmap(glyph);
+  // A drawn bitmap stays selected in a DC of its own, which must let go of it first.
+  check(GetObjectType(host::win32::toHbitmap(glyph)) == 0, "a drawn bitmap is really deleted");
   host::deleteBitmap(target);
   check(host::drawBitmap(nullptr, nullptr, nullptr, 0, 0) == 0, "a null bitmap draws nothing");
 }

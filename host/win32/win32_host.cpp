@@ -1,12 +1,15 @@
 // The Win32 backend's window host, drawing, time and keys: a window thread with its own message
 // loop owns the window and a screen-sized back buffer; the game thread draws onto the window and
 // into the back buffer, and every paint is one copy of the back buffer.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
 #include "host/display_size.h"
 #include "host/platform.h"
+#include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_handles.h"
+#include "host/win32/win32_trace.h"
 #include "host/window_host.h"
 
 #include <mmsystem.h>  // after windows.h, which win32_handles.h brings in
@@ -26,8 +29,10 @@ constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
 constexpr UINT kExitNoWindow = 3;
 
-constexpr UINT_PTR kWineRefreshTimer = 1;
-constexpr UINT kWineRefreshMs = 20;
+// Set by the window thread whenever it stores a key (auto-reset); the key wait sleeps on it.
+HANDLE keyEvent = nullptr;
+// The longest pause between two looks at the key slot; a stored key ends it at once.
+constexpr DWORD kKeyPauseLimitMs = 50;
 
 // Everything this backend keeps. The window thread makes the window and the back buffer; the
 // lock keeps a paint or the release from meeting a mirror copy of the game thread halfway, and
@@ -100,14 +105,6 @@ void releaseBackBuffer() {
   s.backBufferAlive = false;
 }
 
-// Windows shows what the game thread draws onto the window at once. Wine pushes a window's
-// pixels to the X server only when a thread of the program waits for messages, and the window
-// thread waits without end while the game draws; there a timer keeps it waking.
-bool runningUnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -135,6 +132,7 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     }
     case WM_KEYDOWN:
+      win32::trace("key", static_cast<uint32_t>(wParam & 0xFF));
       reportKeyDown(static_cast<uint8_t>(wParam & 0xFF));
       return 0;
     case WM_DESTROY:
@@ -176,8 +174,6 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
   reportWindowCreated(fromHwnd(window), fromHdc(s.backBufferDc), s.backBufferWidth,
                       s.backBufferHeight);
   ShowWindow(window, SW_SHOW);
-  // Its WM_TIMER messages go the default way and do nothing but wake the loop.
-  if (runningUnderWine()) SetTimer(window, kWineRefreshTimer, kWineRefreshMs, nullptr);
 
   MSG message;
   for (;;) {
@@ -198,31 +194,22 @@ const char kPathSeparator = '\\';
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  HBITMAP source = toHbitmap(bitmap);
-  BITMAP size{};
-  if (source == nullptr || GetObjectType(source) != OBJ_BITMAP ||
-      GetObjectA(source, sizeof size, &size) == 0) {
-    return 0;
-  }
-  const int width = size.bmWidth;
-  const int height = size.bmHeight;
+  const int64_t traceStart = win32::drawStart();
+  const win32::SelectedBitmap* source = win32::selectedBitmap(toHbitmap(bitmap));
+  if (source == nullptr) return 0;
+  const int width = source->width;
+  const int height = source->height;
 
   State& s = state();
   // Only the game window is drawn on: a null owner would give the screen's DC and draw over the
   // desktop. A window that is gone gives no DC; the mirror copy is made all the same.
   HWND window = s.window.load(std::memory_order_acquire);
   HDC windowDc = owner != nullptr && toHwnd(owner) == window ? GetDC(window) : nullptr;
-  HDC memoryDc = CreateCompatibleDC(windowDc);  // with no window DC: compatible with the screen
-  if (memoryDc == nullptr) {
-    if (windowDc != nullptr) ReleaseDC(window, windowDc);
-    return 0;
-  }
-  HGDIOBJ previous = SelectObject(memoryDc, source);
   BOOL copied = FALSE;
   if (windowDc != nullptr) {
     SetStretchBltMode(windowDc, COLORONCOLOR);
     const int32_t n = s.displayScale;
-    copied = StretchBlt(windowDc, x * n, y * n, width * n, height * n, memoryDc, 0, 0, width,
+    copied = StretchBlt(windowDc, x * n, y * n, width * n, height * n, source->dc, 0, 0, width,
                         height, SRCCOPY);
   }
   if (mirror != nullptr) {
@@ -230,21 +217,22 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
     HDC mirrorDc = toHdc(mirror);
     if (s.backBufferAlive || mirrorDc != s.backBufferDc) {
       SetStretchBltMode(mirrorDc, COLORONCOLOR);
-      StretchBlt(mirrorDc, x, y, width, height, memoryDc, 0, 0, width, height, SRCCOPY);
+      StretchBlt(mirrorDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);
     }
   }
-  SelectObject(memoryDc, previous);
-  DeleteDC(memoryDc);
   if (windowDc != nullptr) ReleaseDC(window, windowDc);
+  win32::drawDone(traceStart);
   return copied ? 1 : 0;
 }
 
 // --- Window host -----------------------------------------------------------------------------
 
 void startWindowThread() {
-  // The default timer tick is about 15.6 ms; the 1 ms key looks and the 10 ms steps of the
-  // stone sweep need the 1 ms resolution, or every sweep would take a second instead of 640 ms.
+  // The default timer tick is about 15.6 ms; the 10 ms steps of the stone sweep need the 1 ms
+  // resolution, or every sweep would take a second instead of 640 ms.
   timeBeginPeriod(1);
+  keyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (keyEvent == nullptr) ExitProcess(kExitNoThread);
   HANDLE thread = CreateThread(nullptr, 0, promptWindowThread, nullptr, 0, nullptr);
   if (thread == nullptr) ExitProcess(kExitNoThread);
   CloseHandle(thread);  // the thread ends only with the process; nobody waits for it
@@ -273,17 +261,77 @@ void setDisplayScale(int32_t factor) {
 
 // --- Time and keys ---------------------------------------------------------------------------
 
+// The game thread waits with MsgWaitForMultipleObjects rather than Sleep: the same on Windows, but
+// under Wine a program's window pixels reach the X server only while one of its threads waits
+// that way, so what the game drew shows whenever it pauses.
+namespace {
+
+int64_t counterNow() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+int64_t counterFrequency() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    return static_cast<int64_t>(value.QuadPart);
+  }();
+  return frequency;
+}
+
+// The last pause: its length in milliseconds, when it ended and how late, in counter ticks.
+uint32_t lastPauseMs = 0;
+int64_t lastPauseEnd = 0;
+int64_t lastPauseLate = 0;
+
+}  // namespace
+
+// Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
+// which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a
+// millisecond early and the rest is spent spinning (yielding could lose the processor for a
+// whole time slice on a busy machine). A run of equal pauses keeps its cadence: when one ended
+// late, the next that follows straight after it is shortened by as much (never below half), so
+// a sweep of 64 steps of 10 ms takes 640 ms of pauses and not more.
 void sleepMs(uint32_t milliseconds) {
-  Sleep(milliseconds);
+  win32::traceDraws();
+  win32::trace("sleep", milliseconds);
+  const int64_t frequency = counterFrequency();
+  const int64_t start = counterNow();
+  int64_t length = static_cast<int64_t>(milliseconds) * frequency / 1000;
+  if (milliseconds == lastPauseMs && start - lastPauseEnd < length) {
+    length -= std::min(lastPauseLate, length / 2);
+  }
+  const int64_t end = start + length;
+  int64_t now = start;
+  while (now < end) {
+    const int64_t leftMs = (end - now) * 1000 / frequency;
+    if (leftMs >= 2) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(leftMs - 1), 0);
+    } else {
+      YieldProcessor();
+    }
+    now = counterNow();
+  }
+  lastPauseMs = milliseconds;
+  lastPauseEnd = now;
+  lastPauseLate = now - end;
+  win32::trace("woke", milliseconds);
 }
 
-void beginKeyWait() {}
+void beginKeyWait() {
+  win32::trace("keywait");
+}
 
+// Ends at once when a key is stored instead of looking every millisecond, so a long wait for a
+// key costs next to nothing; the slot itself is still read by the key wait.
 void keyPollPause() {
-  Sleep(kKeyPollMs);
+  MsgWaitForMultipleObjects(1, &keyEvent, FALSE, kKeyPauseLimitMs, 0);
 }
 
-// The key wait looks at the slot on its own schedule; there is nothing to wake.
-void keyStored() {}
+void keyStored() {
+  SetEvent(keyEvent);
+}
 
 }  // namespace host

@@ -1,0 +1,73 @@
+# Sourced by the Wine tests and the Wine benchmark: a private Xvfb on a free display and a Wine
+# prefix of our own in the build folder, with Wine's debug channels off and its first-run noise
+# in a log file. Sets DISPLAY, WINEPREFIX, WINEDEBUG, wine_dir and win32_build.
+#
+#   wine_setup LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (default build-win32 in the repository;
+#                                 returns 77 when Wine or Xvfb is missing or cannot start)
+#   wine_teardown                 (also run on exit)
+
+wine_xvfb_pid=""
+
+wine_teardown() {
+  # Only the wineserver of our own prefix, and with it the programs still running in it.
+  [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
+  [[ -n $wine_xvfb_pid ]] && kill "$wine_xvfb_pid" 2>/dev/null
+  wine_xvfb_pid=""
+}
+
+wine_setup() {
+  local build=$1
+  win32_build=${2:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build-win32}
+  if [[ ! -x $win32_build/brelvoxan.exe ]]; then
+    echo "FAIL: no Windows build in $win32_build; run: bash tools/build-win32.sh"
+    return 1
+  fi
+  if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
+    echo "skipped: Wine is not installed (tools/setup.sh installs wine and wine64)"
+    return 77
+  fi
+  if ! command -v Xvfb >/dev/null; then
+    echo "skipped: Xvfb is not installed (tools/setup.sh installs it)"
+    return 77
+  fi
+
+  wine_dir=$build/wine
+  mkdir -p "$wine_dir"
+  export WINEPREFIX=$wine_dir/prefix
+  export WINEDEBUG=-all
+  # No offer to fetch the .NET and HTML engines on the first run.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  trap wine_teardown EXIT
+
+  local fifo=$wine_dir/displayfd.$$
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$wine_dir/xvfb.log" 2>&1 &
+  wine_xvfb_pid=$!
+  local number=""
+  read -r -t 10 number <"$fifo"
+  rm -f "$fifo"
+  if [[ -z $number ]] || ! kill -0 "$wine_xvfb_pid" 2>/dev/null; then
+    echo "skipped: Xvfb could not start: $(tail -n 3 "$wine_dir/xvfb.log" | tr '\n' ' ')"
+    return 77
+  fi
+  export DISPLAY=:$number
+
+  if [[ ! -f $WINEPREFIX/.brelvoxan-ready ]]; then
+    rm -rf "$WINEPREFIX"
+    local start=$SECONDS
+    wineboot --init >"$wine_dir/wineboot.log" 2>&1
+    # Without a window manager Wine waits up to 2 s for one whenever a managed window is hidden
+    # (and so whenever one is closed); unmanaged windows carry Wine's own frame and close at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$wine_dir/wineboot.log" 2>&1
+    wineserver -w
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+      echo "FAIL: Wine could not create its prefix: $(tail -n 3 "$wine_dir/wineboot.log" | tr '\n' ' ')"
+      return 1
+    fi
+    touch "$WINEPREFIX/.brelvoxan-ready"
+    echo "Wine prefix created in $((SECONDS - start)) s ($(wine --version 2>/dev/null)); log in $wine_dir/wineboot.log"
+  fi
+  echo "Wine on Xvfb $DISPLAY, prefix $WINEPREFIX"
+  return 0
+}
