@@ -10,7 +10,7 @@ import statistics
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "host" / "web"))
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "web"))
 import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 
 

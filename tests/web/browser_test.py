@@ -5,7 +5,7 @@ cursor keys, and after a move and the computer's reply; the keyboard is on the g
 start and its keys do not scroll the page; of two keys pressed during the computer's pause only
 the last counts. Prints the page's own timing of the stone sweeps.
 
-Usage: python3 host/web/browser_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
+Usage: python3 tests/web/browser_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
 Screenshots and canvas pictures stay in BUILD_DIR/browser/."""
 
 import subprocess
