@@ -26,21 +26,16 @@ source tools/xclient/xclient.sh
 work=$build/sdl_bench
 rm -rf "$work"
 mkdir -p "$work"
-xvfb_pid=""
 game_pid=""
+# shellcheck source=tests/lib/xvfb.sh
+source tests/lib/xvfb.sh
 # shellcheck disable=SC2317  # run by the trap
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  stop_xvfb
 }
 trap cleanup EXIT
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-number=""
-read -r -t 10 number <"$work/displayfd"
-[[ -n $number ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$number
+start_xvfb "$work" 1280x1024 >&2 || exit 1
 title="Brelvoxan OrvanelTaste"
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }

@@ -43,24 +43,16 @@ fail() {
 }
 
 # --- An X server of our own on a free display number -------------------------------------------
-xvfb_pid=""
 game_pid=""
+# shellcheck source=tests/lib/xvfb.sh
+source tests/lib/xvfb.sh
+# shellcheck disable=SC2317  # run by the trap
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -f "$out/displayfd"
+  stop_xvfb
 }
 trap cleanup EXIT
-mkfifo "$out/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/displayfd" >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-number=""
-read -r -t 10 number <"$out/displayfd"
-if [[ -z $number ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-  echo "skipped: Xvfb could not start: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
-  exit 77
-fi
-export DISPLAY=:$number
+start_xvfb "$out" 1280x1024 || exit 77  # it says why
 echo "Xvfb on $DISPLAY"
 
 # --- Helpers ----------------------------------------------------------------------------------
