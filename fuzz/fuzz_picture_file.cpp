@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -21,14 +22,27 @@ std::string& inputPath() {
   return path;
 }
 
+void removeInput() {
+  ::unlink(inputPath().c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   host::headless::reset(64, 64);
   host::startPromptWindow();  // the headless window, onto which loaded glyphs are drawn
-  inputPath() = (std::filesystem::temp_directory_path() /
-                 ("brelvoxan-fuzz-" + std::to_string(::getpid()) + ".bmp"))
-                    .string();
+  // A name nobody can guess or take first, made by mkstemp; the sticky temporary folder keeps
+  // others from replacing it before it is written by name. Removed at exit.
+  std::string path =
+      (std::filesystem::temp_directory_path() / "brelvoxan-fuzz-XXXXXX").string();
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) {
+    std::perror("brelvoxan fuzz: mkstemp");
+    std::exit(1);
+  }
+  ::close(fd);
+  inputPath() = path;
+  std::atexit(removeInput);
   return 0;
 }
 

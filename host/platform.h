@@ -41,22 +41,33 @@ bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height);
 // Deletes the bitmap; a null or already deleted handle is ignored.
 void deleteBitmap(BitmapHandle bitmap);
 
-// Decodes a BMP file by its path with the platform's BMP reader; null on failure.
-BitmapHandle loadBmpFile(const char* path);
-
-// Decodes a whole JPEG or GIF file held in memory; null on failure. On success the picture's
-// pixel size is stored in *width and *height.
-BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height);
-
 // --- Picture files -----------------------------------------------------------------------
 
 // The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
 // display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
-// The image file reader checks it in a picture's header before loadBmpFile or decodePicture
-// sees the file; the decoders off Windows check it again.
+// The image file reader checks it in a picture's header (and a GIF's first frame) before
+// loadBmpFile or decodePicture sees the file; the readers check the decoded size again.
 inline constexpr int32_t kMaxPictureSide = 1024;
-// The largest picture file read: a 32-bit BMP of the largest picture with room to spare.
-inline constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
+// The largest picture file read: a 32-bit BMP of the largest picture and its headers. Bounding
+// the bytes bounds what a platform reader can be made to work through.
+inline constexpr size_t kMaxPictureFileBytes = (size_t{4} << 20) + (size_t{64} << 10);
+
+// The part of a picture a reader keeps: its top-left corner of at most width x height pixels.
+// Readers decode no more of a picture than that corner needs where they can, and never hand
+// out a bitmap larger than it.
+struct PictureCrop {
+  int32_t width = kMaxPictureSide;
+  int32_t height = kMaxPictureSide;
+};
+
+// Decodes a BMP file by its path with the platform's BMP reader, keeping the given corner; null
+// on failure.
+BitmapHandle loadBmpFile(const char* path, PictureCrop keep = {});
+
+// Decodes a whole JPEG or GIF file held in memory, keeping the given corner; null on failure.
+// On success the kept bitmap's pixel size is stored in *width and *height.
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
+                           PictureCrop keep = {});
 
 enum class FileRead : int32_t {
   kRead,       // the whole file is in *bytes

@@ -4,11 +4,10 @@
 #include <cstdint>
 
 #include "reversi/board.h"
+#include "screen/character_screen.h"  // kDotWidth, kDotHeight: the size of the dot glyphs
 
 namespace brelvoxan {
 
-inline constexpr int32_t kDotWidth = 5;
-inline constexpr int32_t kDotHeight = 6;
 inline constexpr uint32_t kSweepPauseMs = 10;
 
 void plotDot(double x, double y, int8_t colour);

@@ -34,35 +34,95 @@ std::vector<std::string> glyphFolders() {
   return folders;
 }
 
-int loadGlyphsFrom(const std::vector<std::string>& folders) {
-  for (size_t index = 0; index < folders.size(); ++index) {
-    // Names as "res/bmp/000.bmp": three digits, the code in decimal.
-    std::string name = folders[index] + host::kPathSeparator + "000.bmp";
-    const size_t digits = name.size() - 7;
-    bool any = false;
-    for (int code = 0; code < 256; ++code) {
-      name[digits] = static_cast<char>('0' + code / 100);
-      name[digits + 1] = static_cast<char>('0' + code / 10 % 10);
-      name[digits + 2] = static_cast<char>('0' + code % 10);
-      if (glyphImages[code].loadFromFile(name.c_str()) == 1) {
-        glyphImages[code].attachToWindow();
-        glyphPresent[static_cast<size_t>(code)] = 1;
-        any = true;
-      }
+host::PictureCrop glyphCrop(int code) {
+  if (code == 0 || code == 1) return {kDotWidth, kDotHeight};
+  return {kCellWidth, kCellHeight};
+}
+
+namespace {
+
+// The glyph files of one folder, read into a table of their own.
+struct FolderGlyphs {
+  std::unique_ptr<Image[]> images = std::make_unique<Image[]>(256);
+  std::vector<int> unreadable;
+};
+
+FolderGlyphs readFolder(const std::string& folder) {
+  FolderGlyphs glyphs;
+  // Names as "res/bmp/000.bmp": three digits, the code in decimal.
+  std::string name = folder + host::kPathSeparator + "000.bmp";
+  const size_t digits = name.size() - 7;
+  for (int code = 0; code < 256; ++code) {
+    name[digits] = static_cast<char>('0' + code / 100);
+    name[digits + 1] = static_cast<char>('0' + code / 10 % 10);
+    name[digits + 2] = static_cast<char>('0' + code % 10);
+    if (glyphs.images[code].loadFromFile(name.c_str(), glyphCrop(code)) != 1) {
+      glyphs.unreadable.push_back(code);
     }
-    if (any) return static_cast<int>(index);
   }
-  return -1;
+  return glyphs;
+}
+
+std::string glyphFileName(int code) {
+  const char digits[] = {static_cast<char>('0' + code / 100),
+                         static_cast<char>('0' + code / 10 % 10),
+                         static_cast<char>('0' + code % 10), '\0'};
+  return std::string(digits) + ".bmp";
+}
+
+}  // namespace
+
+GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders) {
+  GlyphLoad load;
+  FolderGlyphs best;
+  for (size_t index = 0; index < folders.size(); ++index) {
+    FolderGlyphs glyphs = readFolder(folders[index]);
+    if (glyphs.unreadable.size() == 256) continue;
+    if (load.folder < 0 || glyphs.unreadable.size() < best.unreadable.size()) {
+      best = std::move(glyphs);
+      load.folder = static_cast<int>(index);
+      if (best.unreadable.empty()) break;
+    }
+  }
+  if (load.folder < 0) return load;
+  load.unreadable = best.unreadable;
+  glyphImages = std::move(best.images);
+  glyphPresent.fill(1);
+  for (const int code : load.unreadable) glyphPresent[static_cast<size_t>(code)] = 0;
+  for (int code = 0; code < 256; ++code) {
+    if (glyphPresent[static_cast<size_t>(code)] != 0) glyphImages[code].attachToWindow();
+  }
+  return load;
+}
+
+std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::string>& folders) {
+  std::string line = "brelvoxan: ";
+  if (load.folder < 0 || static_cast<size_t>(load.folder) >= folders.size()) {
+    // The game still runs, but its screen stays black: say why.
+    line += "no glyph file could be read in";
+    for (size_t i = 0; i < folders.size(); ++i) line += (i == 0 ? " " : ", ") + folders[i];
+    return line + "; the screen stays blank";
+  }
+  if (load.unreadable.empty()) return {};
+  const std::string& folder = folders[static_cast<size_t>(load.folder)];
+  line += std::to_string(load.unreadable.size()) + " glyph file" +
+          (load.unreadable.size() == 1 ? "" : "s") + " could not be read";
+  for (size_t i = 0; i < load.unreadable.size() && i < kNamedUnreadableGlyphs; ++i) {
+    line += (i == 0 ? ": " : ", ") + folder + host::kPathSeparator +
+            glyphFileName(load.unreadable[i]);
+  }
+  if (load.unreadable.size() > kNamedUnreadableGlyphs) {
+    line += " and " + std::to_string(load.unreadable.size() - kNamedUnreadableGlyphs) + " more";
+  }
+  line += "; they show as blanks";
+  if (load.folder > 0) line += " (" + folder + " has the most readable glyphs)";
+  return line;
 }
 
 void loadGlyphs() {
   const std::vector<std::string> folders = glyphFolders();
-  if (loadGlyphsFrom(folders) >= 0) return;
-  // The game still runs, but its screen stays black: say why, once.
-  std::string line = "brelvoxan: no glyph files found in";
-  for (size_t i = 0; i < folders.size(); ++i) line += (i == 0 ? " " : ", ") + folders[i];
-  line += "; the screen stays blank";
-  host::showMessage(line.c_str(), true);
+  const std::string line = glyphLoadMessage(loadGlyphsFrom(folders), folders);
+  if (!line.empty()) host::showMessage(line.c_str(), true);
 }
 
 void locate(int16_t column, int16_t row) {

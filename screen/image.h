@@ -49,7 +49,8 @@ class Image : public ImageBase {
   ~Image() override;
 
   // 1 when the file was read and its bitmap adopted; 0 otherwise, keeping what the image had.
-  int32_t loadFromFile(const char* path);
+  // Only the top-left corner `keep` of the picture is kept.
+  int32_t loadFromFile(const char* path, host::PictureCrop keep = {});
   const ImageFile& imageFile() const { return *imageFile_; }
 
  private:

@@ -72,11 +72,101 @@ bool jpegSize(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height
   }
 }
 
+// Every clear code makes a decoder reset its table: a stream of them costs time and gives no
+// pixel. A glyph needs a few dozen at most; a 1024 x 1024 picture coded as plainly as possible
+// about as many as it has pixels, which is where this bound refuses it.
+constexpr uint64_t kMaxGifClearCodes = 16384;
+
+// Walks a GIF frame's LZW codes (from its minimum code size on) as a decoder reads them, without
+// making pixels: false for a minimum code size outside 1..8, for more clear codes than codes that
+// give pixels (and two), or for more than kMaxGifClearCodes. Costs a few operations per byte.
+// A stream cut short is left to the decoder to refuse.
+bool soundLzwData(const uint8_t* bytes, size_t size, size_t pos) {
+  if (pos >= size) return true;
+  const uint32_t minimum = bytes[pos++];
+  if (minimum < 1 || minimum > 8) return false;
+  const uint32_t clear = 1u << minimum;
+  const uint32_t end = clear + 1;
+  uint32_t width = minimum + 1;
+  uint32_t next = end + 1;
+  uint64_t clears = 0;
+  uint64_t data = 0;
+  uint32_t pending = 0;  // bits read and not yet used, lowest first
+  uint32_t count = 0;
+  while (pos < size) {
+    const size_t block = bytes[pos++];
+    if (block == 0) break;
+    const size_t stop = size - pos < block ? size : pos + block;
+    for (; pos < stop; ++pos) {
+      pending |= static_cast<uint32_t>(bytes[pos]) << count;
+      count += 8;
+      while (count >= width) {
+        const uint32_t code = pending & ((1u << width) - 1);
+        pending >>= width;
+        count -= width;
+        if (code == clear) {
+          if (++clears > data + 2 || clears > kMaxGifClearCodes) return false;
+          width = minimum + 1;
+          next = end + 1;
+        } else if (code == end) {
+          return true;
+        } else {
+          ++data;
+          // The code width grows as the table fills, up to 12 bits.
+          if (next < 4097 && ++next > (1u << width) && width < 12) ++width;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+// Skips a chain of sub-blocks ending with an empty one; false when the bytes end first.
+bool skipSubBlocks(const uint8_t* bytes, size_t size, size_t* pos) {
+  while (*pos < size) {
+    const size_t block = bytes[(*pos)++];
+    if (block == 0) return true;
+    if (size - *pos < block) return false;
+    *pos += block;
+  }
+  return false;
+}
+
+size_t colourTableBytes(uint8_t flags) {
+  return (flags & 0x80) != 0 ? size_t{3} << ((flags & 7) + 1) : 0;
+}
+
 bool gifSize(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height) {
   if (size < 10) return false;
   *width = static_cast<int32_t>(littleEndian16(bytes + 6));
   *height = static_cast<int32_t>(littleEndian16(bytes + 8));
   return true;
+}
+
+// The first frame of a GIF, found past the colour table and any extensions: its own size must
+// be accepted too (a decoder allocates for it whatever the screen says) and its data sound.
+bool soundFirstGifFrame(const uint8_t* bytes, size_t size) {
+  constexpr size_t kScreenEnd = 13;
+  constexpr size_t kDescriptor = 9;
+  if (size < kScreenEnd) return false;
+  size_t pos = kScreenEnd + colourTableBytes(bytes[10]);
+  while (pos < size) {
+    const uint8_t introducer = bytes[pos++];
+    if (introducer == 0x21) {  // an extension: its label, then sub-blocks
+      if (pos >= size) return false;
+      ++pos;
+      if (!skipSubBlocks(bytes, size, &pos)) return false;
+    } else if (introducer == 0x2C) {
+      if (size - pos < kDescriptor) return false;
+      const auto frameWidth = static_cast<int32_t>(littleEndian16(bytes + pos + 4));
+      const auto frameHeight = static_cast<int32_t>(littleEndian16(bytes + pos + 6));
+      pos += kDescriptor + colourTableBytes(bytes[pos + 8]);
+      return acceptedSize(frameWidth, frameHeight) && soundLzwData(bytes, size, pos);
+    } else {
+      return false;  // the end, or anything else, before a frame
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -112,11 +202,20 @@ bool acceptedSize(int32_t width, int32_t height) {
          height <= host::kMaxPictureSide;
 }
 
+bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size) {
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!declaredSize(kind, bytes, size, &width, &height) || !acceptedSize(width, height)) {
+    return false;
+  }
+  return kind != ImageFileKind::kFileGif || soundFirstGifFrame(bytes, size);
+}
+
 ImageFile::~ImageFile() {
   reset();
 }
 
-int32_t ImageFile::load(const char* path) {
+int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
   std::vector<uint8_t> bytes;
   const host::FileRead read = host::readRegularFile(path, host::kMaxPictureFileBytes, &bytes);
   if (read == host::FileRead::kNotOpened) return 0;  // the previous picture stays
@@ -146,29 +245,30 @@ int32_t ImageFile::load(const char* path) {
       break;
   }
 
-  // The size the header declares decides before any decoder runs: a picture too large to be a
-  // glyph is unreadable and costs nothing.
+  // The header decides before any decoder runs: a picture too large to be a glyph, or a GIF
+  // whose data would only cost time, is unreadable and costs nothing.
+  if (!worthDecoding(kind_, bytes.data(), bytes.size())) return 0;
   int32_t width = 0;
   int32_t height = 0;
-  if (!declaredSize(kind_, bytes.data(), bytes.size(), &width, &height) ||
-      !acceptedSize(width, height)) {
-    return 0;
-  }
   try {
     if (kind_ == ImageFileKind::kFileBmp) {
       // The platform's BMP reader opens the file again by name.
       bytes = {};
-      loadedBitmap_ = host::loadBmpFile(path);
-      if (loadedBitmap_ == nullptr || !host::bitmapSize(loadedBitmap_, &width_, &height_)) {
-        return 0;
-      }
-      return 1;
+      loadedBitmap_ = host::loadBmpFile(path, keep);
+    } else {
+      picture_ = host::decodePicture(bytes.data(), bytes.size(), &width, &height, keep);
     }
-    picture_ = host::decodePicture(bytes.data(), bytes.size(), &width, &height);
   } catch (const std::bad_alloc&) {
     return 0;  // refused memory is a failed load like any other
   }
-  if (picture_ == nullptr) return 0;
+  // The size of the bitmap made, not of the header, decides: no reader may hand out more than
+  // was to be kept.
+  host::BitmapHandle made = handle();
+  if (made == nullptr || !host::bitmapSize(made, &width, &height) ||
+      !acceptedSize(width, height) || width > keep.width || height > keep.height) {
+    reset();
+    return 0;
+  }
   width_ = width;
   height_ = height;
   return 1;

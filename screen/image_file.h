@@ -26,9 +26,11 @@ class ImageFile {
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 
-  // 1 when a bitmap is now available from handle(), 0 otherwise. A path that is missing or not
-  // a regular file leaves everything as it was; any other failure leaves the reader empty.
-  int32_t load(const char* path);
+  // 1 when a bitmap is now available from handle(), 0 otherwise. Only the top-left corner
+  // `keep` of the picture is kept (and decoded, where the reader can stop early). A path that
+  // is missing or not a regular file leaves everything as it was; any other failure leaves the
+  // reader empty.
+  int32_t load(const char* path, host::PictureCrop keep = {});
   // The bitmap of the last load by kind; null for none and PNG, and null once it has been given
   // away with releaseBitmap.
   host::BitmapHandle handle() const;
@@ -60,5 +62,11 @@ bool declaredSize(ImageFileKind kind, const uint8_t* bytes, size_t size, int32_t
 
 // Whether a picture of that size may be decoded: both sides 1..host::kMaxPictureSide.
 bool acceptedSize(int32_t width, int32_t height);
+
+// Whether a BMP, JPEG or GIF file may be handed to a decoder: its declared size accepted and,
+// for a GIF, the size of its first frame too (a decoder allocates for the frame whatever the
+// screen says), and that frame's data not mostly LZW clear codes, each of which makes a decoder
+// reset its table without giving a pixel. Costs a few operations per byte at most.
+bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size);
 
 }  // namespace brelvoxan

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,33 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace headless = host::headless;
+
+// A valid 1-bit BMP of the given size, every pixel white.
+std::string whiteBmp(uint32_t width, uint32_t height) {
+  const uint32_t rowBytes = (width + 31) / 32 * 4;
+  std::string bytes = "BM";
+  auto put = [&bytes](uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes += static_cast<char>(value >> (8 * i));
+  };
+  put(62 + rowBytes * height, 4);
+  put(0, 4);
+  put(62, 4);                              // pixel data after the headers and two colours
+  put(40, 4);
+  put(width, 4);
+  put(height, 4);
+  put(1, 2);
+  put(1, 2);                               // one bit per pixel
+  put(0, 4);
+  put(rowBytes * height, 4);
+  put(0, 4);
+  put(0, 4);
+  put(2, 4);
+  put(0, 4);
+  put(0, 4);
+  put(0x00FFFFFF, 4);                      // black, white
+  bytes.append(rowBytes * height, '\xFF');
+  return bytes;
+}
 
 StartOptions parse(std::vector<std::string> arguments) {
   return parseOptions(arguments, {"res/bmp", "/opt/game/res/bmp"});
@@ -96,15 +124,84 @@ class GlyphSearch : public ::testing::Test {
   fs::path startDir;
 };
 
-TEST_F(GlyphSearch, TheFirstFolderWithAnyGlyphIsTheOneUsed) {
+TEST_F(GlyphSearch, TheFolderWithTheMostReadableGlyphsIsUsedTheEarlierAmongEquals) {
   const std::string empty = (root / "empty/res/bmp").string();
   const std::string partial = (root / "partial/res/bmp").string();
   const std::string full = (root / "full/res/bmp").string();
-  EXPECT_EQ(loadGlyphsFrom({empty, partial, full}), 1);
+  // A stray partial folder first does not hide the complete set after it.
+  GlyphLoad load = loadGlyphsFrom({empty, partial, full});
+  EXPECT_EQ(load.folder, 2);
+  EXPECT_TRUE(load.unreadable.empty());
+  EXPECT_EQ(present(), 256);
+  EXPECT_TRUE(glyphImages['A'].mirrorEnabled());
+  EXPECT_EQ(glyphLoadMessage(load, {empty, partial, full}), "");
+
+  constructGlyphImages();
+  fs::create_directories(root / "empty/res");
+  fs::copy(root / "partial/res/bmp", root / "empty/res/bmp");
+  load = loadGlyphsFrom({partial, empty});
+  EXPECT_EQ(load.folder, 0);
   EXPECT_EQ(present(), 2);
   EXPECT_EQ(glyphPresent['A'], 1);
-  EXPECT_EQ(loadGlyphsFrom({empty}), -1);
+  EXPECT_FALSE(glyphImages[0].mirrorEnabled());
+  ASSERT_EQ(load.unreadable.size(), 254u);
+  EXPECT_EQ(load.unreadable[0], 0);
+
+  fs::remove_all(root / "empty/res/bmp");
+  EXPECT_EQ(loadGlyphsFrom({empty}).folder, -1);
   EXPECT_TRUE(headless::messages().empty());
+}
+
+TEST_F(GlyphSearch, UnreadableGlyphsAreCountedAndTheFirstFewNamedInOneLine) {
+  const std::string partial = (root / "partial/res/bmp").string();
+  const std::string full = (root / "full/res/bmp").string();
+  // Broken dots and a broken blank: the board and the erasing of text would silently vanish.
+  for (const char* name : {"000.bmp", "001.bmp", "032.bmp"}) {
+    std::ofstream(root / "full/res/bmp" / name, std::ios::binary | std::ios::trunc) << "BM";
+  }
+  std::ofstream(root / "full/res/bmp/200.bmp", std::ios::binary | std::ios::trunc)
+      << "\xFF\xD8\xFF";
+  fs::remove(root / "full/res/bmp/255.bmp");
+  fs::remove(root / "full/res/bmp/254.bmp");
+  const GlyphLoad load = loadGlyphsFrom({partial, full});
+  EXPECT_EQ(load.folder, 1);
+  EXPECT_EQ(load.unreadable, (std::vector<int>{0, 1, 32, 200, 254, 255}));
+  EXPECT_EQ(present(), 250);
+  EXPECT_EQ(glyphPresent[32], 0);
+  const std::string line = glyphLoadMessage(load, {partial, full});
+  const std::string sep(1, host::kPathSeparator);
+  EXPECT_EQ(line, "brelvoxan: 6 glyph files could not be read: " + full + sep + "000.bmp, " + full +
+                      sep + "001.bmp, " + full + sep + "032.bmp, " + full + sep + "200.bmp, " +
+                      full + sep + "254.bmp and 1 more; they show as blanks (" + full +
+                      " has the most readable glyphs)");
+
+  // In the first folder the folder goes unsaid; one file is a file.
+  EXPECT_EQ(glyphLoadMessage(GlyphLoad{0, {7}}, {partial}),
+            "brelvoxan: 1 glyph file could not be read: " + partial + sep +
+                "007.bmp; they show as blanks");
+}
+
+TEST_F(GlyphSearch, APictureLargerThanItsCellIsCutToTheCellWhenLoaded) {
+  const fs::path glyphs = root / "full/res/bmp";
+  // A valid 64 x 64 white picture as a dot glyph and as a letter.
+  const std::string big = whiteBmp(64, 64);
+  std::ofstream(glyphs / "001.bmp", std::ios::binary | std::ios::trunc) << big;
+  std::ofstream(glyphs / "066.bmp", std::ios::binary | std::ios::trunc) << big;
+  EXPECT_EQ(loadGlyphsFrom({glyphs.string()}).folder, 0);
+  EXPECT_EQ(glyphImages[1].bitmapWidth(), kDotWidth);
+  EXPECT_EQ(glyphImages[1].bitmapHeight(), kDotHeight);
+  EXPECT_EQ(glyphImages['B'].bitmapWidth(), kCellWidth);
+  EXPECT_EQ(glyphImages['B'].bitmapHeight(), kCellHeight);
+  EXPECT_EQ(glyphImages['A'].bitmapWidth(), kCellWidth);  // a glyph of its own size stays whole
+
+  // Drawn, the letter covers its cell and nothing beside or below it.
+  locate(1, 1);
+  printText(Text("B"));
+  const headless::Pixels& window = headless::window();
+  EXPECT_EQ(window.at(kCellWidth, kCellHeight), 0x00FFFFFFu);
+  EXPECT_EQ(window.at(2 * kCellWidth - 1, 2 * kCellHeight - 1), 0x00FFFFFFu);
+  EXPECT_EQ(window.at(2 * kCellWidth, kCellHeight), 0u);
+  EXPECT_EQ(window.at(kCellWidth, 2 * kCellHeight), 0u);
 }
 
 TEST_F(GlyphSearch, AnotherCurrentFolderFallsBackToTheProgramFolder) {

@@ -1,5 +1,6 @@
 // The game program: reads the command line, then everything happens in the game's main
 // procedure; the process ends when the window is closed.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ int main(int argc, char** argv) {
       brelvoxan::parseOptions(arguments, brelvoxan::glyphFolders());
   if (!options.run) {
     host::showMessage(options.message.c_str(), options.exitCode != 0);
+    // Help or version text that did not reach standard output (a full disk, a closed pipe) is
+    // a failure. Where there is no console nothing is buffered, and this finds nothing.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+      std::fputs("brelvoxan: cannot write to standard output\n", stderr);
+      return 1;
+    }
     return options.exitCode;
   }
   host::setDisplayScale(options.scale);

@@ -133,16 +133,19 @@ uint32_t paletteColour(const Header& header, uint32_t index) {
   return index < header.paletteSize ? header.palette[index] : 0;
 }
 
+// Only the rows and columns of the kept corner are converted; the whole pixel data must still
+// be present.
 bool decodeRows(const Header& header, const uint8_t* data, size_t available, Picture* out) {
-  const auto width = static_cast<size_t>(header.width);
-  const size_t stride = (width * header.bitCount + 31) / 32 * 4;
+  const size_t stride = (static_cast<size_t>(header.width) * header.bitCount + 31) / 32 * 4;
   if (available / stride < static_cast<size_t>(header.height)) return false;  // truncated
+  const auto width = static_cast<size_t>(out->width);
   const Channel red(header.masks[0]);
   const Channel green(header.masks[1]);
   const Channel blue(header.masks[2]);
   for (int32_t row = 0; row < header.height; ++row) {
     const uint8_t* in = data + static_cast<size_t>(row) * stride;
     const int32_t y = header.topDown ? row : header.height - 1 - row;
+    if (y >= out->height) continue;
     uint32_t* pixel = out->pixels.data() + static_cast<size_t>(y) * width;
     for (size_t x = 0; x < width; ++x) {
       switch (header.bitCount) {
@@ -180,9 +183,9 @@ void decodeRunLengths(const Header& header, const uint8_t* data, size_t availabl
   int64_t x = 0;
   int64_t row = 0;  // from the bottom
   auto put = [&](int64_t at, uint32_t index) {
-    const auto y = static_cast<size_t>(height - 1 - row);
-    out->pixels[y * static_cast<size_t>(width) + static_cast<size_t>(at)] =
-        paletteColour(header, index);
+    const int64_t y = height - 1 - row;
+    if (y >= out->height || at >= out->width) return;  // outside the kept corner
+    out->pixels[static_cast<size_t>(y * out->width + at)] = paletteColour(header, index);
   };
   size_t pos = 0;
   while (row < height && available - pos >= 2) {
@@ -225,14 +228,18 @@ void decodeRunLengths(const Header& header, const uint8_t* data, size_t availabl
 
 }  // namespace
 
-bool decodeBmp(const uint8_t* bytes, size_t size, Picture* out) {
+bool decodeBmp(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (bytes == nullptr || out == nullptr) return false;
   Header header;
   if (!readHeader(bytes, size, &header)) return false;
+  const PictureCrop kept = keptSize(header.width, header.height, keep);
+  if (kept.width == 0) return false;
+  out->width = kept.width;
+  out->height = kept.height;
   try {
-    out->pixels.assign(static_cast<size_t>(header.width) * static_cast<size_t>(header.height), 0);
+    out->pixels.assign(static_cast<size_t>(kept.width) * static_cast<size_t>(kept.height), 0);
   } catch (const std::bad_alloc&) {
-    out->pixels = {};
+    *out = Picture{};
     return false;
   }
   const uint8_t* data = bytes + header.pixelOffset;
@@ -240,11 +247,9 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Picture* out) {
   if (header.compression == kRle8 || header.compression == kRle4) {
     decodeRunLengths(header, data, available, out);
   } else if (!decodeRows(header, data, available, out)) {
-    out->pixels = {};
+    *out = Picture{};
     return false;
   }
-  out->width = header.width;
-  out->height = header.height;
   return true;
 }
 

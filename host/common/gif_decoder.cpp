@@ -1,6 +1,6 @@
 // GIF decoding with the system's giflib, record by record: only the first image is decoded,
 // after its logical screen and its own size have been checked, so no file can make the library
-// allocate for frames nobody sees.
+// allocate for frames nobody sees, and only as far down as the kept corner reaches.
 #include <cstring>
 #include <new>
 
@@ -50,7 +50,8 @@ class GifFile {
   GifFileType* gif_ = nullptr;
 };
 
-// Decodes the image whose descriptor has just been read onto the canvas, clipped to it.
+// Decodes the image whose descriptor has just been read onto the canvas, clipped to it. Rows
+// stored in order stop at the canvas's last row; interlaced ones need every pass.
 bool drawImage(GifFileType* gif, int transparent, Picture* out) {
   const GifImageDesc& image = gif->Image;
   if (!withinBounds(image.Width, image.Height)) return false;
@@ -66,8 +67,9 @@ bool drawImage(GifFileType* gif, int transparent, Picture* out) {
     const int start = image.Interlace ? kStart[pass] : 0;
     const int step = image.Interlace ? kStep[pass] : 1;
     for (int row = start; row < image.Height; row += step) {
-      if (DGifGetLine(gif, line.data(), image.Width) != GIF_OK) return false;
       const long y = static_cast<long>(image.Top) + row;
+      if (y >= out->height && !image.Interlace) return true;
+      if (DGifGetLine(gif, line.data(), image.Width) != GIF_OK) return false;
       if (y >= out->height) continue;
       uint32_t* pixel = out->pixels.data() + static_cast<size_t>(y) * out->width;
       for (int column = 0; column < image.Width; ++column) {
@@ -83,13 +85,15 @@ bool drawImage(GifFileType* gif, int transparent, Picture* out) {
   return true;
 }
 
-bool decode(const uint8_t* bytes, size_t size, Picture* out) {
+bool decode(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   Source source{bytes, size, 0};
   const GifFile file(&source);
   GifFileType* gif = file.get();
   if (gif == nullptr || !withinBounds(gif->SWidth, gif->SHeight)) return false;
-  out->width = gif->SWidth;
-  out->height = gif->SHeight;
+  const PictureCrop kept = keptSize(gif->SWidth, gif->SHeight, keep);
+  if (kept.width == 0) return false;
+  out->width = kept.width;
+  out->height = kept.height;
   out->pixels.assign(static_cast<size_t>(out->width) * static_cast<size_t>(out->height), 0);
 
   int transparent = NO_TRANSPARENT_COLOR;
@@ -117,11 +121,11 @@ bool decode(const uint8_t* bytes, size_t size, Picture* out) {
 
 }  // namespace
 
-bool decodeGif(const uint8_t* bytes, size_t size, Picture* out) {
+bool decodeGif(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (bytes == nullptr || out == nullptr) return false;
   bool decoded = false;
   try {
-    decoded = decode(bytes, size, out);
+    decoded = decode(bytes, size, out, keep);
   } catch (const std::bad_alloc&) {
     decoded = false;
   }

@@ -1,6 +1,7 @@
 // JPEG decoding with the system's libjpeg: its size is checked before anything is allocated
 // for the picture, its working memory and its number of scans are bounded, and its errors come
-// back here instead of ending the process. Nothing is printed.
+// back here instead of ending the process. A stream libjpeg only warns about (corrupt data, cut
+// short) is refused as well: it would otherwise be drawn with made-up grey. Nothing is printed.
 #include <bit>
 #include <climits>
 #include <csetjmp>
@@ -34,7 +35,11 @@ struct ErrorManager {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-void stayQuiet(j_common_ptr, int) {}
+// Warnings (level -1) are counted by the library, and read after decoding; nothing else is
+// kept.
+void countWarnings(j_common_ptr cinfo, int level) {
+  if (level < 0) ++cinfo->err->num_warnings;
+}
 
 void limitScans(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
@@ -53,13 +58,15 @@ bool allocate(Picture* out, size_t count) {
 
 // No object with a destructor lives in this function, so the jump back from the library's
 // error handler skips nothing.
-bool decode(const uint8_t* bytes, size_t size, Picture* out) {
+// Rows below the kept corner are never decoded; whole rows are read, and cut to the corner's
+// width at the end.
+bool decode(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   jpeg_decompress_struct cinfo{};
   ErrorManager errors{};
   jpeg_progress_mgr progress{};
   cinfo.err = jpeg_std_error(&errors.manager);
   errors.manager.error_exit = fail;
-  errors.manager.emit_message = stayQuiet;
+  errors.manager.emit_message = countWarnings;
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -77,7 +84,9 @@ bool decode(const uint8_t* bytes, size_t size, Picture* out) {
   }
   cinfo.out_color_space = kPixelLayout;
   const size_t width = cinfo.image_width;
-  if (!allocate(out, width * cinfo.image_height)) {
+  const PictureCrop kept = keptSize(static_cast<int32_t>(cinfo.image_width),
+                                    static_cast<int32_t>(cinfo.image_height), keep);
+  if (kept.width == 0 || !allocate(out, width * static_cast<size_t>(kept.height))) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -87,7 +96,7 @@ bool decode(const uint8_t* bytes, size_t size, Picture* out) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
-  while (cinfo.output_scanline < cinfo.output_height) {
+  while (cinfo.output_scanline < static_cast<JDIMENSION>(kept.height)) {
     JSAMPROW row = reinterpret_cast<JSAMPROW>(out->pixels.data() + cinfo.output_scanline * width);
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
       jpeg_destroy_decompress(&cinfo);
@@ -95,20 +104,22 @@ bool decode(const uint8_t* bytes, size_t size, Picture* out) {
     }
   }
   out->width = static_cast<int32_t>(cinfo.output_width);
-  out->height = static_cast<int32_t>(cinfo.output_height);
+  out->height = kept.height;
+  const bool clean = cinfo.err->num_warnings == 0;
   // The rest of the stream is not needed; destroying also aborts.
   jpeg_destroy_decompress(&cinfo);
-  return true;
+  return clean;
 }
 
 }  // namespace
 
-bool decodeJpeg(const uint8_t* bytes, size_t size, Picture* out) {
+bool decodeJpeg(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (bytes == nullptr || out == nullptr || size < 2 || size > ULONG_MAX) return false;
-  if (!decode(bytes, size, out)) {
-    out->pixels = {};
+  if (!decode(bytes, size, out, keep)) {
+    *out = Picture{};
     return false;
   }
+  cropPicture(out, keep);
   for (uint32_t& pixel : out->pixels) pixel &= 0xFFFFFF;
   return true;
 }

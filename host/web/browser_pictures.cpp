@@ -48,7 +48,8 @@ namespace host::pictures {
 
 namespace {
 
-bool decodeInBrowser(const uint8_t* bytes, size_t size, Picture* out) {
+// The browser decodes the whole picture; only the kept corner is taken from it.
+bool decodeInBrowser(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (out == nullptr || size > kMaxPictureFileBytes) return false;
   int width = 0;
   int height = 0;
@@ -65,21 +66,22 @@ bool decodeInBrowser(const uint8_t* bytes, size_t size, Picture* out) {
     ok = false;
   }
   std::free(pixels);
+  if (ok) cropPicture(out, keep);
   return ok;
 }
 
 }  // namespace
 
-bool decodeJpeg(const uint8_t* bytes, size_t size, Picture* out) {
+bool decodeJpeg(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (bytes == nullptr || size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
-  return decodeInBrowser(bytes, size, out);
+  return decodeInBrowser(bytes, size, out, keep);
 }
 
-bool decodeGif(const uint8_t* bytes, size_t size, Picture* out) {
+bool decodeGif(const uint8_t* bytes, size_t size, Picture* out, PictureCrop keep) {
   if (bytes == nullptr || size < 3 || bytes[0] != 'G' || bytes[1] != 'I' || bytes[2] != 'F') {
     return false;
   }
-  return decodeInBrowser(bytes, size, out);
+  return decodeInBrowser(bytes, size, out, keep);
 }
 
 }  // namespace host::pictures

@@ -7,12 +7,13 @@
 
 #include "host/common/picture_decoders.h"
 #include "host/platform.h"
+#include "screen/character_screen.h"
 #include "screen/image_file.h"
 #include "tools/reader/screen_reader.h"
 
 namespace brelvoxan::reader {
 
-std::optional<Pixels> readGlyphPicture(const std::string& path) {
+std::optional<Pixels> readGlyphPicture(const std::string& path, host::PictureCrop keep) {
   std::vector<uint8_t> bytes;
   if (host::readRegularFile(path.c_str(), host::kMaxPictureFileBytes, &bytes) !=
       host::FileRead::kRead) {
@@ -20,14 +21,11 @@ std::optional<Pixels> readGlyphPicture(const std::string& path) {
   }
   uint8_t head[8] = {};
   std::copy_n(bytes.begin(), std::min(bytes.size(), sizeof head), head);
-  int32_t width = 0;
-  int32_t height = 0;
-  if (!declaredSize(detectKind(head), bytes.data(), bytes.size(), &width, &height) ||
-      !acceptedSize(width, height)) {
+  if (!worthDecoding(detectKind(head), bytes.data(), bytes.size())) return std::nullopt;
+  host::pictures::Picture picture;
+  if (!host::pictures::decodeAny(bytes.data(), bytes.size(), &picture, keep)) {
     return std::nullopt;
   }
-  host::pictures::Picture picture;
-  if (!host::pictures::decodeAny(bytes.data(), bytes.size(), &picture)) return std::nullopt;
   return Pixels{picture.width, picture.height, std::move(picture.pixels)};
 }
 
@@ -36,7 +34,7 @@ GlyphSet GlyphSet::loadFromDirectory(const std::string& dir) {
   for (int code = 0; code < 256; ++code) {
     char name[8];
     std::snprintf(name, sizeof name, "%03d.bmp", code);
-    std::optional<Pixels> picture = readGlyphPicture(dir + "/" + name);
+    std::optional<Pixels> picture = readGlyphPicture(dir + "/" + name, glyphCrop(code));
     if (picture) set.setPicture(code, std::move(*picture));
   }
   return set;

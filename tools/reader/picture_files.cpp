@@ -22,6 +22,20 @@ namespace {
 // Screenshots are at most a screen; anything larger is not one of ours.
 constexpr int kMaxPngSide = 8192;
 
+// Where the encoder's output goes, and whether every byte of it got there.
+struct PngOutput {
+  std::FILE* file;
+  bool written;
+};
+
+void writeToFile(void* context, void* data, int size) {
+  auto* output = static_cast<PngOutput*>(context);
+  if (size > 0 && std::fwrite(data, 1, static_cast<size_t>(size), output->file) !=
+                      static_cast<size_t>(size)) {
+    output->written = false;
+  }
+}
+
 }  // namespace
 
 std::optional<Pixels> readPictureFile(const std::string& path) {
@@ -64,7 +78,14 @@ bool writePng(const Pixels& buffer, int x, int y, int width, int height, const s
       rgb[out++] = static_cast<unsigned char>(p);
     }
   }
-  return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+  // A full disk shows only when the buffered bytes are flushed: the file counts as written
+  // when every write and the close succeeded.
+  PngOutput output{std::fopen(path.c_str(), "wb"), true};
+  if (output.file == nullptr) return false;
+  const bool encoded =
+      stbi_write_png_to_func(writeToFile, &output, width, height, 3, rgb.data(), width * 3) != 0;
+  const bool closed = std::fclose(output.file) == 0;
+  return encoded && output.written && closed;
 }
 
 }  // namespace brelvoxan::reader

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/headless/headless.h"
+#include "host/platform.h"
 
 namespace brelvoxan::reader {
 
@@ -38,9 +39,9 @@ inline constexpr int kNoGlyph = -1;
 enum class Dot : uint8_t { kClear, kSet, kUnknown };
 
 // Decodes a glyph file into 0x00RRGGBB pixels exactly as the game reads it (regular files of
-// bounded size, BMP, JPEG or GIF, the same size limit and decoders); nothing when the game
-// would find it unreadable.
-std::optional<Pixels> readGlyphPicture(const std::string& path);
+// bounded size, BMP, JPEG or GIF, the same size limit and decoders, the picture cut to `keep`);
+// nothing when the game would find it unreadable.
+std::optional<Pixels> readGlyphPicture(const std::string& path, host::PictureCrop keep = {});
 
 // Decodes a PNG such as the screenshots writePng makes; nothing when the file is missing,
 // unreadable or larger than any screen.
@@ -49,8 +50,8 @@ std::optional<Pixels> readPictureFile(const std::string& path);
 // The 256 glyph pictures the screen is compared with; a code may have none.
 class GlyphSet {
  public:
-  // Reads dir/000.bmp .. dir/255.bmp with readGlyphPicture; unreadable or missing files leave
-  // their code empty. Needs the game's core and picture decoders linked (the glyph reader).
+  // Reads dir/000.bmp .. dir/255.bmp with readGlyphPicture, each cut as the game cuts it;
+  // unreadable or missing files leave their code empty. Needs the game's core and picture decoders linked (the glyph reader).
   static GlyphSet loadFromDirectory(const std::string& dir);
 
   void setPicture(int code, Pixels picture);

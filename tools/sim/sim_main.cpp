@@ -3,26 +3,25 @@
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
 // Left, Right, Enter, Space, Esc, one digit or capital letter, or vkN with N in 1..254. Each
-// token answers one key wait; when they are used up the game is stopped at its next key wait.
+// token answers one key wait and is read only when the game waits, so the input may be endless
+// and costs constant memory; when it ends the game is stopped at its next key wait. A token that
+// is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
 #include <cstdint>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "game/game.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
+#include "host/common/pixel_bitmap.h"
 #include "host/platform.h"
+#include "screen/character_screen.h"
 #include "tools/reader/screen_reader.h"
 
 namespace {
 
 constexpr const char* kProgram = "brelvoxan-sim";
-constexpr const char* kGlyphDir = "res/bmp";
 
 std::optional<uint8_t> keyCodeOf(const std::string& token) {
   struct Named {
@@ -52,24 +51,93 @@ std::optional<uint8_t> keyCodeOf(const std::string& token) {
   return std::nullopt;
 }
 
-// Parses the whole input; on an unknown token names it in *bad and returns nothing.
-std::optional<std::vector<uint8_t>> parseKeys(std::istream& in, std::string* bad) {
-  std::vector<uint8_t> keys;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream words(line.substr(0, line.find('#')));
-    std::string token;
-    while (words >> token) {
-      const std::optional<uint8_t> code = keyCodeOf(token);
-      if (!code) {
-        *bad = token;
-        return std::nullopt;
-      }
-      keys.push_back(*code);
+// No key name is longer; a longer token is refused as soon as it is.
+constexpr size_t kMaxToken = 64;
+
+// The token as it may be shown: printable ASCII as itself, other bytes as \xHH.
+std::string escaped(const std::string& token) {
+  std::string shown;
+  for (const char c : token) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+      shown += c;
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      shown += hex;
     }
   }
-  return keys;
+  return shown;
 }
+
+// Reads key tokens from a stream one at a time.
+class KeyReader {
+ public:
+  explicit KeyReader(std::FILE* in) : in_(in) {}
+
+  // The next key; nothing at the end of the input or at a bad token, which error() then names.
+  std::optional<uint8_t> next() {
+    if (!error_.empty()) return std::nullopt;
+    std::string token;
+    long tokenLine = 0;
+    long tokenColumn = 0;
+    for (;;) {
+      const int c = std::getc(in_);
+      if (c == EOF || c == '#' || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
+          c == '\v' || c == '\f') {
+        if (!token.empty()) {
+          if (c != EOF) std::ungetc(c, in_);
+          break;
+        }
+        if (c == EOF) return std::nullopt;
+        if (c == '#') skipComment();
+        advance(c);
+        continue;
+      }
+      if (token.empty()) {
+        tokenLine = line_;
+        tokenColumn = column_;
+      }
+      advance(c);
+      if (token.size() == kMaxToken) {
+        error_ = "key token at line " + std::to_string(tokenLine) + ", column " +
+                 std::to_string(tokenColumn) + " is longer than " + std::to_string(kMaxToken) +
+                 " bytes: '" + escaped(token) + "...'";
+        return std::nullopt;
+      }
+      token += static_cast<char>(c);
+    }
+    const std::optional<uint8_t> code = keyCodeOf(token);
+    if (!code) {
+      error_ = "unknown key token '" + escaped(token) + "' at line " + std::to_string(tokenLine) +
+               ", column " + std::to_string(tokenColumn);
+    }
+    return code;
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  void advance(int c) {
+    if (c == '\n') {
+      ++line_;
+      column_ = 1;
+    } else {
+      ++column_;
+    }
+  }
+  void skipComment() {
+    int c = 0;
+    while ((c = std::getc(in_)) != EOF && c != '\n') {
+    }
+    if (c == '\n') std::ungetc(c, in_);
+  }
+
+  std::FILE* in_;
+  long line_ = 1;
+  long column_ = 1;
+  std::string error_;
+};
 
 int fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
@@ -91,29 +159,34 @@ int main(int argc, char** argv) {
       return fail(2, pngPath ? "--png given twice" : "--png needs a file name");
     } else {
       return fail(2,
-                  "unknown argument '" + arg + "' (usage: " + kProgram + " [--png FILE] < keys)");
+                  "unknown argument '" + escaped(arg) + "' (usage: " + kProgram + " [--png FILE] < keys)");
     }
   }
 
-  std::string bad;
-  const std::optional<std::vector<uint8_t>> keys = parseKeys(std::cin, &bad);
-  if (!keys) return fail(2, "unknown key token '" + bad + "'");
-
-  const reader::GlyphSet glyphs = reader::GlyphSet::loadFromDirectory(kGlyphDir);
-  if (!glyphs.hasDotPictures()) {
-    return fail(1, std::string("cannot read the glyph pictures in ") + kGlyphDir +
-                       " (run from the folder that holds res/)");
-  }
-
   headless::reset();
-  size_t next = 0;
-  headless::setKeyFeeder([&keys, &next]() -> std::optional<uint8_t> {
-    if (next < keys->size()) return (*keys)[next++];
-    headless::requestStop();
-    return std::nullopt;
+  KeyReader keys(stdin);
+  headless::setKeyFeeder([&keys]() -> std::optional<uint8_t> {
+    const std::optional<uint8_t> code = keys.next();
+    if (!code) headless::requestStop();
+    return code;
   });
   brelvoxan::gameMain();  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
+  if (!keys.error().empty()) return fail(2, keys.error());
+
+  // The screen is read with the glyphs the game loaded: each file is decoded once.
+  reader::GlyphSet glyphs;
+  for (int code = 0; code < 256; ++code) {
+    const host::BitmapHandle bitmap = brelvoxan::glyphImages[code].bitmap();
+    if (brelvoxan::glyphPresent[static_cast<size_t>(code)] == 0 || !host::isLiveBitmap(bitmap)) {
+      continue;
+    }
+    glyphs.setPicture(code, {bitmap->width, bitmap->height, bitmap->pixels});
+  }
+  if (!glyphs.hasDotPictures()) {
+    return fail(1, "cannot read the glyph pictures of the dots (run from the folder that holds "
+                   "res/)");
+  }
 
   const headless::Pixels& backBuffer = headless::backBuffer();
   if (pngPath && !reader::writePng(backBuffer, 0, 0, reader::kDisplayWidth, reader::kDisplayHeight,

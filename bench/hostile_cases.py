@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Writes the hostile glyph files of bench/hostile_glyphs.sh into a folder.
+
+Usage: bench/hostile_cases.py FOLDER   (from the repository root)
+
+Each file is one kind of glyph file that once cost the game far more time or memory than a
+glyph is worth, or that it read silently wrong:
+  clear-16m.gif     16 MB GIF whose image data is nothing but LZW clear codes
+  clear-64k.gif     the same in 64 KB
+  clear-glyph.gif   a valid 30 x 48 glyph with 1 MB of clear codes in front of its data
+  huge-screen.gif   35 bytes: a 1024 x 1024 screen holding one 1 x 1 frame
+  oversized.bmp     a valid all-white 1024 x 1024 picture, far larger than a cell
+  huge-frame.gif    a 30 x 48 screen whose first frame claims 16000 x 16000
+  no-scan.jpg       a JPEG with all its headers and no scan data
+  truncated.bmp     the glyph of 'A' cut in half
+"""
+import os
+import struct
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CORPUS = os.path.join(ROOT, "fuzz", "corpus")
+
+TWO_COLOURS = b"\0\0\0\xFF\xFF\xFF"
+
+
+def gif(screen, frame, min_code, data, colours=TWO_COLOURS):
+    """A GIF89a with a 2-entry global colour table and one frame of the given LZW data."""
+    blocks = b"".join(bytes((len(data[i:i + 255]),)) + data[i:i + 255]
+                      for i in range(0, len(data), 255))
+    return (b"GIF89a" + struct.pack("<HHBBB", screen[0], screen[1], 0x80, 0, 0) + colours +
+            b"\x2C" + struct.pack("<HHHHB", 0, 0, frame[0], frame[1], 0) + bytes((min_code,)) +
+            blocks + b"\0;")
+
+
+class Bits:
+    """LZW codes packed least significant bit first."""
+
+    def __init__(self):
+        self.out = bytearray()
+        self.acc = 0
+        self.count = 0
+
+    def put(self, code, width):
+        self.acc |= code << self.count
+        self.count += width
+        while self.count >= 8:
+            self.out.append(self.acc & 0xFF)
+            self.acc >>= 8
+            self.count -= 8
+
+    def bytes(self):
+        return bytes(self.out) + (bytes((self.acc,)) if self.count else b"")
+
+
+def lzw(pixels, min_code):
+    """Plain LZW as GIF uses it: a clear code first, the end code last."""
+    clear, end = 1 << min_code, (1 << min_code) + 1
+    bits = Bits()
+    width, table = min_code + 1, {}
+    next_code = end + 1
+    bits.put(clear, width)
+    current = bytes((pixels[0],))
+    for p in pixels[1:]:
+        longer = current + bytes((p,))
+        if longer in table:
+            current = longer
+            continue
+        bits.put(table[current] if len(current) > 1 else current[0], width)
+        if next_code < 4096:
+            table[longer] = next_code
+            next_code += 1
+            if next_code > (1 << width) and width < 12:
+                width += 1
+        current = bytes((p,))
+    bits.put(table[current] if len(current) > 1 else current[0], width)
+    bits.put(end, width)
+    return bits.bytes()
+
+
+def glyph_pixels():
+    """The glyph of 'A' as 0/1 indices (anything not black is 1), rows top to bottom."""
+    data = open(os.path.join(ROOT, "res", "bmp", "065.bmp"), "rb").read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) // 4 * 4
+    out = bytearray()
+    for y in range(height):
+        row = data[offset + (height - 1 - y) * stride:][:width * 3]
+        out += bytes(1 if any(row[x * 3:x * 3 + 3]) else 0 for x in range(width))
+    return width, height, bytes(out)
+
+
+def main():
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+
+    def write(name, data):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+    # Minimum code size 0: the clear code is 1, one bit wide, so every bit of FF is a clear.
+    clear = gif((1024, 1024), (1024, 1024), 0, b"\xFF" * (65535 * 255))
+    assert len(clear) < 16 << 20  # just under the old file size bound
+    write("clear-16m.gif", clear)
+    write("clear-64k.gif", gif((1024, 1024), (1024, 1024), 0, b"\xFF" * (256 * 255)))
+
+    # Minimum code size 2: clear codes are 3 bits (4 = 001 001 ...), eight of them per 3 bytes.
+    width, height, pixels = glyph_pixels()
+    eight = Bits()
+    for _ in range(8):
+        eight.put(4, 3)
+    write("clear-glyph.gif", gif((width, height), (width, height), 2,
+                                 eight.bytes() * ((1 << 20) // 3) + lzw(pixels, 2)))
+
+    write("huge-screen.gif", gif((1024, 1024), (1, 1), 2, b"\x44\x01"))
+
+    row = b"\xFF" * 128
+    info = struct.pack("<IiiHHIIiiII", 40, 1024, 1024, 1, 1, 0, len(row) * 1024, 2835, 2835, 2, 0)
+    offset = 14 + len(info) + 8
+    write("oversized.bmp", b"BM" + struct.pack("<IHHI", offset + len(row) * 1024, 0, 0, offset) +
+          info + b"\0\0\0\0\xFF\xFF\xFF\0" + row * 1024)
+
+    write("huge-frame.gif", gif((30, 48), (16000, 16000), 2, b"\x44\x01" * 64))
+
+    baseline = open(os.path.join(CORPUS, "baseline.jpg"), "rb").read()
+    sos = baseline.find(b"\xFF\xDA")
+    length, = struct.unpack_from(">H", baseline, sos + 2)
+    write("no-scan.jpg", baseline[:sos + 2 + length])
+
+    full = open(os.path.join(CORPUS, "bmp24.bmp"), "rb").read()
+    write("truncated.bmp", full[:len(full) // 2])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
