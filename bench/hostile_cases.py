@@ -8,7 +8,7 @@ glyph is worth, or that it read silently wrong:
   clear-16m.gif     16 MB GIF whose image data is nothing but LZW clear codes
   clear-64k.gif     the same in 64 KB
   clear-glyph.gif   a valid 30 x 48 glyph with 1 MB of clear codes in front of its data
-  huge-screen.gif   35 bytes: a 1024 x 1024 screen holding one 1 x 1 frame
+  big-screen.gif    35 bytes: a 1024 x 1024 screen holding one 1 x 1 frame
   oversized.bmp     a valid all-white 1024 x 1024 picture, far larger than a cell
   huge-frame.gif    a 30 x 48 screen whose first frame claims 16000 x 16000
   no-scan.jpg       a JPEG with all its headers and no scan data
@@ -91,45 +91,55 @@ def glyph_pixels():
     return width, height, bytes(out)
 
 
-def main():
-    folder = sys.argv[1]
-    os.makedirs(folder, exist_ok=True)
-
-    def write(name, data):
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(data)
-
+def cases(small=False):
+    """The hostile files by name; small: each under 16 KB, for the fuzzer's corpus."""
+    out = {}
     # Minimum code size 0: the clear code is 1, one bit wide, so every bit of FF is a clear.
-    clear = gif((1024, 1024), (1024, 1024), 0, b"\xFF" * (65535 * 255))
-    assert len(clear) < 16 << 20  # just under the old file size bound
-    write("clear-16m.gif", clear)
-    write("clear-64k.gif", gif((1024, 1024), (1024, 1024), 0, b"\xFF" * (256 * 255)))
+    if not small:
+        clear = gif((1024, 1024), (1024, 1024), 0, b"\xFF" * (65535 * 255))
+        assert len(clear) < 16 << 20  # just under the old file size bound
+        out["clear-16m.gif"] = clear
+    out["clear-64k.gif" if not small else "clear-codes.gif"] = gif(
+        (1024, 1024), (1024, 1024), 0, b"\xFF" * ((256 if not small else 40) * 255))
 
     # Minimum code size 2: clear codes are 3 bits (4 = 001 001 ...), eight of them per 3 bytes.
     width, height, pixels = glyph_pixels()
     eight = Bits()
     for _ in range(8):
         eight.put(4, 3)
-    write("clear-glyph.gif", gif((width, height), (width, height), 2,
-                                 eight.bytes() * ((1 << 20) // 3) + lzw(pixels, 2)))
+    out["clear-glyph.gif"] = gif((width, height), (width, height), 2,
+                                 eight.bytes() * ((1 << (20 if not small else 12)) // 3) +
+                                 lzw(pixels, 2))
 
-    write("huge-screen.gif", gif((1024, 1024), (1, 1), 2, b"\x44\x01"))
+    out["big-screen.gif"] = gif((1024, 1024), (1, 1), 2, b"\x44\x01")
 
-    row = b"\xFF" * 128
-    info = struct.pack("<IiiHHIIiiII", 40, 1024, 1024, 1, 1, 0, len(row) * 1024, 2835, 2835, 2, 0)
+    side = (1024, 1024) if not small else (200, 100)
+    row = b"\xFF" * ((side[0] + 31) // 32 * 4)
+    info = struct.pack("<IiiHHIIiiII", 40, side[0], side[1], 1, 1, 0, len(row) * side[1], 2835,
+                       2835, 2, 0)
     offset = 14 + len(info) + 8
-    write("oversized.bmp", b"BM" + struct.pack("<IHHI", offset + len(row) * 1024, 0, 0, offset) +
-          info + b"\0\0\0\0\xFF\xFF\xFF\0" + row * 1024)
+    out["oversized.bmp"] = (b"BM" + struct.pack("<IHHI", offset + len(row) * side[1], 0, 0, offset) +
+                            info + b"\0\0\0\0\xFF\xFF\xFF\0" + row * side[1])
 
-    write("huge-frame.gif", gif((30, 48), (16000, 16000), 2, b"\x44\x01" * 64))
+    out["huge-frame.gif"] = gif((30, 48), (16000, 16000), 2, b"\x44\x01" * 64)
 
     baseline = open(os.path.join(CORPUS, "baseline.jpg"), "rb").read()
     sos = baseline.find(b"\xFF\xDA")
     length, = struct.unpack_from(">H", baseline, sos + 2)
-    write("no-scan.jpg", baseline[:sos + 2 + length])
+    out["no-scan.jpg"] = baseline[:sos + 2 + length]
 
-    full = open(os.path.join(CORPUS, "bmp24.bmp"), "rb").read()
-    write("truncated.bmp", full[:len(full) // 2])
+    if not small:
+        full = open(os.path.join(CORPUS, "bmp24.bmp"), "rb").read()
+        out["truncated.bmp"] = full[:len(full) // 2]
+    return out
+
+
+def main():
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    for name, data in cases().items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":

@@ -105,8 +105,8 @@ measure clear-16m-as-200 200=clear-16m.gif
 measure clear-glyph-as-B 066=clear-glyph.gif
 measure clear-64k-x256 all=clear-64k.gif
 # Memory: pictures larger than their cell.
-measure huge-screen-as-B 066=huge-screen.gif
-measure huge-screen-x256 all=huge-screen.gif
+measure big-screen-as-B 066=big-screen.gif
+measure big-screen-x256 all=big-screen.gif
 measure oversized-as-B 066=oversized.bmp
 measure oversized-as-000 000=oversized.bmp
 measure oversized-x256 all=oversized.bmp

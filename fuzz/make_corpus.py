@@ -133,6 +133,13 @@ def hostile():
     big = big[:34] + struct.pack("<I", 20000 * 60000) + big[38:]
     assert len(big) == 70
     write("regress-huge-header.bmp", big)
+    # What once cost the reader seconds or a gigabyte, or was drawn though broken, in small
+    # versions: bench/hostile_cases.py describes them.
+    sys.path.insert(0, os.path.join(ROOT, "bench"))
+    import hostile_cases
+    for name, data in hostile_cases.cases(small=True).items():
+        assert len(data) <= 16384, name
+        write("regress-" + name, data)
 
 
 def main():

@@ -118,10 +118,12 @@ TEST(PictureDecoders, RunLengthsThatLeaveThePictureAreClipped) {
 }
 
 TEST(PictureDecoders, BrokenAndHostileFilesFail) {
+  // Cut JPEGs and one without scan data only make libjpeg warn: refused all the same.
   for (const char* name :
        {"bmp24-truncated.bmp", "bmp-bad-offset.bmp", "bmp-two-bytes.bmp", "glyph.png",
         "regress-huffman-overflow.jpg", "regress-huffman-23.jpg", "regress-huge-screen.gif",
-        "regress-huge-header.bmp", "regress-huge-frame.jpg"}) {
+        "regress-huge-header.bmp", "regress-huge-frame.jpg", "cut-baseline.jpg",
+        "cut-progressive.jpg", "regress-no-scan.jpg", "regress-huge-frame.gif"}) {
     Picture picture;
     EXPECT_FALSE(decode(name, &picture)) << name;
     EXPECT_TRUE(picture.pixels.empty()) << name;
@@ -163,6 +165,110 @@ TEST(PictureHeaders, DeclaredSizesAreReadWithoutDecoding) {
   EXPECT_TRUE(acceptedSize(host::kMaxPictureSide, 1));
   EXPECT_FALSE(acceptedSize(host::kMaxPictureSide + 1, 1));
   EXPECT_FALSE(acceptedSize(1, 0));
+}
+
+TEST(PictureDecoders, OnlyTheKeptCornerIsDecoded) {
+  const host::PictureCrop keep{7, 20};
+  for (const char* name : {"bmp24.bmp", "bmp24-top-down.bmp", "bmp4.bmp", "rle8.bmp", "rle4.bmp",
+                           "glyph.gif", "interlaced.gif", "baseline.jpg", "progressive.jpg"}) {
+    Picture whole;
+    ASSERT_TRUE(decode(name, &whole)) << name;
+    const std::vector<uint8_t> bytes = seed(name);
+    Picture corner;
+    ASSERT_TRUE(host::pictures::decodeAny(bytes.data(), bytes.size(), &corner, keep)) << name;
+    ASSERT_EQ(corner.width, 7) << name;
+    ASSERT_EQ(corner.height, 20) << name;
+    ASSERT_EQ(corner.pixels.size(), 140u) << name;
+    for (int y = 0; y < 20; ++y) {
+      for (int x = 0; x < 7; ++x) {
+        ASSERT_EQ(corner.pixels[static_cast<size_t>(y * 7 + x)],
+                  whole.pixels[static_cast<size_t>(y * whole.width + x)])
+            << name << " " << x << "," << y;
+      }
+    }
+  }
+  // A picture smaller than the corner stays whole; the big one is cut however large it is.
+  Picture small;
+  const std::vector<uint8_t> glyph = seed("glyph.gif");
+  ASSERT_TRUE(host::pictures::decodeAny(glyph.data(), glyph.size(), &small, {100, 100}));
+  EXPECT_EQ(small.width, 30);
+  EXPECT_EQ(small.height, 48);
+  Picture cut;
+  const std::vector<uint8_t> oversized = seed("regress-oversized.bmp");
+  ASSERT_TRUE(host::pictures::decodeAny(oversized.data(), oversized.size(), &cut, {30, 48}));
+  EXPECT_EQ(cut.pixels, std::vector<uint32_t>(30 * 48, 0x00FFFFFF));
+}
+
+// A GIF of the given screen and frame sizes with a 2-entry colour table and the LZW bytes.
+std::vector<uint8_t> gifWith(uint16_t side, uint16_t frame, uint8_t minimum,
+                             const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
+  auto put16 = [&gif](uint16_t v) {
+    gif.push_back(static_cast<uint8_t>(v));
+    gif.push_back(static_cast<uint8_t>(v >> 8));
+  };
+  put16(side);
+  put16(side);
+  gif.insert(gif.end(), {0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x2C, 0, 0, 0, 0});
+  put16(frame);
+  put16(frame);
+  gif.push_back(0);
+  gif.push_back(minimum);
+  for (size_t at = 0; at < data.size(); at += 255) {
+    const size_t block = std::min<size_t>(255, data.size() - at);
+    gif.push_back(static_cast<uint8_t>(block));
+    gif.insert(gif.end(), data.begin() + static_cast<ptrdiff_t>(at),
+               data.begin() + static_cast<ptrdiff_t>(at + block));
+  }
+  gif.insert(gif.end(), {0, ';'});
+  return gif;
+}
+
+// LZW codes packed lowest bit first, each `width` bits wide.
+std::vector<uint8_t> packCodes(const std::vector<uint32_t>& codes, uint32_t width) {
+  std::vector<uint8_t> out;
+  uint32_t pending = 0;
+  uint32_t count = 0;
+  for (const uint32_t code : codes) {
+    pending |= code << count;
+    for (count += width; count >= 8; count -= 8, pending >>= 8) {
+      out.push_back(static_cast<uint8_t>(pending));
+    }
+  }
+  if (count > 0) out.push_back(static_cast<uint8_t>(pending));
+  return out;
+}
+
+TEST(PictureHeaders, GifsThatOnlyCostTimeAreNotWorthDecoding) {
+  auto worth = [](const std::vector<uint8_t>& bytes) {
+    return worthDecoding(ImageFileKind::kFileGif, bytes.data(), bytes.size());
+  };
+  for (const char* name : {"glyph.gif", "interlaced.gif", "transparent.gif", "cut-glyph.gif"}) {
+    EXPECT_TRUE(worth(seed(name))) << name;
+  }
+  for (const char* name : {"regress-clear-codes.gif", "regress-clear-glyph.gif",
+                           "regress-huge-frame.gif", "regress-huge-screen.gif"}) {
+    EXPECT_FALSE(worth(seed(name))) << name;
+  }
+  // Minimum code size 2: clear 4, end 5, 3-bit codes. A clear after every pixel, as the
+  // plainest encoders write, is sound; two clears in a row beyond the first few are not.
+  std::vector<uint32_t> plain;
+  for (int i = 0; i < 100; ++i) plain.insert(plain.end(), {4, static_cast<uint32_t>(i % 2)});
+  plain.push_back(5);
+  EXPECT_TRUE(worth(gifWith(10, 10, 2, packCodes(plain, 3))));
+  std::vector<uint32_t> clears(20, 4);
+  clears.insert(clears.end(), {0, 1, 5});
+  EXPECT_FALSE(worth(gifWith(10, 10, 2, packCodes(clears, 3))));
+  EXPECT_TRUE(worth(gifWith(10, 10, 2, packCodes({4, 4, 0, 1, 5}, 3))));
+  // Past the bound on clear codes in all, even one between pixels is too many.
+  std::vector<uint32_t> many;
+  for (int i = 0; i < 17000; ++i) many.insert(many.end(), {4, 0});
+  EXPECT_FALSE(worth(gifWith(1000, 1000, 2, packCodes(many, 3))));
+  // Minimum code sizes GIF does not have, and a frame larger than any picture.
+  EXPECT_FALSE(worth(gifWith(10, 10, 0, {0x00})));
+  EXPECT_FALSE(worth(gifWith(10, 10, 9, {0x00})));
+  EXPECT_FALSE(worth(gifWith(10, host::kMaxPictureSide + 1, 2, packCodes({4, 0, 5}, 3))));
+  EXPECT_TRUE(worth(gifWith(10, host::kMaxPictureSide, 2, packCodes({4, 0, 5}, 3))));
 }
 
 class HostileFiles : public ::testing::Test {
@@ -211,7 +317,8 @@ TEST_F(HostileFiles, RefusedPicturesLeaveNoBitmap) {
   ImageFile file;
   for (const char* name :
        {"regress-huffman-overflow.jpg", "regress-huffman-23.jpg", "regress-huge-screen.gif",
-        "regress-huge-header.bmp", "regress-huge-frame.jpg"}) {
+        "regress-huge-header.bmp", "regress-huge-frame.jpg", "regress-clear-codes.gif",
+        "regress-huge-frame.gif", "regress-no-scan.jpg"}) {
     EXPECT_EQ(file.load(seedPath(name).c_str()), 0) << name;
     EXPECT_EQ(file.handle(), nullptr) << name;
     EXPECT_EQ(file.width(), 0) << name;
@@ -220,6 +327,15 @@ TEST_F(HostileFiles, RefusedPicturesLeaveNoBitmap) {
   ASSERT_EQ(file.load(seedPath("rle4.bmp").c_str()), 1);
   EXPECT_EQ(file.width(), 30);
   EXPECT_EQ(file.height(), 48);
+  // The bitmap made is the kept corner, whatever the header said.
+  ASSERT_EQ(file.load(seedPath("regress-oversized.bmp").c_str(), {30, 48}), 1);
+  EXPECT_EQ(file.width(), 30);
+  EXPECT_EQ(file.height(), 48);
+  int32_t width = 0;
+  int32_t height = 0;
+  ASSERT_TRUE(host::bitmapSize(file.handle(), &width, &height));
+  EXPECT_EQ(width, 30);
+  EXPECT_EQ(height, 48);
 }
 
 }  // namespace

@@ -24,21 +24,6 @@ namespace {
 using win32::fromHbitmap;
 using win32::toHbitmap;
 
-constexpr int kHimetricPerInch = 2540;  // HIMETRIC units are 0.01 mm
-
-// The screen's pixels per inch along one axis (LOGPIXELSX or LOGPIXELSY).
-int screenPixelsPerInch(int axis) {
-  HDC screen = GetDC(nullptr);
-  const int perInch = screen != nullptr ? GetDeviceCaps(screen, axis) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return perInch;
-}
-
-// A picture's HIMETRIC length as pixels of the screen, rounded as MulDiv rounds.
-int32_t himetricToPixels(OLE_XSIZE_HIMETRIC himetric, int axis) {
-  return MulDiv(himetric, screenPixelsPerInch(axis), kHimetricPerInch);
-}
-
 // OLE hands bitmap handles over as 32-bit values; GDI handles are sign-extended on 64 bits.
 HANDLE fromOleHandle(OLE_HANDLE handle) {
   return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
@@ -62,6 +47,51 @@ IStream* streamOnCopy(const uint8_t* bytes, size_t size) {
     return nullptr;
   }
   return stream;
+}
+
+// The decoded bitmap's own size decides, not what the file's header said: a bitmap larger than
+// any accepted picture is refused (and deleted), and one larger than the part to be kept is
+// replaced by a DIB section holding just its top-left corner. Null when the copy fails.
+HBITMAP keepCorner(HBITMAP bitmap, PictureCrop keep) {
+  if (bitmap == nullptr) return nullptr;
+  BITMAP size{};
+  if (GetObjectA(bitmap, sizeof size, &size) == 0 || size.bmWidth < 1 || size.bmHeight < 1 ||
+      size.bmWidth > kMaxPictureSide || size.bmHeight > kMaxPictureSide || keep.width < 1 ||
+      keep.height < 1) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  if (size.bmWidth <= keep.width && size.bmHeight <= keep.height) return bitmap;
+  const int width = size.bmWidth < keep.width ? size.bmWidth : keep.width;
+  const int height = size.bmHeight < keep.height ? size.bmHeight : keep.height;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP corner = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC source = CreateCompatibleDC(nullptr);
+  HDC target = CreateCompatibleDC(nullptr);
+  bool copied = false;
+  if (corner != nullptr && source != nullptr && target != nullptr) {
+    HGDIOBJ sourceBefore = SelectObject(source, bitmap);
+    HGDIOBJ targetBefore = SelectObject(target, corner);
+    copied = sourceBefore != nullptr && targetBefore != nullptr &&
+             BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY) != 0;
+    if (sourceBefore != nullptr) SelectObject(source, sourceBefore);
+    if (targetBefore != nullptr) SelectObject(target, targetBefore);
+  }
+  if (source != nullptr) DeleteDC(source);
+  if (target != nullptr) DeleteDC(target);
+  DeleteObject(bitmap);
+  if (!copied && corner != nullptr) {
+    DeleteObject(corner);
+    corner = nullptr;
+  }
+  return corner;
 }
 
 struct SelectedEntry {
@@ -161,17 +191,18 @@ void deleteBitmap(BitmapHandle bitmap) {
   DeleteObject(toHbitmap(bitmap));
 }
 
-BitmapHandle loadBmpFile(const char* path) {
+BitmapHandle loadBmpFile(const char* path, PictureCrop keep) {
   if (path == nullptr) return nullptr;
   HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
                             LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-  return fromHbitmap(static_cast<HBITMAP>(image));
+  return fromHbitmap(keepCorner(static_cast<HBITMAP>(image), keep));
 }
 
 // The decoded bitmap belongs to the IPicture and dies with it, while the image that adopts the
 // result deletes it like any other bitmap. So the picture's bitmap is copied into one the caller
 // owns, and the picture is released here: one owner, one delete.
-BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height) {
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
+                           PictureCrop keep) {
   if (bytes == nullptr || size == 0 || size > static_cast<size_t>(LONG_MAX)) return nullptr;
   IStream* stream = streamOnCopy(bytes, size);
   if (stream == nullptr) return nullptr;
@@ -184,19 +215,22 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
   HBITMAP copy = nullptr;
   SHORT type = PICTYPE_UNINITIALIZED;
   OLE_HANDLE handle = 0;
-  OLE_XSIZE_HIMETRIC himetricWidth = 0;
-  OLE_YSIZE_HIMETRIC himetricHeight = 0;
   if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
-      SUCCEEDED(picture->get_Handle(&handle)) && SUCCEEDED(picture->get_Width(&himetricWidth)) &&
-      SUCCEEDED(picture->get_Height(&himetricHeight))) {
+      SUCCEEDED(picture->get_Handle(&handle))) {
     // A DIB section, the same kind of bitmap the BMP reader gives.
     copy = static_cast<HBITMAP>(
         CopyImage(fromOleHandle(handle), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
   picture->Release();
-  if (copy == nullptr) return nullptr;
-  if (width != nullptr) *width = himetricToPixels(himetricWidth, LOGPIXELSX);
-  if (height != nullptr) *height = himetricToPixels(himetricHeight, LOGPIXELSY);
+  // The size is the bitmap's own, in pixels, after the cut.
+  copy = keepCorner(copy, keep);
+  BITMAP kept{};
+  if (copy == nullptr || GetObjectA(copy, sizeof kept, &kept) == 0) {
+    if (copy != nullptr) DeleteObject(copy);
+    return nullptr;
+  }
+  if (width != nullptr) *width = kept.bmWidth;
+  if (height != nullptr) *height = kept.bmHeight;
   return fromHbitmap(copy);
 }
 

@@ -1,6 +1,7 @@
 // A console check of the Win32 backend's bitmaps, picture readers and mirror drawing, for a
 // Windows machine or Wine (the cross build cannot run it). Prints one line per failed check and
 // the count of passed and failed checks; exits 1 when any check failed.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +10,7 @@
 #include "host/platform.h"
 #include "host/win32/win32_handles.h"
 #include "screen/image.h"
+#include "screen/image_file.h"
 
 namespace {
 
@@ -209,9 +211,59 @@ void checkMirrorDraw() {
 
 }  // namespace
 
+// Pictures larger than what is kept are cut to it, whatever their kind, and a GIF whose first
+// frame is far larger than its screen never reaches the picture loader.
+void checkKeptCorners() {
+  int32_t width = 0;
+  int32_t height = 0;
+  host::BitmapHandle gif =
+      host::decodePicture(kRedGif, sizeof kRedGif, &width, &height, host::PictureCrop{2, 1});
+  check(gif != nullptr && width == 2 && height == 1 &&
+            readPixels(gif) == std::vector<uint32_t>(2, 0xCC3322),
+        "a GIF larger than the part kept is cut to it");
+  host::deleteBitmap(gif);
+
+  // A 3 by 2 BMP of 24 bits: red green blue over white black grey, stored bottom row first.
+  unsigned char bmp[54 + 24] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 3,
+                                0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0};
+  const unsigned char rows[24] = {0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x80, 0x80, 0, 0, 0,
+                                  0,    0,    0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 0, 0, 0};
+  std::copy(rows, rows + 24, bmp + 54);
+  const std::string bmpPath = tempPath("brelvoxan-check-corner.bmp");
+  if (!writeFile(bmpPath, bmp, sizeof bmp)) {
+    check(false, "writing the BMP to the temporary folder");
+    return;
+  }
+  host::BitmapHandle corner = host::loadBmpFile(bmpPath.c_str(), host::PictureCrop{2, 1});
+  check(readPixels(corner) == std::vector<uint32_t>{0xFF0000, 0x00FF00},
+        "a BMP larger than the part kept is cut to its top-left corner");
+  host::deleteBitmap(corner);
+  host::BitmapHandle whole = host::loadBmpFile(bmpPath.c_str());
+  check(host::bitmapSize(whole, &width, &height) && width == 3 && height == 2,
+        "a BMP within the part kept stays whole");
+  host::deleteBitmap(whole);
+  DeleteFileA(bmpPath.c_str());
+
+  // The 4 by 3 GIF again, its frame now claiming 16000 x 16000.
+  unsigned char hugeFrame[sizeof kRedGif];
+  std::copy(kRedGif, kRedGif + sizeof kRedGif, hugeFrame);
+  const unsigned char frameSize[4] = {0x80, 0x3E, 0x80, 0x3E};
+  std::copy(frameSize, frameSize + 4, hugeFrame + 32);
+  const std::string gifPath = tempPath("brelvoxan-check-frame.bmp");
+  if (!writeFile(gifPath, hugeFrame, sizeof hugeFrame)) {
+    check(false, "writing the GIF to the temporary folder");
+    return;
+  }
+  brelvoxan::ImageFile reader;
+  check(reader.load(gifPath.c_str()) == 0 && reader.handle() == nullptr,
+        "a GIF whose first frame is too large is refused before it is decoded");
+  DeleteFileA(gifPath.c_str());
+}
+
 int main() {
   checkCreatedBitmaps();
   checkDecodedPictures();
+  checkKeptCorners();
   checkImageLoads();
   checkMirrorDraw();
   std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);

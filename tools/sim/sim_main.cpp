@@ -8,6 +8,7 @@
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -164,6 +165,10 @@ int main(int argc, char** argv) {
   }
 
   headless::reset();
+  // The glyph folders are looked for as the game looks for them, beside this program too.
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) headless::setProgramFolder(self.parent_path().string());
   KeyReader keys(stdin);
   headless::setKeyFeeder([&keys]() -> std::optional<uint8_t> {
     const std::optional<uint8_t> code = keys.next();
