@@ -2,7 +2,10 @@
 # A glyph folder as a player might have it: a JPEG that once crashed the decoder, a GIF, a BMP
 # and a JPEG claiming 20000 x 20000 pixels, a FIFO, and glyphs stored as RLE8 and RLE4 BMP.
 # The simulator must show the title with exactly those glyphs blank (the RLE ones drawn as the
-# plain ones), end normally, and stay under 64 MB (not checked in sanitizer builds).
+# plain ones), name the unreadable files in one line, end normally, and stay under 64 MB (not
+# checked in sanitizer builds). Pictures larger than their cell stay inside it; a folder of
+# nothing but clear-code GIFs is refused at once; a stray folder in the current directory does
+# not hide the complete set beside the program.
 # Usage: bash tests/hostile_glyphs.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
@@ -24,23 +27,37 @@ fail() {
   failures=$((failures + 1))
 }
 
-# start NAME CODE=FILE...: the committed glyphs with FILE (from the corpus, or "fifo") as glyph
-# CODE; runs the simulator to the title and checks how it ended.
+# start NAME [--stray] CODE=FILE...: the committed glyphs with FILE (from the corpus, or
+# "fifo") as glyph CODE ("all": every code); runs the simulator to the title and checks how it
+# ended (exit 0, or the code in $expected_status). --stray: the committed glyphs lie beside a
+# copy of the simulator, and the current directory's res/bmp holds only the files given.
 start() {
-  local name=$1 dir=$work/$1
+  local name=$1 dir=$work/$1 program=$sim
   shift
   mkdir -p "$dir/res"
   cp -r res/bmp "$dir/res/bmp"
+  if [[ ${1:-} == --stray ]]; then
+    shift
+    mkdir -p "$dir/bin"
+    mv "$dir/res" "$dir/bin/res"
+    mkdir -p "$dir/res/bmp"
+    cp "$sim" "$dir/bin/"
+    program=$dir/bin/brelvoxan-sim
+  fi
   for pair in "$@"; do
-    local glyph=$dir/res/bmp/${pair%%=*}.bmp
-    rm -f "$glyph"
-    if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "$corpus/${pair#*=}" "$glyph"; fi
+    local codes=${pair%%=*}
+    [[ $codes == all ]] && codes=$(seq -f %03g 0 255)
+    for code in $codes; do
+      local glyph=$dir/res/bmp/$code.bmp
+      rm -f "$glyph"
+      if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "$corpus/${pair#*=}" "$glyph"; fi
+    done
   done
-  (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$sim" --png "$dir/title.png" \
+  (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$program" --png "$dir/title.png" \
     </dev/null >"$dir/out" 2>"$dir/err")
   local status=$?
   [[ $status != 124 ]] || fail "$name: still starting after 20 s"
-  [[ $status == 0 ]] || fail "$name: exit $status $(head -c 300 "$dir/err")"
+  [[ $status == "${expected_status:-0}" ]] || fail "$name: exit $status $(head -c 300 "$dir/err")"
   local kilobytes
   kilobytes=$(tail -n 1 "$dir/peak")
   if [[ -z $sanitized ]] && ((kilobytes >= 64 * 1024)); then
@@ -72,6 +89,55 @@ screen:
 |   ROGRAM  Y  E LOMAR   |
 board:
 TXT
+
+# expect_err NAME: the lines on stdin are NAME's standard error.
+expect_err() {
+  local want
+  want=$(cat)
+  [[ $(cat "$work/$1/err") == "$want" ]] || fail "$1: standard error reads $(cat "$work/$1/err")"
+}
+expect_err hostile <<'TXT'
+brelvoxan: 5 glyph files could not be read: res/bmp/066.bmp, res/bmp/080.bmp, res/bmp/086.bmp, res/bmp/088.bmp, res/bmp/090.bmp; they show as blanks
+TXT
+
+# Pictures larger than their cell: a white 200 x 100 BMP as B and as the clear dot, a 1024 x
+# 1024 GIF screen as X. Each covers its own cell, or its dot, and nothing else: the screen is
+# read with the glyphs the game loaded, so every cell reads as before.
+start oversized 066=regress-oversized.bmp 088=regress-big-screen.gif 000=regress-oversized.bmp
+expect_title oversized <<'TXT'
+screen:
+|  BRELVOXAN V1.0        |
+|                        |
+|      1:YOU VS CPU      |
+|      2:CPU VS YOU      |
+|                        |
+|  PROGRAM BY ZEPLOMAR   |
+board:
+TXT
+[[ ! -s $work/oversized/err ]] || fail "oversized: standard error $(cat "$work/oversized/err")"
+
+# A broken blank is named; a folder of nothing but clear-code GIFs takes no time and says so.
+start blank 032=regress-no-scan.jpg
+expect_err blank <<'TXT'
+brelvoxan: 1 glyph file could not be read: res/bmp/032.bmp; they show as blanks
+TXT
+expected_status=1 start clear-codes all=regress-clear-codes.gif
+grep -q "^brelvoxan: no glyph file could be read in res/bmp" "$work/clear-codes/err" ||
+  fail "clear-codes: standard error $(cat "$work/clear-codes/err")"
+
+# One unrelated glyph in the current directory's res/bmp: the complete set is used.
+start stray --stray 001=bmp24.bmp
+expect_title stray <<'TXT'
+screen:
+|  BRELVOXAN V1.0        |
+|                        |
+|      1:YOU VS CPU      |
+|      2:CPU VS YOU      |
+|                        |
+|  PROGRAM BY ZEPLOMAR   |
+board:
+TXT
+[[ ! -s $work/stray/err ]] || fail "stray: standard error $(cat "$work/stray/err")"
 
 # Run-length encoded glyphs look exactly like the plain ones.
 start plain

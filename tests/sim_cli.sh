@@ -156,13 +156,33 @@ run twopng "1\n" --png "$work/a.png" --png "$work/b.png"
 expect_error twopng "--png"
 [[ ! -e $work/a.png ]] || fail "twopng: wrote a PNG"
 
+# Keys are read as the game asks for them: an endless stream costs constant memory, and a token
+# longer than any key name is refused where it starts, at once.
+/usr/bin/time -f %M -o "$work/zero.peak" timeout 10 "$sim" </dev/zero >"$work/zero.out" \
+  2>"$work/zero.err"
+status=$?
+expect_error zero "line 1, column 1"
+grep -qF "longer than 64 bytes" "$work/zero.err" || fail "zero: $(head -c 200 "$work/zero.err")"
+(($(tail -n 1 "$work/zero.peak") < 64 * 1024)) || fail "zero: peak $(tail -n 1 "$work/zero.peak") kB"
+run long "1 Right\n  $(printf 'x%.0s' {1..65}) Enter\n"
+expect_error long "line 2, column 3"
+run longest "1 Right\n  $(printf 'x%.0s' {1..64}) Enter\n"
+expect_error longest "'$(printf 'x%.0s' {1..64})' at line 2, column 3"
+# Bytes of an unknown token are shown escaped, never raw.
+run escape 'Right \x1b[31mRed\x7f Enter'
+expect_error escape "'\\x1B[31mRed\\x7F' at line 1, column 7"
+grep -q $'\x1b' "$work/escape.err" && fail "escape: a raw escape byte on stderr"
+
 # Good extremes of vkN.
 run vkrange 'vk1 vk254 vk049 1'
 [[ $status == 0 ]] || fail "vkrange: status $status $(cat "$work/vkrange.err")"
 
-# A PNG that cannot be written is a failure, not a silent success.
+# A PNG that cannot be written is a failure, not a silent success; so is a full disk.
 run badpng "\n" --png "$work/no/such/dir.png"
 [[ $status != 0 ]] || fail "badpng: status 0"
+run fullpng "\n" --png /dev/full
+[[ $status == 1 ]] || fail "fullpng: status $status"
+grep -qF "cannot write /dev/full" "$work/fullpng.err" || fail "fullpng: $(cat "$work/fullpng.err")"
 
 if ((failures > 0)); then
   echo "$failures failure(s)"

@@ -42,6 +42,15 @@ expect() {  # expect CODE LINES-ON-STDERR DESCRIPTION COMMAND...
 expect 0 0 "--version" "$game" --version
 grep -qx "brelvoxan [0-9.]*" "$out/stdout.txt" || { echo "FAIL: --version printed $(cat "$out/stdout.txt")"; status=1; }
 expect 0 0 "--help" "$game" --help
+# Help that cannot be written (a full disk) is a failure, said in one line.
+for option in --help --version; do
+  "$game" "$option" >/dev/full 2>"$out/stderr.txt"
+  got=$?
+  if [[ $got != 1 || $(wc -l <"$out/stderr.txt") != 1 ]]; then
+    echo "FAIL: $option >/dev/full: exit code $got, standard error: $(head -c 300 "$out/stderr.txt")"
+    status=1
+  fi
+done
 expect 2 1 "an unknown option" "$game" --fullscreen
 expect 2 1 "--scale 5" "$game" --scale 5
 expect 1 1 "no DISPLAY" env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$game"
