@@ -33,8 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   host::startPromptWindow();  // the headless window, onto which loaded glyphs are drawn
   // A name nobody can guess or take first, made by mkstemp; the sticky temporary folder keeps
   // others from replacing it before it is written by name. Removed at exit.
-  std::string path =
-      (std::filesystem::temp_directory_path() / "brelvoxan-fuzz-XXXXXX").string();
+  std::string path = (std::filesystem::temp_directory_path() / "brelvoxan-fuzz-XXXXXX").string();
   const int fd = ::mkstemp(path.data());
   if (fd < 0) {
     std::perror("brelvoxan fuzz: mkstemp");

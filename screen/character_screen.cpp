@@ -5,21 +5,12 @@
 
 #include "build_info.h"
 #include "host/platform.h"
+#include "screen/dot_graphics.h"  // kDotWidth, kDotHeight: the size of the dot glyphs
 
 namespace brelvoxan {
 
-std::unique_ptr<Image[]> glyphImages;
-std::array<uint8_t, 256> glyphPresent{};
-int16_t textColumn = 0;
-int16_t textRow = 0;
-
-void constructGlyphImages() {
-  glyphImages.reset();
-  glyphImages = std::make_unique<Image[]>(256);  // constructed in code order 0..255
-  glyphPresent.fill(0);
-  textColumn = 0;
-  textRow = 0;
-}
+CharacterScreen::CharacterScreen()
+    : glyphImages(std::make_unique<Image[]>(256)) {}  // constructed in code order 0..255
 
 std::vector<std::string> glyphFolders() {
   const std::string inner = std::string("res") + host::kPathSeparator + "bmp";
@@ -72,7 +63,7 @@ std::string glyphFileName(int code) {
 
 }  // namespace
 
-GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders) {
+GlyphLoad CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folders) {
   GlyphLoad load;
   FolderGlyphs best;
   for (size_t index = 0; index < folders.size(); ++index) {
@@ -108,8 +99,8 @@ std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::strin
   line += std::to_string(load.unreadable.size()) + " glyph file" +
           (load.unreadable.size() == 1 ? "" : "s") + " could not be read";
   for (size_t i = 0; i < load.unreadable.size() && i < kNamedUnreadableGlyphs; ++i) {
-    line += (i == 0 ? ": " : ", ") + folder + host::kPathSeparator +
-            glyphFileName(load.unreadable[i]);
+    line +=
+        (i == 0 ? ": " : ", ") + folder + host::kPathSeparator + glyphFileName(load.unreadable[i]);
   }
   if (load.unreadable.size() > kNamedUnreadableGlyphs) {
     line += " and " + std::to_string(load.unreadable.size() - kNamedUnreadableGlyphs) + " more";
@@ -119,18 +110,18 @@ std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::strin
   return line;
 }
 
-void loadGlyphs() {
+void CharacterScreen::loadGlyphs() {
   const std::vector<std::string> folders = glyphFolders();
   const std::string line = glyphLoadMessage(loadGlyphsFrom(folders), folders);
   if (!line.empty()) host::showMessage(line.c_str(), true);
 }
 
-void locate(int16_t column, int16_t row) {
+void CharacterScreen::locate(int16_t column, int16_t row) {
   textColumn = column;
   textRow = row;
 }
 
-void clearScreen() {
+void CharacterScreen::clearScreen() {
   for (int32_t column = 0; column < kScreenColumns; ++column) {
     for (int32_t row = 0; row < kClearRows; ++row) {
       glyphImages[kBlankGlyph].drawAt(column * kCellWidth, row * kCellHeight);
@@ -140,7 +131,7 @@ void clearScreen() {
   textRow = 0;
 }
 
-void putGlyph(int16_t code) {
+void CharacterScreen::putGlyph(int16_t code) {
   const int index = (code >= 0 && code < 256 && glyphPresent[static_cast<size_t>(code)] != 0)
                         ? code
                         : kBlankGlyph;
@@ -153,7 +144,7 @@ void putGlyph(int16_t code) {
   }
 }
 
-void printText(const Text& text) {
+void CharacterScreen::printText(const Text& text) {
   for (int32_t i = 0; i < text.length(); ++i) {
     int16_t code = text[i];
     if (code >= 'a' && code <= 'z') code = static_cast<int16_t>(code - 32);

@@ -20,27 +20,8 @@ inline constexpr int16_t kClearRows = 7;
 inline constexpr int32_t kCellWidth = 30;
 inline constexpr int32_t kCellHeight = 48;
 inline constexpr int16_t kBlankGlyph = 32;
-// Glyphs 0 and 1 are also the clear and the set dot of the dot plane, drawn 5 x 6 pixels apart.
-inline constexpr int32_t kDotWidth = 5;
-inline constexpr int32_t kDotHeight = 6;
 // How many unreadable glyph files the start-up line names.
 inline constexpr size_t kNamedUnreadableGlyphs = 5;
-
-// Entry N is the glyph of character code N; entries 0 and 1 are also the clear and set dot.
-extern std::unique_ptr<Image[]> glyphImages;
-extern std::array<uint8_t, 256> glyphPresent;
-extern int16_t textColumn;
-extern int16_t textRow;
-
-// Constructs the 256 empty images in code order (dropping any earlier table) and clears the
-// presence flags and the text cursor.
-void constructGlyphImages();
-// The folders the glyph files 000.bmp..255.bmp are looked for in, in order, each once: res/bmp
-// below the current directory, res/bmp beside the program, res/bmp in the installed data folder.
-std::vector<std::string> glyphFolders();
-// The part of glyph `code`'s picture that is kept and drawn: its top-left corner of a cell, of a
-// dot for the two dot glyphs. A picture larger than that is cut when it is loaded.
-host::PictureCrop glyphCrop(int code);
 
 // What loading the glyphs found.
 struct GlyphLoad {
@@ -48,22 +29,43 @@ struct GlyphLoad {
   std::vector<int> unreadable;  // codes whose file in that folder is missing or unreadable
 };
 
-// Reads all 256 glyphs of each folder in turn and keeps the set of the folder from which the
-// most load, the earlier folder among equals (a complete set ends the search), so that a stray
-// partial folder never hides a complete one. The kept glyphs are attached and marked present.
-GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders);
+// The character screen: the glyph table, which glyphs loaded, and the text cursor. Made by the
+// start-up code and handed to whatever prints or draws dots.
+struct CharacterScreen {
+  // Constructs the 256 empty images in code order, no glyph present, the cursor at (0, 0).
+  CharacterScreen();
+
+  // Entry N is the glyph of character code N; entries 0 and 1 are also the clear and set dot.
+  std::unique_ptr<Image[]> glyphImages;
+  std::array<uint8_t, 256> glyphPresent{};
+  int16_t textColumn = 0;
+  int16_t textRow = 0;
+
+  // Reads all 256 glyphs of each folder in turn and keeps the set of the folder from which the
+  // most load, the earlier folder among equals (a complete set ends the search), so that a
+  // stray partial folder never hides a complete one. The kept glyphs are attached and marked
+  // present; pictures larger than their cell are cut to it (glyphCrop).
+  GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders);
+  // loadGlyphsFrom(glyphFolders()), then glyphLoadMessage shown as a problem when there is
+  // one; the game goes on in any case, unreadable glyphs drawn as the blank.
+  void loadGlyphs();
+  void locate(int16_t column, int16_t row);
+  void clearScreen();
+  void printText(const Text& text);
+  void putGlyph(int16_t code);
+};
+
+// The folders the glyph files 000.bmp..255.bmp are looked for in, in order, each once: res/bmp
+// below the current directory, res/bmp beside the program, res/bmp in the installed data folder.
+std::vector<std::string> glyphFolders();
+
+// The part of glyph `code`'s picture that is kept and drawn: its top-left corner of a cell, of a
+// dot for the two dot glyphs. A picture larger than that is cut when it is loaded.
+host::PictureCrop glyphCrop(int code);
 
 // The line that tells the person what went wrong, empty when every glyph loaded: how many glyph
 // files could not be read, the first few by name, and the folder used when it is not the first;
 // or, when none loaded, the folders looked in.
 std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::string>& folders);
-
-// loadGlyphsFrom(glyphFolders()), then glyphLoadMessage shown as a problem when there is one;
-// the game goes on in any case, unreadable glyphs drawn as the blank.
-void loadGlyphs();
-void locate(int16_t column, int16_t row);
-void clearScreen();
-void printText(const Text& text);
-void putGlyph(int16_t code);
 
 }  // namespace brelvoxan

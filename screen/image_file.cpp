@@ -264,8 +264,8 @@ int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
   // The size of the bitmap made, not of the header, decides: no reader may hand out more than
   // was to be kept.
   host::BitmapHandle made = handle();
-  if (made == nullptr || !host::bitmapSize(made, &width, &height) ||
-      !acceptedSize(width, height) || width > keep.width || height > keep.height) {
+  if (made == nullptr || !host::bitmapSize(made, &width, &height) || !acceptedSize(width, height) ||
+      width > keep.width || height > keep.height) {
     reset();
     return 0;
   }

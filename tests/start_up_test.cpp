@@ -11,6 +11,7 @@
 #include "host/headless/headless.h"
 #include "host/window_host.h"
 #include "screen/character_screen.h"
+#include "screen/dot_graphics.h"
 
 namespace brelvoxan {
 namespace {
@@ -27,12 +28,12 @@ std::string whiteBmp(uint32_t width, uint32_t height) {
   };
   put(62 + rowBytes * height, 4);
   put(0, 4);
-  put(62, 4);                              // pixel data after the headers and two colours
+  put(62, 4);  // pixel data after the headers and two colours
   put(40, 4);
   put(width, 4);
   put(height, 4);
   put(1, 2);
-  put(1, 2);                               // one bit per pixel
+  put(1, 2);  // one bit per pixel
   put(0, 4);
   put(rowBytes * height, 4);
   put(0, 4);
@@ -40,7 +41,7 @@ std::string whiteBmp(uint32_t width, uint32_t height) {
   put(2, 4);
   put(0, 4);
   put(0, 4);
-  put(0x00FFFFFF, 4);                      // black, white
+  put(0x00FFFFFF, 4);  // black, white
   bytes.append(rowBytes * height, '\xFF');
   return bytes;
 }
@@ -108,18 +109,19 @@ class GlyphSearch : public ::testing::Test {
     startDir = fs::current_path();
     headless::reset();
     host::startPromptWindow();
-    constructGlyphImages();
+    screen = std::make_unique<CharacterScreen>();
   }
   void TearDown() override {
     fs::current_path(startDir);
     headless::reset();
     fs::remove_all(root);
   }
-  static int present() {
+  int present() const {
     int count = 0;
-    for (const uint8_t flag : glyphPresent) count += flag;
+    for (const uint8_t flag : screen->glyphPresent) count += flag;
     return count;
   }
+  std::unique_ptr<CharacterScreen> screen;
   fs::path root;
   fs::path startDir;
 };
@@ -129,26 +131,26 @@ TEST_F(GlyphSearch, TheFolderWithTheMostReadableGlyphsIsUsedTheEarlierAmongEqual
   const std::string partial = (root / "partial/res/bmp").string();
   const std::string full = (root / "full/res/bmp").string();
   // A stray partial folder first does not hide the complete set after it.
-  GlyphLoad load = loadGlyphsFrom({empty, partial, full});
+  GlyphLoad load = screen->loadGlyphsFrom({empty, partial, full});
   EXPECT_EQ(load.folder, 2);
   EXPECT_TRUE(load.unreadable.empty());
   EXPECT_EQ(present(), 256);
-  EXPECT_TRUE(glyphImages['A'].mirrorEnabled());
+  EXPECT_TRUE(screen->glyphImages['A'].mirrorEnabled());
   EXPECT_EQ(glyphLoadMessage(load, {empty, partial, full}), "");
 
-  constructGlyphImages();
+  screen = std::make_unique<CharacterScreen>();
   fs::create_directories(root / "empty/res");
   fs::copy(root / "partial/res/bmp", root / "empty/res/bmp");
-  load = loadGlyphsFrom({partial, empty});
+  load = screen->loadGlyphsFrom({partial, empty});
   EXPECT_EQ(load.folder, 0);
   EXPECT_EQ(present(), 2);
-  EXPECT_EQ(glyphPresent['A'], 1);
-  EXPECT_FALSE(glyphImages[0].mirrorEnabled());
+  EXPECT_EQ(screen->glyphPresent['A'], 1);
+  EXPECT_FALSE(screen->glyphImages[0].mirrorEnabled());
   ASSERT_EQ(load.unreadable.size(), 254u);
   EXPECT_EQ(load.unreadable[0], 0);
 
   fs::remove_all(root / "empty/res/bmp");
-  EXPECT_EQ(loadGlyphsFrom({empty}).folder, -1);
+  EXPECT_EQ(screen->loadGlyphsFrom({empty}).folder, -1);
   EXPECT_TRUE(headless::messages().empty());
 }
 
@@ -163,11 +165,11 @@ TEST_F(GlyphSearch, UnreadableGlyphsAreCountedAndTheFirstFewNamedInOneLine) {
       << "\xFF\xD8\xFF";
   fs::remove(root / "full/res/bmp/255.bmp");
   fs::remove(root / "full/res/bmp/254.bmp");
-  const GlyphLoad load = loadGlyphsFrom({partial, full});
+  const GlyphLoad load = screen->loadGlyphsFrom({partial, full});
   EXPECT_EQ(load.folder, 1);
   EXPECT_EQ(load.unreadable, (std::vector<int>{0, 1, 32, 200, 254, 255}));
   EXPECT_EQ(present(), 250);
-  EXPECT_EQ(glyphPresent[32], 0);
+  EXPECT_EQ(screen->glyphPresent[32], 0);
   const std::string line = glyphLoadMessage(load, {partial, full});
   const std::string sep(1, host::kPathSeparator);
   EXPECT_EQ(line, "brelvoxan: 6 glyph files could not be read: " + full + sep + "000.bmp, " + full +
@@ -187,16 +189,17 @@ TEST_F(GlyphSearch, APictureLargerThanItsCellIsCutToTheCellWhenLoaded) {
   const std::string big = whiteBmp(64, 64);
   std::ofstream(glyphs / "001.bmp", std::ios::binary | std::ios::trunc) << big;
   std::ofstream(glyphs / "066.bmp", std::ios::binary | std::ios::trunc) << big;
-  EXPECT_EQ(loadGlyphsFrom({glyphs.string()}).folder, 0);
-  EXPECT_EQ(glyphImages[1].bitmapWidth(), kDotWidth);
-  EXPECT_EQ(glyphImages[1].bitmapHeight(), kDotHeight);
-  EXPECT_EQ(glyphImages['B'].bitmapWidth(), kCellWidth);
-  EXPECT_EQ(glyphImages['B'].bitmapHeight(), kCellHeight);
-  EXPECT_EQ(glyphImages['A'].bitmapWidth(), kCellWidth);  // a glyph of its own size stays whole
+  EXPECT_EQ(screen->loadGlyphsFrom({glyphs.string()}).folder, 0);
+  EXPECT_EQ(screen->glyphImages[1].bitmapWidth(), kDotWidth);
+  EXPECT_EQ(screen->glyphImages[1].bitmapHeight(), kDotHeight);
+  EXPECT_EQ(screen->glyphImages['B'].bitmapWidth(), kCellWidth);
+  EXPECT_EQ(screen->glyphImages['B'].bitmapHeight(), kCellHeight);
+  EXPECT_EQ(screen->glyphImages['A'].bitmapWidth(),
+            kCellWidth);  // a glyph of its own size stays whole
 
   // Drawn, the letter covers its cell and nothing beside or below it.
-  locate(1, 1);
-  printText(Text("B"));
+  screen->locate(1, 1);
+  screen->printText(Text("B"));
   const headless::Pixels& window = headless::window();
   EXPECT_EQ(window.at(kCellWidth, kCellHeight), 0x00FFFFFFu);
   EXPECT_EQ(window.at(2 * kCellWidth - 1, 2 * kCellHeight - 1), 0x00FFFFFFu);
@@ -212,16 +215,16 @@ TEST_F(GlyphSearch, AnotherCurrentFolderFallsBackToTheProgramFolder) {
   EXPECT_EQ(folders[0], "res/bmp");
   EXPECT_EQ(folders[1], (root / "full/res/bmp").string());
   EXPECT_EQ(folders.back(), std::string(kInstalledDataFolder) + "/res/bmp");
-  loadGlyphs();
+  screen->loadGlyphs();
   EXPECT_EQ(present(), 256);
   EXPECT_TRUE(headless::messages().empty());
 
   if (fs::exists(fs::path(kInstalledDataFolder) / "res/bmp/032.bmp")) {
     GTEST_SKIP() << "an installed game's glyphs are in " << kInstalledDataFolder;
   }
-  constructGlyphImages();
+  screen = std::make_unique<CharacterScreen>();
   headless::setProgramFolder((root / "empty").string());
-  loadGlyphs();
+  screen->loadGlyphs();
   EXPECT_EQ(present(), 0);
   ASSERT_EQ(headless::messages().size(), 1u);
   const std::string& line = headless::messages()[0];

@@ -224,10 +224,10 @@ void checkKeptCorners() {
   host::deleteBitmap(gif);
 
   // A 3 by 2 BMP of 24 bits: red green blue over white black grey, stored bottom row first.
-  unsigned char bmp[54 + 24] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 3,
-                                0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0};
-  const unsigned char rows[24] = {0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x80, 0x80, 0, 0, 0,
-                                  0,    0,    0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 0, 0, 0};
+  unsigned char bmp[54 + 24] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                                0,   0,   0,  3, 0, 0, 0, 2, 0, 0, 0,  1, 0, 24, 0};
+  const unsigned char rows[24] = {0xFF, 0xFF, 0xFF, 0, 0,    0, 0x80, 0x80, 0x80, 0, 0, 0,
+                                  0,    0,    0xFF, 0, 0xFF, 0, 0xFF, 0,    0,    0, 0, 0};
   std::copy(rows, rows + 24, bmp + 54);
   const std::string bmpPath = tempPath("brelvoxan-check-corner.bmp");
   if (!writeFile(bmpPath, bmp, sizeof bmp)) {

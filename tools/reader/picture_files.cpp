@@ -30,8 +30,8 @@ struct PngOutput {
 
 void writeToFile(void* context, void* data, int size) {
   auto* output = static_cast<PngOutput*>(context);
-  if (size > 0 && std::fwrite(data, 1, static_cast<size_t>(size), output->file) !=
-                      static_cast<size_t>(size)) {
+  if (size > 0 &&
+      std::fwrite(data, 1, static_cast<size_t>(size), output->file) != static_cast<size_t>(size)) {
     output->written = false;
   }
 }

@@ -51,7 +51,8 @@ std::optional<Pixels> readPictureFile(const std::string& path);
 class GlyphSet {
  public:
   // Reads dir/000.bmp .. dir/255.bmp with readGlyphPicture, each cut as the game cuts it;
-  // unreadable or missing files leave their code empty. Needs the game's core and picture decoders linked (the glyph reader).
+  // unreadable or missing files leave their code empty. Needs the game's core and picture decoders
+  // linked (the glyph reader).
   static GlyphSet loadFromDirectory(const std::string& dir);
 
   void setPicture(int code, Pixels picture);

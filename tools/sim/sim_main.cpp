@@ -13,9 +13,9 @@
 #include <string>
 
 #include "game/game.h"
+#include "host/common/pixel_bitmap.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
-#include "host/common/pixel_bitmap.h"
 #include "host/platform.h"
 #include "screen/character_screen.h"
 #include "tools/reader/screen_reader.h"
@@ -84,8 +84,8 @@ class KeyReader {
     long tokenColumn = 0;
     for (;;) {
       const int c = std::getc(in_);
-      if (c == EOF || c == '#' || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
-          c == '\v' || c == '\f') {
+      if (c == EOF || c == '#' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
+          c == '\f') {
         if (!token.empty()) {
           if (c != EOF) std::ungetc(c, in_);
           break;
@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--png") {
       return fail(2, pngPath ? "--png given twice" : "--png needs a file name");
     } else {
-      return fail(2,
-                  "unknown argument '" + escaped(arg) + "' (usage: " + kProgram + " [--png FILE] < keys)");
+      return fail(2, "unknown argument '" + escaped(arg) + "' (usage: " + kProgram +
+                         " [--png FILE] < keys)");
     }
   }
 
@@ -175,22 +175,25 @@ int main(int argc, char** argv) {
     if (!code) headless::requestStop();
     return code;
   });
-  brelvoxan::gameMain();  // returns when the feeder has stopped it at a key wait
+  brelvoxan::Game game;
+  brelvoxan::CharacterScreen screen;
+  brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
   if (!keys.error().empty()) return fail(2, keys.error());
 
   // The screen is read with the glyphs the game loaded: each file is decoded once.
   reader::GlyphSet glyphs;
   for (int code = 0; code < 256; ++code) {
-    const host::BitmapHandle bitmap = brelvoxan::glyphImages[code].bitmap();
-    if (brelvoxan::glyphPresent[static_cast<size_t>(code)] == 0 || !host::isLiveBitmap(bitmap)) {
+    const host::BitmapHandle bitmap = screen.glyphImages[code].bitmap();
+    if (screen.glyphPresent[static_cast<size_t>(code)] == 0 || !host::isLiveBitmap(bitmap)) {
       continue;
     }
     glyphs.setPicture(code, {bitmap->width, bitmap->height, bitmap->pixels});
   }
   if (!glyphs.hasDotPictures()) {
-    return fail(1, "cannot read the glyph pictures of the dots (run from the folder that holds "
-                   "res/)");
+    return fail(1,
+                "cannot read the glyph pictures of the dots (run from the folder that holds "
+                "res/)");
   }
 
   const headless::Pixels& backBuffer = headless::backBuffer();
