@@ -48,7 +48,8 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
       "  any key      go on after a pass or after the result\n"
       "Close the window to quit.\n"
       "\n"
-      "The glyphs are read from the first of these folders that holds any:\n";
+      "The glyphs are read from the one of these folders that holds the most readable ones\n"
+      "(the earlier among equals):\n";
   for (const std::string& folder : glyphFolders) {
     const bool relative = !folder.empty() && folder[0] != '/' && folder[0] != '\\' &&
                           (folder.size() < 2 || folder[1] != ':');

@@ -48,9 +48,11 @@ void deleteBitmap(BitmapHandle bitmap);
 // The image file reader checks it in a picture's header (and a GIF's first frame) before
 // loadBmpFile or decodePicture sees the file; the readers check the decoded size again.
 inline constexpr int32_t kMaxPictureSide = 1024;
-// The largest picture file read: a 32-bit BMP of the largest picture and its headers. Bounding
-// the bytes bounds what a platform reader can be made to work through.
-inline constexpr size_t kMaxPictureFileBytes = (size_t{4} << 20) + (size_t{64} << 10);
+// The largest picture file read: 1 MB, more than a 32-bit BMP as large as the whole display
+// with its headers, and far more than a glyph needs. Bounding the bytes bounds what any reader,
+// the platform's included, can be made to work through: libjpeg takes about 35 ms for a
+// megabyte of the densest progressive data.
+inline constexpr size_t kMaxPictureFileBytes = size_t{1} << 20;
 
 // The part of a picture a reader keeps: its top-left corner of at most width x height pixels.
 // Readers decode no more of a picture than that corner needs where they can, and never hand
