@@ -4,6 +4,8 @@
 # whole folders of 256 copies of one kind, and a stray folder in the current directory beside
 # a complete set next to the program. Each figure is printed beside its goal; "title" says
 # whether every cell of the title whose glyph file was left alone reads as with the plain set.
+# Exit code 1 when glyph 0 or 1 is unreadable is the simulator's: it cannot read the dots
+# without them, while the game itself goes on.
 # Usage: bash bench/hostile_glyphs.sh BUILD_DIR [SECONDS]   (from the repository root; SECONDS
 # is the time after which one run is stopped, default 120)
 set -u

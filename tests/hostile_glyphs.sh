@@ -65,6 +65,20 @@ start() {
   fi
 }
 
+# The title's screen block with every glyph readable.
+plain_title=$(
+  cat <<'TXT'
+screen:
+|  BRELVOXAN V1.0        |
+|                        |
+|      1:YOU VS CPU      |
+|      2:CPU VS YOU      |
+|                        |
+|  PROGRAM BY ZEPLOMAR   |
+board:
+TXT
+)
+
 # expect_title NAME: the lines on stdin are the screen block of NAME's report.
 expect_title() {
   local want
@@ -104,16 +118,7 @@ TXT
 # 1024 GIF screen as X. Each covers its own cell, or its dot, and nothing else: the screen is
 # read with the glyphs the game loaded, so every cell reads as before.
 start oversized 066=regress-oversized.bmp 088=regress-big-screen.gif 000=regress-oversized.bmp
-expect_title oversized <<'TXT'
-screen:
-|  BRELVOXAN V1.0        |
-|                        |
-|      1:YOU VS CPU      |
-|      2:CPU VS YOU      |
-|                        |
-|  PROGRAM BY ZEPLOMAR   |
-board:
-TXT
+expect_title oversized <<<"$plain_title"
 [[ ! -s $work/oversized/err ]] || fail "oversized: standard error $(cat "$work/oversized/err")"
 
 # A broken blank is named; a folder of nothing but clear-code GIFs takes no time and says so.
@@ -127,16 +132,7 @@ grep -q "^brelvoxan: no glyph file could be read in res/bmp" "$work/clear-codes/
 
 # One unrelated glyph in the current directory's res/bmp: the complete set is used.
 start stray --stray 001=bmp24.bmp
-expect_title stray <<'TXT'
-screen:
-|  BRELVOXAN V1.0        |
-|                        |
-|      1:YOU VS CPU      |
-|      2:CPU VS YOU      |
-|                        |
-|  PROGRAM BY ZEPLOMAR   |
-board:
-TXT
+expect_title stray <<<"$plain_title"
 [[ ! -s $work/stray/err ]] || fail "stray: standard error $(cat "$work/stray/err")"
 
 # Run-length encoded glyphs look exactly like the plain ones.
@@ -145,16 +141,7 @@ for rle in rle8 rle4; do
   start "$rle" "065=$rle.bmp"
   cmp -s "$work/plain/title.png" "$work/$rle/title.png" || fail "$rle: the title looks different"
 done
-expect_title rle4 <<'TXT'
-screen:
-|  BRELVOXAN V1.0        |
-|                        |
-|      1:YOU VS CPU      |
-|      2:CPU VS YOU      |
-|                        |
-|  PROGRAM BY ZEPLOMAR   |
-board:
-TXT
+expect_title rle4 <<<"$plain_title"
 
 if ((failures > 0)); then
   echo "$failures failure(s)"
