@@ -68,6 +68,7 @@ GlyphLoad CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folder
   FolderGlyphs best;
   for (size_t index = 0; index < folders.size(); ++index) {
     FolderGlyphs glyphs = readFolder(folders[index]);
+    load.readable.push_back(256 - static_cast<int>(glyphs.unreadable.size()));
     if (glyphs.unreadable.size() == 256) continue;
     if (load.folder < 0 || glyphs.unreadable.size() < best.unreadable.size()) {
       best = std::move(glyphs);
@@ -94,8 +95,16 @@ std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::strin
     for (size_t i = 0; i < folders.size(); ++i) line += (i == 0 ? " " : ", ") + folders[i];
     return line + "; the screen stays blank";
   }
-  if (load.unreadable.empty()) return {};
+  // An earlier folder with glyphs was passed over: say which one is used instead.
+  bool passedOver = false;
+  for (size_t i = 0; i < load.readable.size() && i < static_cast<size_t>(load.folder); ++i) {
+    passedOver = passedOver || load.readable[i] > 0;
+  }
+  if (load.unreadable.empty() && !passedOver) return {};
   const std::string& folder = folders[static_cast<size_t>(load.folder)];
+  if (load.unreadable.empty()) {
+    return line + "the glyphs are read from " + folder + ", which has the most readable ones";
+  }
   line += std::to_string(load.unreadable.size()) + " glyph file" +
           (load.unreadable.size() == 1 ? "" : "s") + " could not be read";
   for (size_t i = 0; i < load.unreadable.size() && i < kNamedUnreadableGlyphs; ++i) {

@@ -27,6 +27,8 @@ inline constexpr size_t kNamedUnreadableGlyphs = 5;
 struct GlyphLoad {
   int folder = -1;              // index of the folder used; -1 when no glyph loads from any
   std::vector<int> unreadable;  // codes whose file in that folder is missing or unreadable
+  // Readable glyphs in each folder looked at, in order (the search stops at a complete set).
+  std::vector<int> readable;
 };
 
 // The character screen: the glyph table, which glyphs loaded, and the text cursor. Made by the
@@ -63,9 +65,9 @@ std::vector<std::string> glyphFolders();
 // dot for the two dot glyphs. A picture larger than that is cut when it is loaded.
 host::PictureCrop glyphCrop(int code);
 
-// The line that tells the person what went wrong, empty when every glyph loaded: how many glyph
-// files could not be read, the first few by name, and the folder used when it is not the first;
-// or, when none loaded, the folders looked in.
+// The line that tells the person what went wrong, empty when every glyph of the first folder
+// with any loaded: how many glyph files could not be read and the first few by name, and the
+// folder used when it is not the first; or, when none loaded, the folders looked in.
 std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::string>& folders);
 
 }  // namespace brelvoxan

@@ -136,7 +136,11 @@ TEST_F(GlyphSearch, TheFolderWithTheMostReadableGlyphsIsUsedTheEarlierAmongEqual
   EXPECT_TRUE(load.unreadable.empty());
   EXPECT_EQ(present(), 256);
   EXPECT_TRUE(screen->glyphImages['A'].mirrorEnabled());
-  EXPECT_EQ(glyphLoadMessage(load, {empty, partial, full}), "");
+  EXPECT_EQ(load.readable, (std::vector<int>{0, 2, 256}));
+  // Passing over a folder that has glyphs is said; passing over an empty one is not.
+  EXPECT_EQ(glyphLoadMessage(load, {empty, partial, full}),
+            "brelvoxan: the glyphs are read from " + full + ", which has the most readable ones");
+  EXPECT_EQ(glyphLoadMessage(GlyphLoad{1, {}, {0, 256}}, {empty, full}), "");
 
   screen = std::make_unique<CharacterScreen>();
   fs::create_directories(root / "empty/res");
@@ -178,7 +182,7 @@ TEST_F(GlyphSearch, UnreadableGlyphsAreCountedAndTheFirstFewNamedInOneLine) {
                       " has the most readable glyphs)");
 
   // In the first folder the folder goes unsaid; one file is a file.
-  EXPECT_EQ(glyphLoadMessage(GlyphLoad{0, {7}}, {partial}),
+  EXPECT_EQ(glyphLoadMessage(GlyphLoad{0, {7}, {255}}, {partial}),
             "brelvoxan: 1 glyph file could not be read: " + partial + sep +
                 "007.bmp; they show as blanks");
 }
