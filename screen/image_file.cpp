@@ -264,9 +264,12 @@ int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
   // The size of the bitmap made, not of the header, decides: no reader may hand out more than
   // was to be kept.
   host::BitmapHandle made = handle();
-  if (made == nullptr || !host::bitmapSize(made, &width, &height) || !acceptedSize(width, height) ||
+  if (made == nullptr) return 0;
+  if (!host::bitmapSize(made, &width, &height) || !acceptedSize(width, height) ||
       width > keep.width || height > keep.height) {
+    const ImageFileKind kind = kind_;  // still the kind of file last read
     reset();
+    kind_ = kind;
     return 0;
   }
   width_ = width;
