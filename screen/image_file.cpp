@@ -45,6 +45,27 @@ bool bmpSize(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height)
   return true;
 }
 
+// Whether a BMP holds all the bytes its headers promise: the whole header, and for pixels
+// stored plainly every row. A platform reader that maps the file may read that far without
+// looking (the one under Wine faults on a BMP cut short). Run-length data has no length to
+// check before it is decoded; it must at least start inside the file.
+bool bmpComplete(const uint8_t* bytes, size_t size, int32_t width, int32_t height) {
+  constexpr size_t kInfoHeader = 14;
+  const auto infoSize = static_cast<uint32_t>(littleEndian32(bytes + kInfoHeader));
+  const bool core = infoSize == 12;
+  if (size < kInfoHeader + (core ? 12 : 20)) return false;
+  const uint32_t bits = littleEndian16(bytes + kInfoHeader + (core ? 10 : 14));
+  const auto compression =
+      core ? 0u : static_cast<uint32_t>(littleEndian32(bytes + kInfoHeader + 16));
+  const auto offset = static_cast<uint32_t>(littleEndian32(bytes + 10));
+  if (offset < kInfoHeader + infoSize || offset >= size) return false;
+  constexpr uint32_t kRgb = 0;
+  constexpr uint32_t kBitFields = 3;
+  if (compression != kRgb && compression != kBitFields) return true;
+  const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+  return stride * static_cast<uint64_t>(height) <= size - offset;
+}
+
 // The first frame header, found the way a JPEG decoder finds it: markers in order, stray bytes
 // between them skipped; the picture's data must not start before it.
 bool jpegSize(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height) {
@@ -208,6 +229,7 @@ bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size) {
   if (!declaredSize(kind, bytes, size, &width, &height) || !acceptedSize(width, height)) {
     return false;
   }
+  if (kind == ImageFileKind::kFileBmp) return bmpComplete(bytes, size, width, height);
   return kind != ImageFileKind::kFileGif || soundFirstGifFrame(bytes, size);
 }
 
