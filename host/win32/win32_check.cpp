@@ -252,6 +252,19 @@ void checkKeptCorners() {
   check(reader.load(gifPath.c_str()) == 0 && reader.handle() == nullptr,
         "a GIF whose first frame is too large is refused before it is decoded");
   DeleteFileA(gifPath.c_str());
+
+  // A 64 x 64 BMP of 24 bits whose 12 kB of rows are cut after 100 bytes: the system's reader
+  // maps the file and would read past its end.
+  unsigned char cut[54 + 100] = {'B', 'M', 54, 48, 0, 0, 0, 0,  0, 0, 54, 0, 0, 0, 40,
+                                 0,   0,   0,  64, 0, 0, 0, 64, 0, 0, 0,  1, 0, 24};
+  const std::string cutPath = tempPath("brelvoxan-check-cut.bmp");
+  if (!writeFile(cutPath, cut, sizeof cut)) {
+    check(false, "writing the cut BMP to the temporary folder");
+    return;
+  }
+  check(reader.load(cutPath.c_str()) == 0 && reader.handle() == nullptr,
+        "a BMP cut short is refused before the system reads it");
+  DeleteFileA(cutPath.c_str());
 }
 
 int main() {
