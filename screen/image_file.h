@@ -64,7 +64,8 @@ bool declaredSize(ImageFileKind kind, const uint8_t* bytes, size_t size, int32_t
 bool acceptedSize(int32_t width, int32_t height);
 
 // Whether a BMP, JPEG or GIF file may be handed to a decoder: its declared size accepted; for a
-// BMP, all the pixel rows its headers promise present (where they can be counted); for a GIF, the size of its first frame too (a decoder allocates for the frame whatever the
+// BMP, all the pixel rows its headers promise present (where they can be counted); for a GIF,
+// the size of its first frame accepted too (a decoder allocates for the frame whatever the
 // screen says), and that frame's data not mostly LZW clear codes, each of which makes a decoder
 // reset its table without giving a pixel. Costs a few operations per byte at most.
 bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size);
