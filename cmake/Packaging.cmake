@@ -2,7 +2,6 @@
 # Included once from the top-level CMakeLists.txt; the version comes from its project() line.
 include(GNUInstallDirs)
 
-set(BRELVOXAN_HOMEPAGE "https://brelvoxan.org" CACHE STRING "The project's home page")
 set(BRELVOXAN_RELEASE_DATE "2026-12-07")
 set(BRELVOXAN_APP_ID org.brelvoxan.Brelvoxan)
 set(BRELVOXAN_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)

@@ -9,7 +9,7 @@ case "${1:-}" in
     clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xdotool imagemagick
     g++-mingw-w64-x86-64-posix wine wine64
-    file desktop-file-utils appstream
+    file desktop-file-utils appstream lintian nsis
     clang-14 libclang-rt-14-dev libfuzzer-14-dev time
     emscripten chromium chromium-driver python3-selenium
   ) ;;

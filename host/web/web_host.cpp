@@ -226,6 +226,10 @@ void showMessage(const char* text, bool problem) {
 // line that could ask for another.
 void setDisplayScale(int32_t) {}
 
+bool usableClientArea(int32_t*, int32_t*) {
+  return false;
+}
+
 // --- Time and keys -------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {
