@@ -60,8 +60,7 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
   text +=
       "\n"
       "Options:\n"
-      "  --scale N\tshow every pixel of the display as N x N pixels, N = 1 to 4 (default 1);"
-      " lowered to the largest that fits the screen\n"
+      "  --scale N\tshow each pixel as N x N pixels, N = 1 (default) to 4 if it fits\n"
       "  --help\tshow this text and exit\n"
       "  --version\tshow the version and exit\n";
   return text;

@@ -42,7 +42,7 @@ wine_setup() {
   local fifo=$wine_dir/displayfd.$$
   rm -f "$fifo"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$wine_dir/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$fifo" >"$wine_dir/xvfb.log" 2>&1 &
   wine_xvfb_pid=$!
   local number=""
   read -r -t 10 number <"$fifo"
