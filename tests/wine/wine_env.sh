@@ -35,8 +35,9 @@ wine_setup() {
   mkdir -p "$wine_dir"
   export WINEPREFIX=$wine_dir/prefix
   export WINEDEBUG=-all
-  # No offer to fetch the .NET and HTML engines on the first run.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No offer to fetch the .NET and HTML engines on the first run, and no menu entries on the
+  # Linux desktop for the shortcuts an installer makes.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   trap wine_teardown EXIT
 
   local fifo=$wine_dir/displayfd.$$
