@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Closing the SDL window ends the game with exit code 0 within a second wherever it stands: at
-# the title, in a stone sweep, in the computer's pause and at the person's key wait. The traced
+# Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0 within a second
+# wherever it stands: at the title, in a stone sweep, in the computer's pause and at the person's
+# key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
@@ -52,12 +53,12 @@ wait_for_trace() {
   done
 }
 
-# close_at NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends the
-# keys, waits for a trace line matching PATTERN, asks the window to close and expects exit
-# code 0 within a second.
+# close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
+# the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
+# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second.
 close_at() {
-  local name=$1 pattern=$2
-  shift 2
+  local method=$1 name=$1_$2 pattern=$3
+  shift 3
   local log=$out/$name.trace
   "$game" 2>"$log" &
   game_pid=$!
@@ -78,7 +79,11 @@ close_at() {
     fail "$name: never reached '$pattern'"
     return
   fi
-  xc_close "$window"
+  if [[ $method == close ]]; then
+    xc_close "$window"
+  else
+    xc_keys "$window" 0 ctrl+q
+  fi
   local waited=0
   while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
     sleep 0.01
@@ -97,10 +102,12 @@ close_at() {
   game_pid=""
 }
 
-close_at title " keywait "
-close_at sweep " sleep 10$" 1
-close_at cpu_pause " sleep 700$" 2
-close_at key_wait " keywait " 1
+for method in close ctrl-q; do
+  close_at $method title " keywait "
+  close_at $method sweep " sleep 10$" 1
+  close_at $method cpu_pause " sleep 700$" 2
+  close_at $method key_wait " keywait " 1
+done
 
 if ((failures > 0)); then
   echo "$failures failure(s); traces in $out"
