@@ -25,12 +25,16 @@ void appendWrapped(std::string_view line, std::string& out) {
   const size_t indent = std::min(line.find_first_not_of(' '), line.size());
   const std::string continuation(indent + 4, ' ');
   bool first = true;
-  while (line.size() > kProportionalLineLimit) {
-    size_t cut = line.rfind(" (", kProportionalLineLimit);
-    if (cut == std::string_view::npos || cut < kProportionalLineLimit / 2) {
-      cut = line.rfind(' ', kProportionalLineLimit);
-    }
-    if (cut == std::string_view::npos || cut <= indent) cut = line.find(' ', indent + 1);
+  for (;;) {
+    // Continuation lines lose their indentation's width; a deeply indented line is not broken.
+    const size_t lead = first ? indent : 0;
+    const size_t room =
+        first ? kProportionalLineLimit
+              : kProportionalLineLimit - std::min(continuation.size(), kProportionalLineLimit / 2);
+    if (line.size() <= room) break;
+    size_t cut = line.rfind(" (", room);
+    if (cut == std::string_view::npos || cut < room / 2) cut = line.rfind(' ', room);
+    if (cut == std::string_view::npos || cut <= lead) cut = line.find(' ', lead + 1);
     if (cut == std::string_view::npos) break;
     out.append(first ? "" : continuation).append(line.substr(0, cut)).append("\n");
     line.remove_prefix(cut + 1);
