@@ -82,7 +82,7 @@ close_at() {
   if [[ $method == close ]]; then
     xc_close "$window"
   else
-    xc_keys "$window" 0 ctrl+q
+    xc_keys "$window" 0 ctrl+q 2>/dev/null  # the window is gone before the keys are released
   fi
   local waited=0
   while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
