@@ -15,7 +15,7 @@ enum class MessageLayout {
 
 // Lines longer than this are broken for a proportional font, so that a message box never has
 // to break them itself (it would break at hyphens, splitting an option such as --help).
-inline constexpr size_t kProportionalLineLimit = 60;
+inline constexpr size_t kProportionalLineLimit = 44;
 
 std::string layOutMessage(std::string_view text, MessageLayout layout);
 

@@ -53,11 +53,11 @@ TEST(MessageLayout, ProportionalFontGetsNoColumnsOfSpaces) {
 
 TEST(MessageLayout, LongLinesBreakAtSpacesAndKeepOptionsWhole) {
   const std::string refusal =
-      "brelvoxan: unknown option '--a-rather-long-option-name' (try 'brelvoxan --help')";
+      "brelvoxan: unknown option '--fullscreen' (try 'brelvoxan --help')";
   const std::vector<std::string> shown =
       lines(layOutMessage(refusal, MessageLayout::kProportional));
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0], "brelvoxan: unknown option '--a-rather-long-option-name'");
+  EXPECT_EQ(shown[0], "brelvoxan: unknown option '--fullscreen'");
   EXPECT_EQ(shown[1], "    (try 'brelvoxan --help')");
   // A list of folders: every line within the limit, every word whole and in order.
   std::string folders = "brelvoxan: no glyph files found in";
