@@ -23,18 +23,9 @@ for tool in "$sim" "$XCLIENT"; do
   fi
 done
 wine_setup "$build" "${2:-}" || exit $?
-# shellcheck source=tools/xclient/xclient.sh
-source tools/xclient/xclient.sh
-winprobe=$win32_build/brelvoxan-winprobe.exe
-title="Brelvoxan OrvanelTaste"
-out=$build/wine_e2e
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/wine_game.sh
+source tests/wine/wine_game.sh
+wine_game_setup wine_e2e
 
 # --- The release zip, unpacked into a fresh folder ----------------------------------------------
 zip=$(ls "$win32_build"/brelvoxan-*-windows-x64.zip 2>/dev/null | head -n 1)
@@ -62,8 +53,6 @@ resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_
 [[ $resources == "product Brelvoxan;version $version;icons 1 1;" ]] ||
   fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
-# shellcheck source=tests/wine/wine_game.sh
-source tests/wine/wine_game.sh
 game_folder=$unpacked
 game_program=brelvoxan.exe
 

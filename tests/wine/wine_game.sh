@@ -1,9 +1,27 @@
-# Sourced by the Wine tests that play the Windows program: starting it, capturing its client area
-# and comparing it with the simulator's picture, closing it. The sourcing script sets out, sim,
-# XCLIENT, winprobe, title, game_folder (the current folder for the game) and game_program (the
-# program as wine is given it), and defines fail MESSAGE. start_game sets game_pid and window;
-# the comparisons use client_region (X,Y,W,H of the client area in a capture of the window).
+# Sourced by the Wine tests that play the Windows program, from the repository root after
+# wine_setup: starting it, capturing its client area and comparing it with the simulator's
+# picture, closing it. The sourcing script sets build, sim and XCLIENT, calls wine_game_setup, and
+# sets game_folder (the current folder for the game) and game_program (the program as wine is
+# given it). start_game sets game_pid and window; the comparisons use client_region (X,Y,W,H of
+# the client area in a capture of the window).
 # shellcheck shell=bash
+
+# wine_game_setup NAME: a fresh output folder build/NAME in out, the probe, the window's title,
+# and fail MESSAGE, which counts failures.
+wine_game_setup() {
+  # shellcheck source=tools/xclient/xclient.sh
+  source tools/xclient/xclient.sh
+  winprobe=$win32_build/brelvoxan-winprobe.exe
+  title="Brelvoxan OrvanelTaste"
+  out=$build/$1
+  rm -rf "$out"
+  mkdir -p "$out"
+  failures=0
+}
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
 # crop IN.png X,Y,W,H OUT.png
 crop() {
   local x y w h

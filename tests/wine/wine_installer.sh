@@ -23,20 +23,10 @@ if [[ -z $installer ]]; then
   echo "skipped: no installer in $win32_build (makensis was missing when it was built)"
   exit 77
 fi
-# shellcheck source=tools/xclient/xclient.sh
-source tools/xclient/xclient.sh
-winprobe=$win32_build/brelvoxan-winprobe.exe
-title="Brelvoxan OrvanelTaste"
-out=$build/wine_installer
-rm -rf "$out"
-mkdir -p "$out/elsewhere"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 # shellcheck source=tests/wine/wine_game.sh
 source tests/wine/wine_game.sh
+wine_game_setup wine_installer
+mkdir -p "$out/elsewhere"
 game_folder=$out/elsewhere
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Brelvoxan'
 
