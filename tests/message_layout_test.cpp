@@ -52,8 +52,7 @@ TEST(MessageLayout, ProportionalFontGetsNoColumnsOfSpaces) {
 }
 
 TEST(MessageLayout, LongLinesBreakAtSpacesAndKeepOptionsWhole) {
-  const std::string refusal =
-      "brelvoxan: unknown option '--fullscreen' (try 'brelvoxan --help')";
+  const std::string refusal = "brelvoxan: unknown option '--fullscreen' (try 'brelvoxan --help')";
   const std::vector<std::string> shown =
       lines(layOutMessage(refusal, MessageLayout::kProportional));
   ASSERT_EQ(shown.size(), 2u);
