@@ -6,36 +6,23 @@
 # Usage: bash tests/hostile_glyphs.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
-build=${1:?usage: hostile_glyphs.sh BUILD_DIR}
-sim=$(cd "$build" && pwd)/brelvoxan-sim
-corpus=$PWD/fuzz/corpus
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
+sim=$build/brelvoxan-sim
 if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
-if [[ ! -f $corpus/rle8.bmp || ! -f res/bmp/000.bmp ]]; then
-  echo "skipped: run from the repository root"
-  exit 77
-fi
 sanitized=$(sed -n 's/^BRELVOXAN_SANITIZE:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # start NAME CODE=FILE...: the committed glyphs with FILE (from the corpus, or "fifo") as glyph
 # CODE; runs the simulator to the title and checks how it ended.
 start() {
   local name=$1 dir=$work/$1
   shift
-  mkdir -p "$dir/res"
-  cp -r res/bmp "$dir/res/bmp"
-  for pair in "$@"; do
-    local glyph=$dir/res/bmp/${pair%%=*}.bmp
-    rm -f "$glyph"
-    if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "$corpus/${pair#*=}" "$glyph"; fi
-  done
+  glyph_folder "$dir" "$@"
   (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$sim" --png "$dir/title.png" \
     </dev/null >"$dir/out" 2>"$dir/err")
   local status=$?
@@ -90,8 +77,4 @@ screen:
 board:
 TXT
 
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "hostile_glyphs: all passed"
+finish "" "hostile_glyphs: all passed"

@@ -7,13 +7,15 @@
 # Screenshots, simulator pictures and difference pictures stay in BUILD_DIR/e2e/.
 set -u
 
-build=$(cd "${1:?usage: xvfb_e2e.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: xvfb_e2e.sh BUILD_DIR}" || exit 1
 game=$build/brelvoxan
 sim=$build/brelvoxan-sim
 XCLIENT=$build/brelvoxan-xclient
 out=$build/e2e
-title="Brelvoxan OrvanelTaste"
+title=$BRELVOXAN_TITLE
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
@@ -34,25 +36,8 @@ done
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
 # --- An X server of our own on a free display number -------------------------------------------
-game_pid=""
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-# shellcheck disable=SC2317  # run by the trap
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb "$out" 1280x1024 || exit 77  # it says why
+start_x_test "$out" 1280x1024 || exit 77  # it says why
 echo "Xvfb on $DISPLAY"
 
 # --- Helpers ----------------------------------------------------------------------------------
@@ -111,7 +96,8 @@ if start_game; then
   got_title=$(xc_title "$window")
   [[ $got_title == "$title" ]] || fail "window title '$got_title'"
   geometry=$(xc_geometry "$window")
-  [[ $geometry == "0 0 720 288" ]] || fail "window at x y w h = $geometry, not 0 0 720 288"
+  size="$BRELVOXAN_CLIENT_WIDTH $BRELVOXAN_CLIENT_HEIGHT"
+  [[ $geometry == "0 0 $size" ]] || fail "window at x y w h = $geometry, not 0 0 $size"
 
   check_state title "" 700
 
@@ -175,8 +161,4 @@ if [[ -s $out/game_stderr.txt ]]; then
   fail "the game wrote to standard error: $(head -c 400 "$out/game_stderr.txt")"
 fi
 
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all end-to-end checks passed; pictures in $out"

@@ -10,10 +10,12 @@
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u
 
-build=$(cd "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" && pwd)
-# shellcheck source=tests/wine/wine_env.sh
-source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/wine/wine_env.sh
+source tests/wine/wine_env.sh
+use_build "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" || exit 1
 sim=$build/brelvoxan-sim
 XCLIENT=$build/brelvoxan-xclient
 for tool in "$sim" "$XCLIENT"; do
@@ -26,15 +28,10 @@ wine_setup "$build" "${2:-}" || exit $?
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe
-title="Brelvoxan OrvanelTaste"
+title=$BRELVOXAN_TITLE
 out=$build/wine_e2e
 rm -rf "$out"
 mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # --- The release zip, unpacked into a fresh folder ----------------------------------------------
 zip=$(ls "$win32_build"/brelvoxan-*-windows-x64.zip 2>/dev/null | head -n 1)
@@ -165,13 +162,15 @@ if start_game; then
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
-  [[ $(field window) == "0 0 720 324" ]] || fail "outer rectangle '$(field window)', not 0 0 720 324"
+  outer="0 0 $BRELVOXAN_WINDOW_WIDTH $BRELVOXAN_WINDOW_HEIGHT"
+  [[ $(field window) == "$outer" ]] || fail "outer rectangle '$(field window)', not $outer"
   [[ $(field style) == *"sizing 0 minimize 0 maximize 0 caption 1 sysmenu 1" ]] ||
     fail "style '$(field style)': wanted a caption and a close box, no sizing, no minimise or maximise"
   (($(field exstyle) & 0x200)) || fail "no client edge: extended style $(field exstyle)"
   read -r cx cy cw ch <<<"$(field client)"
-  # The visible part of the 720 x 288 picture: the client edge and the frame hide the rest.
-  client_region="${cx:-0},${cy:-0},$((${cw:-720} < 720 ? ${cw:-720} : 720)),$((${ch:-288} < 288 ? ${ch:-288} : 288))"
+  # The visible part of the display's picture: the client edge and the frame hide the rest.
+  w=$BRELVOXAN_CLIENT_WIDTH h=$BRELVOXAN_CLIENT_HEIGHT
+  client_region="${cx:-0},${cy:-0},$((${cw:-w} < w ? ${cw:-w} : w)),$((${ch:-h} < h ? ${ch:-h} : h))"
   echo "window: $(field class), $(field window), client $(field client), compared $client_region"
 
   check_state title "" 700
@@ -248,8 +247,4 @@ fi
 if [[ -s $out/game_stderr.txt ]]; then
   echo "note: standard error of the game under Wine: $(head -c 400 "$out/game_stderr.txt")"
 fi
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all Wine end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all Wine end-to-end checks passed; pictures in $out"
