@@ -9,7 +9,6 @@ source tests/lib/common.sh
 # shellcheck source=tests/lib/bench.sh
 source tests/lib/bench.sh
 use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
-sim=$build/brelvoxan-sim
 [[ -x $sim ]] || { echo "no $sim"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

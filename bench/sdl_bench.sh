@@ -13,11 +13,8 @@ source tests/lib/common.sh
 # shellcheck source=tests/lib/bench.sh
 source tests/lib/bench.sh
 use_build "${1:?usage: sdl_bench.sh BUILD_DIR [RUNS]}" >&2 || exit 1
-game=$build/brelvoxan
 traced=$build/bench/brelvoxan-traced
 bare=$build/bench/brelvoxan-bare-window
-XCLIENT=$build/brelvoxan-xclient
-sim=$build/brelvoxan-sim
 for tool in "$game" "$traced" "$bare" "$XCLIENT" "$sim"; do
   [[ -x $tool ]] || { echo "missing $tool; build everything first" >&2; exit 1; }
 done
@@ -57,11 +54,7 @@ bare_rss=$(median <"$work/bare_rss")
 game_pid=$!
 window=$(xc_find_title "$title")
 xc_settle "$window" "$work/wait_title.png" 300 >/dev/null
-ticks_before=$(cpu_ticks "$game_pid")
-sleep 20
-ticks_after=$(cpu_ticks "$game_pid")
-cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+cpu_percent=$(cpu_percent "$game_pid" 20)
 
 # --- Key press to cursor box on the screen, in the same game ------------------------------------
 xc_keys "$window" 100 1
@@ -86,11 +79,7 @@ game_pid=""
 game_pid=$!
 bare_window=$(xc_find_pid "$game_pid")
 sleep 1
-bare_before=$(cpu_ticks "$game_pid")
-sleep 20
-bare_after=$(cpu_ticks "$game_pid")
-bare_cpu=$(awk -v d=$((bare_after - bare_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+bare_cpu=$(cpu_percent "$game_pid" 20)
 xc_close "$bare_window"
 wait "$game_pid"
 game_pid=""

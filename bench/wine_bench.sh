@@ -22,7 +22,6 @@ source tests/lib/bench.sh
 source tests/wine/wine_env.sh
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
-XCLIENT=$build/brelvoxan-xclient
 [[ -x $XCLIENT ]] || { echo "missing $XCLIENT; build everything first" >&2; exit 1; }
 wine_setup "$build" "$win32_dir" || exit 1
 dist=$win32_build/dist
@@ -59,11 +58,7 @@ window=$(find_window)
 "$XCLIENT" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
 read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$title" 2>/dev/null |
   tr -d '\r' | awk '$1 == "client" {print $2, $3}')"
-ticks_before=$(cpu_ticks "$game_pid")
-sleep 20
-ticks_after=$(cpu_ticks "$game_pid")
-cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+cpu_percent=$(cpu_percent "$game_pid" 20)
 
 xc_close "$window"
 wait "$game_pid"

@@ -9,6 +9,9 @@
 
 namespace host {
 
+// An inline namespace, so that the tools can take all of it with one using-directive.
+inline namespace geometry {
+
 inline constexpr int32_t kTextColumns = 24;
 inline constexpr int32_t kTextRows = 6;
 inline constexpr int32_t kCellWidth = 30;   // pixels
@@ -28,5 +31,7 @@ inline constexpr int32_t kBoardWidth = 8 * kSquareDots * kDotWidth;  // 240 pixe
 
 static_assert(kCellWidth % kDotWidth == 0 && kCellHeight % kDotHeight == 0,
               "a character cell is a whole number of dots");
+
+}  // namespace geometry
 
 }  // namespace host

@@ -29,11 +29,15 @@ TEST(PauseCadence, ASweepKeepsItsPaceWhateverTheLateness) {
   EXPECT_EQ(sweep(stalled, 1000, 11.0, 0.0), 63 * 21 + 10);
 }
 
-TEST(PauseCadence, APauseAfterAGapOrWithoutAPredecessorStartsNow) {
+TEST(PauseCadence, APauseAfterAGapOfAnotherLengthOrWithoutAPredecessorStartsNow) {
   PauseCadence cadence;
-  EXPECT_EQ(cadence.dueAt(5000, 700), 5700);
-  // Within the carry of the previous due moment: from that moment.
-  EXPECT_EQ(cadence.dueAt(5709, 10), 5710);
+  EXPECT_EQ(cadence.dueAt(5000, 10), 5010);
+  // Within the carry of the previous due moment and as long: from that moment.
+  EXPECT_EQ(cadence.dueAt(5012, 10), 5020);
+  // The computer's pause right after a sweep keeps its whole length, and so does the sweep
+  // that follows it.
+  EXPECT_EQ(cadence.dueAt(5021.5, 700), 5721.5);
+  EXPECT_EQ(cadence.dueAt(5723, 10), 5733);
   // Long after it (a key wait in between): from now, the whole length.
   EXPECT_EQ(cadence.dueAt(9000, 10), 9010);
   EXPECT_EQ(cadence.dueAt(9020.5, 10), 9030.5);

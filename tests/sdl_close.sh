@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.." || exit 1
 source tests/lib/common.sh
 use_build "${1:?usage: sdl_close.sh BUILD_DIR}" || exit 1
 game=$build/bench/brelvoxan-traced
-export XCLIENT=$build/brelvoxan-xclient
+export XCLIENT
 out=$build/sdl_close
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
@@ -64,22 +64,7 @@ close_at() {
     return
   fi
   xc_close "$window"
-  local waited=0
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$name: still running 1 s after the close request"
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-  else
-    wait "$game_pid"
-    local status=$?
-    [[ $status == 0 ]] || fail "$name: exit code $status"
-    echo "$name: exit code $status after about $waited ms"
-  fi
-  game_pid=""
+  expect_exit_zero "$name" 1000
 }
 
 close_at title " keywait "

@@ -11,9 +11,6 @@ cd "$(dirname "$0")/.." || exit 1
 # shellcheck source=tests/lib/common.sh
 source tests/lib/common.sh
 use_build "${1:?usage: start_up_xvfb.sh BUILD_DIR}" || exit 1
-game=$build/brelvoxan
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
 out=$build/scale
 
 if [[ ! -x $game || ! -x $XCLIENT ]]; then

@@ -1,8 +1,10 @@
+# shellcheck shell=bash
 # Sourced by the benchmarks, after tests/lib/common.sh:
 #
 #   median              the median of the numbers on standard input; nothing when there are none
 #   field KEY FILE      the value after KEY on the line "KEY VALUE" of FILE
-#   cpu_ticks PID       user and system clock ticks the process has used
+#   cpu_percent PID SECONDS
+#                       waits SECONDS and prints the share of one core the process used meanwhile
 #   verdict VALUE GOAL  "ok" when VALUE <= GOAL, else "MISSED"; "NO FIGURE" when VALUE is empty
 #   require_figures NAME=VALUE...
 #                       returns 1, naming each, when a figure is empty or not a number: a goal is
@@ -14,6 +16,14 @@ median() {
 }
 field() { awk -v k="$1" '$1 == k {print $2}' "$2"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+cpu_percent() {
+  local before after
+  before=$(cpu_ticks "$1")
+  sleep "$2"
+  after=$(cpu_ticks "$1")
+  awk -v d=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$2" \
+    'BEGIN {printf "%.2f", 100 * d / hz / s}'
+}
 is_figure() { [[ $1 =~ ^-?[0-9]+([.][0-9]+)?$ ]]; }
 verdict() {
   if ! is_figure "$1"; then

@@ -11,8 +11,6 @@ cd "$(dirname "$0")/../.." || exit 1
 # shellcheck source=tests/lib/common.sh
 source tests/lib/common.sh
 use_build "${1:?usage: deb_install.sh BUILD_DIR}" || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
 out=$build/package
 title=$BRELVOXAN_TITLE
 

@@ -18,12 +18,8 @@ inline constexpr int kClearDotCode = 0;
 inline constexpr int kSetDotCode = 1;
 inline constexpr int kBlankCode = 32;
 
-inline constexpr int kDotWidth = host::kDotWidth;
-inline constexpr int kDotHeight = host::kDotHeight;
-inline constexpr int kCellDotsAcross = host::kCellDotsAcross;
-inline constexpr int kCellDotsDown = host::kCellDotsDown;
-inline constexpr int kCellWidth = host::kCellWidth;
-inline constexpr int kCellHeight = host::kCellHeight;
+// The dot and cell sizes (kDotWidth, kCellDotsAcross, kCellWidth, ...) are the game's own.
+using namespace host::geometry;
 
 // Characters are 5 by 7 dots in the top-left of the cell; the last column and row stay clear so
 // that neighbouring characters never touch.

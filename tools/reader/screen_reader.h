@@ -19,14 +19,9 @@ namespace brelvoxan::reader {
 
 using host::headless::Pixels;
 
-inline constexpr int kTextColumns = host::kTextColumns;
-inline constexpr int kTextRows = host::kTextRows;
-inline constexpr int kCellWidth = host::kCellWidth;
-inline constexpr int kCellHeight = host::kCellHeight;
-inline constexpr int kDotWidth = host::kDotWidth;
-inline constexpr int kDotHeight = host::kDotHeight;
-inline constexpr int kDotColumns = host::kDotColumns;
-inline constexpr int kDotRows = host::kDotRows;
+// The grid, cell, dot and display sizes (kTextColumns, kCellWidth, kDotRows, ...) are the
+// game's own.
+using namespace host::geometry;
 // The dots read include the row just below the display: the board edge and the cursor box of
 // the bottom board row end there (in the back buffer, outside the window's client area).
 inline constexpr int kDotRowsRead = kDotRows + 1;
