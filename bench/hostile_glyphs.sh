@@ -10,18 +10,15 @@ source tests/lib/common.sh
 source tests/lib/bench.sh
 use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 [[ -x $sim ]] || { echo "no $sim"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work
 
 # measure NAME CODE=FILE...: FILE (from the corpus, or "fifo") as glyph CODE.
 measure() {
   local name=$1 dir=$work/$1
   shift
   glyph_folder "$dir" "$@"
-  local status
-  (cd "$dir" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout 20 "$sim" </dev/null \
-    >"$dir/out" 2>/dev/null)
-  status=$?
+  sim_in_folder "$dir"
+  local status=$?
   # time reports the signal of a killed child in its first line; its last line has the figures.
   read -r seconds kilobytes < <(tail -n 1 "$dir/time")
   require_figures "$name time=$seconds" "$name peak memory=$kilobytes" || missing=1

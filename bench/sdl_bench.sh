@@ -26,7 +26,6 @@ source tools/xclient/xclient.sh
 
 work=$build/sdl_bench
 start_x_test "$work" 1280x1024 >&2 || exit 1
-title=$BRELVOXAN_TITLE
 
 echo "SDL2 backend under Xvfb ($DISPLAY, 1280x1024x24), $runs runs each where repeated; $(nproc) cores"
 
@@ -52,7 +51,7 @@ bare_rss=$(median <"$work/bare_rss")
 # --- CPU while the title screen waits 20 s for a key --------------------------------------------
 "$game" 2>>"$work/game_stderr.txt" &
 game_pid=$!
-window=$(xc_find_title "$title")
+window=$(xc_find_title "$BRELVOXAN_TITLE")
 xc_settle "$window" "$work/wait_title.png" 300 >/dev/null
 cpu_percent=$(cpu_percent "$game_pid" 20)
 
@@ -87,7 +86,7 @@ game_pid=""
 # --- Sweeps and the CPU's pause, timed by the traced build of the same program ------------------
 "$traced" 2>"$work/trace.txt" &
 game_pid=$!
-window=$(xc_find_title "$title")
+window=$(xc_find_title "$BRELVOXAN_TITLE")
 xc_settle "$window" "$work/traced_title.png" 300 >/dev/null
 xc_keys "$window" 100 1
 xc_settle "$window" "$work/traced_start.png" 1500 >/dev/null

@@ -32,7 +32,6 @@ done
 work=$build/wine_bench
 rm -rf "$work"
 mkdir -p "$work"
-title=$BRELVOXAN_TITLE
 game_pid=""
 # shellcheck disable=SC2317  # run by the trap
 cleanup() {
@@ -44,7 +43,7 @@ trap cleanup EXIT
 now_ms() { date +%s%3N; }
 # The window of the game just started (the last one's may still be on its way out).
 find_window() {
-  timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+  timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
     head -n 1
 }
 
@@ -56,7 +55,7 @@ echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(np
 game_pid=$!
 window=$(find_window)
 "$XCLIENT" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
-read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$title" 2>/dev/null |
+read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$BRELVOXAN_TITLE" 2>/dev/null |
   tr -d '\r' | awk '$1 == "client" {print $2, $3}')"
 cpu_percent=$(cpu_percent "$game_pid" 20)
 

@@ -13,8 +13,7 @@ use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
 sanitized=$(sed -n 's/^BRELVOXAN_SANITIZE:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work
 
 # start NAME CODE=FILE...: the committed glyphs with FILE (from the corpus, or "fifo") as glyph
 # CODE; runs the simulator to the title and checks how it ended.
@@ -22,13 +21,11 @@ start() {
   local name=$1 dir=$work/$1
   shift
   glyph_folder "$dir" "$@"
-  (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$sim" --png "$dir/title.png" \
-    </dev/null >"$dir/out" 2>"$dir/err")
-  local status=$?
+  sim_in_folder "$dir" --png "$dir/title.png"
+  local status=$? kilobytes
   [[ $status != 124 ]] || fail "$name: still starting after 20 s"
   [[ $status == 0 ]] || fail "$name: exit $status $(head -c 300 "$dir/err")"
-  local kilobytes
-  kilobytes=$(tail -n 1 "$dir/peak")
+  kilobytes=$(tail -n 1 "$dir/time" | cut -d' ' -f2)
   if [[ -z $sanitized ]] && ((kilobytes >= 64 * 1024)); then
     fail "$name: peak memory $((kilobytes / 1024)) MB"
   fi

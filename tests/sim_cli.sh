@@ -10,11 +10,10 @@ source tests/lib/common.sh
 use_build "${1:?usage: sim_cli.sh BUILD_DIR}" || exit 1
 if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
 
-work=$(mktemp -d)
+make_work
 # Screenshots to look at stay in the build folder.
 shots=$build/screenshots
 mkdir -p "$shots"
-trap 'rm -rf "$work"' EXIT
 
 # run NAME KEYS [ARGS...]: KEYS on stdin, stdout to $work/NAME.out, stderr to NAME.err, the
 # exit status in $status.

@@ -12,7 +12,6 @@ cd "$(dirname "$0")/.." || exit 1
 source tests/lib/common.sh
 use_build "${1:?usage: xvfb_e2e.sh BUILD_DIR}" || exit 1
 out=$build/e2e
-title=$BRELVOXAN_TITLE
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
@@ -41,9 +40,9 @@ echo "Xvfb on $DISPLAY"
 start_game() {
   "$game" 2>>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   if [[ -z $window ]]; then
-    fail "no window titled '$title' within 10 s"
+    fail "no window titled '$BRELVOXAN_TITLE' within 10 s"
     return 1
   fi
 }
@@ -51,7 +50,7 @@ start_game() {
 # --- One game's opening -------------------------------------------------------------------------
 if start_game; then
   got_title=$(xc_title "$window")
-  [[ $got_title == "$title" ]] || fail "window title '$got_title'"
+  [[ $got_title == "$BRELVOXAN_TITLE" ]] || fail "window title '$got_title'"
   geometry=$(xc_geometry "$window")
   size="$BRELVOXAN_CLIENT_WIDTH $BRELVOXAN_CLIENT_HEIGHT"
   [[ $geometry == "0 0 $size" ]] || fail "window at x y w h = $geometry, not 0 0 $size"

@@ -8,9 +8,14 @@
 #   abs_path PATH       PATH made absolute (relative paths are taken from the current folder)
 #   fail WHAT...        "FAIL: WHAT" and one more in $failures
 #   finish WHERE [OK]   the summary: "N failure(s); WHERE" and exit 1, or OK (if given) and exit 0
+#   make_work           work=a fresh temporary folder, removed on exit
 #   glyph_folder DIR CODE=FILE...
 #                       DIR/res/bmp: the committed glyphs, with FILE from fuzz/corpus (or a FIFO
 #                       for "fifo") in place of glyph CODE
+#   sim_in_folder DIR ARGS...
+#                       runs $sim in DIR with ARGS and no keys (20 s at most): its output in
+#                       DIR/out and DIR/err, "SECONDS PEAK_KB" in the last line of DIR/time;
+#                       returns its status (124 when it timed out)
 #   expect_exit_zero NAME LIMIT_MS
 #                       the game in $game_pid must end with code 0 within LIMIT_MS; one still
 #                       running then is a failure (the script's on_still_running, if it has one,
@@ -70,6 +75,11 @@ finish() {
   exit 0
 }
 
+make_work() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+}
+
 glyph_folder() {
   local dir=$1 pair glyph
   shift
@@ -80,6 +90,13 @@ glyph_folder() {
     rm -f "$glyph"
     if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "fuzz/corpus/${pair#*=}" "$glyph"; fi
   done
+}
+
+sim_in_folder() {
+  local dir=$1
+  shift
+  (cd "$dir" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout 20 "$sim" "$@" </dev/null \
+    >"$dir/out" 2>"$dir/err")
 }
 
 xvfb_pid=""

@@ -12,7 +12,6 @@ cd "$(dirname "$0")/../.." || exit 1
 source tests/lib/common.sh
 use_build "${1:?usage: deb_install.sh BUILD_DIR}" || exit 1
 out=$build/package
-title=$BRELVOXAN_TITLE
 
 sudo_cmd=()
 if [[ $(id -u) != 0 ]]; then
@@ -85,7 +84,7 @@ echo "installed: ${game:-nothing}"
 if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then
   (cd / && exec brelvoxan) 2>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   if [[ -z $window ]]; then
     fail "the installed game opened no window: $(head -c 300 "$out/game_stderr.txt")"
   else

@@ -26,7 +26,6 @@ wine_setup "$build" "${2:-}" || exit $?
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe
-title=$BRELVOXAN_TITLE
 out=$build/wine_e2e
 rm -rf "$out"
 mkdir -p "$out"
@@ -62,10 +61,10 @@ start_game() {
   (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
   game_pid=$!
   # This process's window: the last one's may still be on its way out of the X server.
-  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
     head -n 1)
   if [[ -z $window ]]; then
-    fail "no window titled '$title' within 20 s"
+    fail "no window titled '$BRELVOXAN_TITLE' within 20 s"
     kill "$game_pid" 2>/dev/null
     wait "$game_pid" 2>/dev/null
     game_pid=""
@@ -76,7 +75,7 @@ start_game() {
   # Keys go to the foreground window; a window shown while the last game's was still on its way
   # out may not have become it.
   local foreground
-  foreground=$(wine "$winprobe" activate "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
+  foreground=$(wine "$winprobe" activate "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
     fail "the game's window cannot be brought to the foreground"
   [[ $foreground == "foreground 1" ]] || echo "note: the window was not in the foreground at start"
 }
@@ -113,7 +112,7 @@ close_and_expect_exit() {
 # --- The window, and one game's opening -------------------------------------------------------------
 moves="Right Right Right Down Down"
 if start_game; then
-  info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
@@ -151,7 +150,7 @@ if start_game; then
 
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
-  wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
+  wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
   if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
