@@ -10,12 +10,12 @@
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u
 
-build=$(cd "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" && pwd)
-# shellcheck source=tests/wine/wine_env.sh
-source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/wine/wine_env.sh
+source tests/wine/wine_env.sh
+use_build "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" || exit 1
 for tool in "$sim" "$XCLIENT"; do
   if [[ ! -x $tool ]]; then
     echo "FAIL: $tool is missing; build everything first"
@@ -23,9 +23,12 @@ for tool in "$sim" "$XCLIENT"; do
   fi
 done
 wine_setup "$build" "${2:-}" || exit $?
-# shellcheck source=tests/wine/wine_game.sh
-source tests/wine/wine_game.sh
-wine_game_setup wine_e2e
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
+winprobe=$win32_build/brelvoxan-winprobe.exe
+out=$build/wine_e2e
+rm -rf "$out"
+mkdir -p "$out"
 
 # --- The release zip, unpacked into a fresh folder ----------------------------------------------
 zip=$(ls "$win32_build"/brelvoxan-*-windows-x64.zip 2>/dev/null | head -n 1)
@@ -53,13 +56,15 @@ resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_
 [[ $resources == "product Brelvoxan;version $version;icons 1 1;" ]] ||
   fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
+# shellcheck source=tests/wine/wine_game.sh
+source tests/wine/wine_game.sh
 game_folder=$unpacked
 game_program=brelvoxan.exe
 
 # --- The window, and one game's opening -------------------------------------------------------------
 moves="Right Right Right Down Down"
 if start_game; then
-  info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
@@ -70,8 +75,9 @@ if start_game; then
   (($(field exstyle) & 0x200)) || fail "no client edge: extended style $(field exstyle)"
   read -r cx cy cw ch <<<"$(field client)"
   # The whole display, no pixel cut by the frame.
-  [[ "$cw $ch" == "720 288" ]] || fail "client area ${cw:-?} x ${ch:-?}, not 720 x 288"
-  client_region="${cx:-0},${cy:-0},720,288"
+  w=$BRELVOXAN_CLIENT_WIDTH h=$BRELVOXAN_CLIENT_HEIGHT
+  [[ "$cw $ch" == "$w $h" ]] || fail "client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  client_region="${cx:-0},${cy:-0},$w,$h"
   echo "window: $(field class), $(field window), client $(field client)"
 
   check_state title "" 700
@@ -97,7 +103,7 @@ if start_game; then
 
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
-  wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
+  wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
   if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
@@ -114,15 +120,16 @@ fi
 
 # --- Twice the size ---------------------------------------------------------------------------------
 if [[ -n $client_region ]] && start_game --scale 2; then
-  info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
   read -r cx cy cw ch <<<"$(field client)"
-  if [[ "$cw $ch" != "1440 576" ]]; then
-    fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not 1440 x 576"
-  elif "$XCLIENT" settle "$window" "$out/scale2.png" --quiet 700 --timeout 30000 >/dev/null &&
-    crop "$out/scale2.png" "$cx,$cy,1440,576" "$out/scale2_client.png"; then
+  w=$((2 * BRELVOXAN_CLIENT_WIDTH)) h=$((2 * BRELVOXAN_CLIENT_HEIGHT))
+  if [[ "$cw $ch" != "$w $h" ]]; then
+    fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  elif xc_settle "$window" "$out/scale2.png" 700 30000 >/dev/null &&
+    crop "$out/scale2.png" "$cx,$cy,$w,$h" "$out/scale2_client.png"; then
     /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png"
     if verdict=$(xc_compare "$out/scale2_client.png" "$out/scale2_sim.png" "$out/scale2_diff.png"); then
-      echo "--scale 2: client 1440 x 576, the simulator's title enlarged 2 x 2"
+      echo "--scale 2: client $w x $h, the simulator's title enlarged 2 x 2"
     else
       fail "--scale 2: $verdict (see $out/scale2_diff.png)"
     fi
@@ -173,8 +180,4 @@ fi
 if [[ -s $out/game_stderr.txt ]]; then
   echo "note: standard error of the game under Wine: $(head -c 400 "$out/game_stderr.txt")"
 fi
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all Wine end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all Wine end-to-end checks passed; pictures in $out"

@@ -8,12 +8,12 @@
 # Pictures and logs stay in LINUX_BUILD_DIR/wine_installer/.
 set -u
 
-build=$(cd "${1:?usage: wine_installer.sh LINUX_BUILD_DIR}" && pwd)
-# shellcheck source=tests/wine/wine_env.sh
-source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/wine/wine_env.sh
+source tests/wine/wine_env.sh
+use_build "${1:?usage: wine_installer.sh LINUX_BUILD_DIR}" || exit 1
 for tool in "$sim" "$XCLIENT"; do
   [[ -x $tool ]] || { echo "FAIL: $tool is missing; build everything first"; exit 1; }
 done
@@ -23,10 +23,14 @@ if [[ -z $installer ]]; then
   echo "skipped: no installer in $win32_build (makensis was missing when it was built)"
   exit 77
 fi
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
+winprobe=$win32_build/brelvoxan-winprobe.exe
+out=$build/wine_installer
+rm -rf "$out"
+mkdir -p "$out/elsewhere"
 # shellcheck source=tests/wine/wine_game.sh
 source tests/wine/wine_game.sh
-wine_game_setup wine_installer
-mkdir -p "$out/elsewhere"
 game_folder=$out/elsewhere
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Brelvoxan'
 
@@ -67,10 +71,10 @@ round_trip() {
   if ((play)); then
     game_program="$folder\\brelvoxan.exe"
     if start_game; then
-      info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+      info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
       read -r cx cy cw ch <<<"$(awk '$1 == "client" {print $2, $3, $4, $5}' <<<"$info")"
       client_region="${cx:-0},${cy:-0},${cw:-0},${ch:-0}"
-      [[ "$cw $ch" == "720 288" ]] || fail "installed game: client area $cw x $ch"
+      [[ "$cw $ch" == "$BRELVOXAN_CLIENT_WIDTH $BRELVOXAN_CLIENT_HEIGHT" ]] || fail "installed game: client area $cw x $ch"
       check_state installed_title "" 700
       close_and_expect_exit ctrl-q "the installed game at the title"
     fi
@@ -94,8 +98,5 @@ round_trip() {
 round_trip AllUsers HKLM 1
 round_trip CurrentUser HKCU 0
 
-if ((failures > 0)); then
-  echo "$failures failure(s); logs and pictures in $out"
-  exit 1
-fi
-echo "the installer installs, the installed game runs, the uninstaller leaves nothing"
+finish "logs and pictures in $out" \
+  "the installer installs, the installed game runs, the uninstaller leaves nothing"
