@@ -20,6 +20,7 @@
 #include "host/platform.h"
 #include "host/web/key_map.h"
 #include "host/window_host.h"
+#include "reversi/game_state.h"
 
 // The page side of the backend, as JavaScript functions the C++ code calls.
 // clang-format off
@@ -114,8 +115,8 @@ SurfaceObject backBuffer;
 std::vector<uint8_t> canvasPixels;  // the client area as RGBA bytes for putImageData
 bool framePending = false;
 
-// For the page's test and benchmark: what the game is doing now. Kept up to date only when the
-// page asked for a trace.
+// What the game is doing now, for the page's taps and, published only when the page asked for
+// a trace, for its test and benchmark.
 bool waitingForKey = false;
 int32_t keyWaits = 0;
 uint32_t sleepingMs = 0;
@@ -256,3 +257,18 @@ void keyStored() {
 }
 
 }  // namespace host
+
+// For the page's taps on the board: whether the game waits for a key, how many key waits it has
+// begun (a new one means the last key was taken), and the square of the cursor box as
+// column * 10 + row (0 before the first box of a game).
+extern "C" {
+EMSCRIPTEN_KEEPALIVE int brelvoxan_waiting_for_key() {
+  return host::waitingForKey ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int brelvoxan_key_waits() {
+  return host::keyWaits;
+}
+EMSCRIPTEN_KEEPALIVE int brelvoxan_cursor_square() {
+  return brelvoxan::drawnCursorX * 10 + brelvoxan::drawnCursorY;
+}
+}

@@ -1,48 +1,167 @@
-// The page around the game: scales the display by the largest whole number of device pixels
-// that fits, keeps the keyboard on the display, and shows what happens while the program loads
-// or if it fails. Adding ?trace to the address makes the game record its sleeps, key waits,
-// keys and paints in Module.brelvoxanTrace (for the browser test and the benchmark).
+// The page around the game: sizes the display to the screen, gives touch screens on-screen keys
+// and taps on the board's squares, keeps the keyboard on the display, caches the page for
+// playing offline, and shows what happens while the program loads or if it fails. Adding ?trace
+// to the address makes the game record its sleeps, key waits, keys and paints in
+// Module.brelvoxanTrace (for the browser test and the benchmark).
 "use strict";
 
 var Module = (function () {
+  // The display: 24 x 6 cells of 30 x 48 pixels; the board is 8 x 8 squares of 6 x 6 dots of
+  // 5 x 6 pixels in its top-left corner.
   const width = 720;
   const height = 288;
+  const squareWidth = 30;
+  const squareHeight = 36;
+  const boardSquares = 8;
+  const margin = 8;  // CSS pixels kept clear around the page's content
+
   const canvas = document.getElementById("display");
   const status = document.getElementById("status");
-  const main = document.querySelector("main");
+  const main = document.getElementById("page");
+  const pad = document.getElementById("pad");
+  const bar = document.getElementById("bar");
+  const touch = matchMedia("(any-pointer: coarse)").matches || navigator.maxTouchPoints > 0;
+  const fromFile = location.protocol === "file:";
+  const notServed = "This page cannot run from a file: its program must be served by a web " +
+                    "server. Run tools/serve-web.sh and open the address it prints.";
   let running = false;
+  let game = null;  // the program's exports once it runs
 
   function say(text) {
     status.textContent = text;
   }
 
+  // --- Layout ---------------------------------------------------------------------------------
+  // The largest whole number of device pixels per pixel where the display fits at one CSS pixel
+  // per pixel or more; on smaller screens it fills the room, so a phone shows it across its
+  // width. The style sheet already keeps it inside the page whatever this computes, so a
+  // viewport that is not settled yet can make it small for a moment, never cut off.
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const around = main.offsetHeight - canvas.offsetHeight;
-    const room = Math.min((window.innerWidth - 32) * ratio / width,
-                          (window.innerHeight - around) * ratio / height);
-    // Below one device pixel per pixel whole numbers no longer fit: the display is shrunk
+    const viewWidth = document.documentElement.clientWidth;
+    const viewHeight = window.innerHeight;
+    const beside = !pad.hidden && viewWidth > viewHeight;
+    main.classList.toggle("beside", beside);
+    const padWidth = beside ? pad.offsetWidth + margin : 0;
+    const padHeight = !pad.hidden && !beside ? pad.offsetHeight + margin : 0;
+    const room = Math.min((viewWidth - 2 * margin - padWidth) / width,
+                          (viewHeight - 2 * margin - padHeight - bar.offsetHeight - margin) /
+                              height);
+    const scale = room >= 1 ? Math.floor(room * ratio) / ratio : Math.max(room, 0.2);
+    // Pixels of at least one device pixel stay sharp; below that the display is shrunk
     // smoothly, since dropping rows and columns of a dot-matrix picture would lose dots.
-    const scale = room >= 1 ? Math.floor(room) : Math.max(room, 0.25);
-    canvas.classList.toggle("shrunk", scale < 1);
-    canvas.style.width = width * scale / ratio + "px";
-    canvas.style.height = height * scale / ratio + "px";
+    canvas.classList.toggle("shrunk", scale * ratio < 1);
+    canvas.style.width = Math.floor(width * scale) + "px";
   }
 
   fit();
   window.addEventListener("resize", fit);
+  window.addEventListener("orientationchange", fit);
+  window.addEventListener("load", fit);
+  if (window.visualViewport) window.visualViewport.addEventListener("resize", fit);
+  if (window.ResizeObserver) new ResizeObserver(() => fit()).observe(document.documentElement);
+
+  // --- Keys -----------------------------------------------------------------------------------
   canvas.focus();
   // A click anywhere gives the keyboard back to the game.
-  document.addEventListener("click", () => canvas.focus());
+  document.addEventListener("click", () => canvas.focus({preventScroll: true}));
   canvas.addEventListener("blur", () => {
-    if (running) say("Click the display to play.");
+    if (running && !touch) say("Click the display to play.");
   });
   canvas.addEventListener("focus", () => {
     if (running) say("");
   });
 
-  if (typeof WebAssembly !== "object") {
+  // An on-screen key is a key-down on the display, read by the same key map as the keyboard's.
+  const keyEvents = {
+    "1": {code: "Digit1", key: "1"},
+    "2": {code: "Digit2", key: "2"},
+    Up: {code: "ArrowUp", key: "ArrowUp"},
+    Down: {code: "ArrowDown", key: "ArrowDown"},
+    Left: {code: "ArrowLeft", key: "ArrowLeft"},
+    Right: {code: "ArrowRight", key: "ArrowRight"},
+    Enter: {code: "Enter", key: "Enter"},
+  };
+
+  function press(name) {
+    const event = keyEvents[name];
+    if (!event) return;
+    canvas.dispatchEvent(new KeyboardEvent("keydown", Object.assign({bubbles: true,
+                                                                     cancelable: true}, event)));
+  }
+
+  pad.hidden = !touch;
+  document.body.classList.toggle("touch", touch);
+  pad.addEventListener("click", event => {
+    const button = event.target.closest("button[data-key]");
+    if (!button) return;
+    walk = null;
+    press(button.dataset.key);
+  });
+
+  // A tap on a square walks the cursor box there one arrow at a time, each sent once the game
+  // waits for a key again, so the slot never holds more than one; a tap on the square under the
+  // box plays it. A key the game did not take as a cursor step (a pass or the result waiting
+  // for any key) ends the walk.
+  let walk = null;
+
+  function cursorSquare() {
+    const square = game.cursor();
+    return {x: Math.floor(square / 10), y: square % 10};
+  }
+
+  function step() {
+    if (!walk || !game) return;
+    if (!game.waiting() || game.waits() === walk.sentAt) {
+      requestAnimationFrame(step);
+      return;
+    }
+    const at = cursorSquare();
+    const {x, y} = walk.target;
+    if (walk.expect && (at.x !== walk.expect.x || at.y !== walk.expect.y)) {
+      walk = null;
+      return;
+    }
+    let key = null;
+    if (!walk.expect && at.x === x && at.y === y) key = "Enter";
+    else if (at.x < x) key = "Right";
+    else if (at.x > x) key = "Left";
+    else if (at.y < y) key = "Down";
+    else if (at.y > y) key = "Up";
+    if (key === null || key === "Enter" || at.x < 1 || at.y < 1) {
+      walk = null;
+      if (key !== null) press("Enter");
+      return;
+    }
+    walk.expect = {x: at.x + (key === "Right") - (key === "Left"),
+                   y: at.y + (key === "Down") - (key === "Up")};
+    walk.sentAt = game.waits();
+    press(key);
+    requestAnimationFrame(step);
+  }
+
+  canvas.addEventListener("click", event => {
+    const box = canvas.getBoundingClientRect();
+    const x = Math.floor((event.clientX - box.left) * width / box.width / squareWidth) + 1;
+    const y = Math.floor((event.clientY - box.top) * height / box.height / squareHeight) + 1;
+    if (x < 1 || x > boardSquares || y < 1 || y > boardSquares) return;
+    walk = {target: {x, y}, expect: null, sentAt: -1};
+    step();
+  });
+
+  // --- Start-up -------------------------------------------------------------------------------
+  if (fromFile) {
+    say(notServed);
+  } else if (typeof WebAssembly !== "object") {
     say("This browser cannot run the game: it has no WebAssembly.");
+  }
+
+  // Offline play: the service worker keeps this release's files; registered once the page has
+  // loaded, so that it never competes with the game's own start.
+  if ("serviceWorker" in navigator && !fromFile) {
+    window.addEventListener("load", () => {
+      navigator.serviceWorker.register("sw.js").catch(error => console.warn(error));
+    });
   }
 
   const module = {
@@ -51,14 +170,23 @@ var Module = (function () {
     printErr: text => console.warn(text),
     onWindowSetUp: () => {
       running = true;
-      say(document.activeElement === canvas ? "" : "Click the display to play.");
+      game = {
+        waiting: module._brelvoxan_waiting_for_key,
+        waits: module._brelvoxan_key_waits,
+        cursor: module._brelvoxan_cursor_square,
+      };
+      say(touch || document.activeElement === canvas ? "" : "Click the display to play.");
     },
     onMessage: text => say(text),
     onAbort: what => {
       running = false;
-      say("The game stopped: " + what + ". Reload the page to start again.");
+      game = null;
+      say(fromFile ? notServed : "The game stopped: " + what + ". Reload the page to start again.");
     },
   };
-  if (/[?&]trace(&|$)/.test(location.search)) module.brelvoxanTrace = [];
+  if (/[?&]trace(&|$)/.test(location.search)) {
+    module.brelvoxanTrace = [];
+    module.brelvoxanWalking = () => walk !== null;
+  }
   return module;
 })();
