@@ -54,7 +54,10 @@ var Module = (function () {
     canvas.style.width = Math.floor(width * scale) + "px";
   }
 
+  pad.hidden = !touch;
+  document.body.classList.toggle("touch", touch);
   fit();
+  main.classList.add("ready");
   window.addEventListener("resize", fit);
   window.addEventListener("orientationchange", fit);
   window.addEventListener("load", fit);
@@ -90,8 +93,6 @@ var Module = (function () {
                                                                      cancelable: true}, event)));
   }
 
-  pad.hidden = !touch;
-  document.body.classList.toggle("touch", touch);
   pad.addEventListener("click", event => {
     const button = event.target.closest("button[data-key]");
     if (!button) return;
@@ -184,6 +185,14 @@ var Module = (function () {
       say(fromFile ? notServed : "The game stopped: " + what + ". Reload the page to start again.");
     },
   };
+  // The program is fetched once the page has been drawn, so that the page shows at once and the
+  // program's download and start never hold up its first picture.
+  requestAnimationFrame(() => setTimeout(() => {
+    const program = document.createElement("script");
+    program.src = "brelvoxan.js";
+    program.onerror = () => module.onAbort("its program could not be loaded");
+    document.body.appendChild(program);
+  }));
   if (/[?&]trace(&|$)/.test(location.search)) {
     module.brelvoxanTrace = [];
     module.brelvoxanWalking = () => walk !== null;
