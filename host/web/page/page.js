@@ -36,8 +36,13 @@ var Module = (function () {
   // per pixel or more; on smaller screens it fills the room, so a phone shows it across its
   // width. The style sheet already keeps it inside the page whatever this computes, so a
   // viewport that is not settled yet can make it small for a moment, never cut off.
+  let fitted = "";
   function fit() {
     const ratio = window.devicePixelRatio || 1;
+    // Only when the window changed: the sizes below cost the page a layout each time.
+    const size = [innerWidth, innerHeight, ratio].join();
+    if (size === fitted) return;
+    fitted = size;
     const viewWidth = document.documentElement.clientWidth;
     const viewHeight = window.innerHeight;
     const beside = !pad.hidden && viewWidth > viewHeight;
@@ -167,6 +172,12 @@ var Module = (function () {
 
   const module = {
     canvas: canvas,
+    // The glyph files are unpacked in one turn of the page and the game starts in the next, so
+    // that neither keeps the page from answering for long.
+    preRun: [() => {
+      module.addRunDependency("page");
+      setTimeout(() => module.removeRunDependency("page"));
+    }],
     print: text => console.log(text),
     printErr: text => console.warn(text),
     onWindowSetUp: () => {
