@@ -20,7 +20,6 @@
 #include "host/platform.h"
 #include "host/web/key_map.h"
 #include "host/window_host.h"
-#include "reversi/game_state.h"
 
 // The page side of the backend, as JavaScript functions the C++ code calls.
 // clang-format off
@@ -258,17 +257,13 @@ void keyStored() {
 
 }  // namespace host
 
-// For the page's taps on the board: whether the game waits for a key, how many key waits it has
-// begun (a new one means the last key was taken), and the square of the cursor box as
-// column * 10 + row (0 before the first box of a game).
+// For the page's taps on the board: whether the game waits for a key with the canvas showing
+// all it drew, and how many key waits it has begun (a new one means the last key was taken).
 extern "C" {
 EMSCRIPTEN_KEEPALIVE int brelvoxan_waiting_for_key() {
-  return host::waitingForKey ? 1 : 0;
+  return host::waitingForKey && !host::framePending ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE int brelvoxan_key_waits() {
   return host::keyWaits;
-}
-EMSCRIPTEN_KEEPALIVE int brelvoxan_cursor_square() {
-  return brelvoxan::drawnCursorX * 10 + brelvoxan::drawnCursorY;
 }
 }

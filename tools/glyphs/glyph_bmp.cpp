@@ -84,7 +84,8 @@ std::vector<uint8_t> encodeBmp(const Picture& picture) {
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
       const Rgb c = picture.at(x, y);
-      const uint32_t colour = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
+      const uint32_t colour =
+          static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
       auto found = std::find(palette.begin(), palette.end(), colour);
       if (found == palette.end()) {
         if (palette.size() == kMostColours) throw std::length_error("more than 16 colours");
@@ -119,8 +120,8 @@ std::vector<uint8_t> encodeBmp(const Picture& picture) {
   put32(out, imageSize);
   put32(out, static_cast<uint32_t>(kPixelsPerMetre));
   put32(out, static_cast<uint32_t>(kPixelsPerMetre));
-  put32(out, static_cast<uint32_t>(palette.size()));  // colours used
-  put32(out, 0);                                      // important colours: all
+  put32(out, static_cast<uint32_t>(palette.size()));         // colours used
+  put32(out, 0);                                             // important colours: all
   for (const uint32_t colour : palette) put32(out, colour);  // blue, green, red, 0
 
   for (int y = picture.height - 1; y >= 0; --y) {

@@ -10,8 +10,11 @@ var Module = (function () {
   // 5 x 6 pixels in its top-left corner.
   const width = 720;
   const height = 288;
-  const squareWidth = 30;
-  const squareHeight = 36;
+  const dotWidth = 5;
+  const dotHeight = 6;
+  const squareDots = 6;
+  const squareWidth = squareDots * dotWidth;
+  const squareHeight = squareDots * dotHeight;
   const boardSquares = 8;
   const margin = 8;  // CSS pixels kept clear around the page's content
 
@@ -111,9 +114,26 @@ var Module = (function () {
   // for any key) ends the walk.
   let walk = null;
 
+  // The square of the cursor box as the display shows it: the box is the only drawing on the
+  // dots between squares, so its corner and the middles of its top and left side are set there
+  // and nowhere else. Null when no box is shown (the title, a pass, the result).
   function cursorSquare() {
-    const square = game.cursor();
-    return {x: Math.floor(square / 10), y: square % 10};
+    const dots = canvas.getContext("2d").getImageData(0, 0, boardSquares * squareWidth,
+                                                      boardSquares * squareHeight).data;
+    const set = (dotX, dotY) => {
+      const at = ((dotY * dotHeight + 1) * boardSquares * squareWidth + dotX * dotWidth + 1) * 4;
+      return dots[at] + dots[at + 1] + dots[at + 2] < 3 * 128;  // a dark dot
+    };
+    for (let x = 1; x <= boardSquares; x++) {
+      for (let y = 1; y <= boardSquares; y++) {
+        const left = (x - 1) * squareDots;
+        const top = (y - 1) * squareDots;
+        if (set(left, top) && set(left + squareDots / 2, top) && set(left, top + squareDots / 2)) {
+          return {x, y};
+        }
+      }
+    }
+    return null;
   }
 
   function step() {
@@ -124,6 +144,11 @@ var Module = (function () {
     }
     const at = cursorSquare();
     const {x, y} = walk.target;
+    if (!at) {  // no box: the tap answers a wait for any key
+      walk = null;
+      press("Enter");
+      return;
+    }
     if (walk.expect && (at.x !== walk.expect.x || at.y !== walk.expect.y)) {
       walk = null;
       return;
@@ -134,7 +159,7 @@ var Module = (function () {
     else if (at.x > x) key = "Left";
     else if (at.y < y) key = "Down";
     else if (at.y > y) key = "Up";
-    if (key === null || key === "Enter" || at.x < 1 || at.y < 1) {
+    if (key === null || key === "Enter") {
       walk = null;
       if (key !== null) press("Enter");
       return;
@@ -185,7 +210,6 @@ var Module = (function () {
       game = {
         waiting: module._brelvoxan_waiting_for_key,
         waits: module._brelvoxan_key_waits,
-        cursor: module._brelvoxan_cursor_square,
       };
       say(touch || document.activeElement === canvas ? "" : "Click the display to play.");
     },
