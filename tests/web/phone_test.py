@@ -161,14 +161,18 @@ def touch_game(page, server, check):
     game = TouchGame(page, check)
     game.tap_key("1")
     choose = random.Random(0)
-    passes, moves = 0, 0
+    passes, moves, placed = 0, 0, None
     for _ in range(80):
         tokens = game.keys_sent()
         screen, board = screen_and_board(check.simulate(tokens)[0])
+        if placed and board[placed[1] - 1][placed[0] - 1] == ".":
+            check.fail(f"two taps on square {placed} placed no stone there")
+            return
         if any(word in screen for word in ("YOU WIN", "YOU LOSE", "DRAW")):
             break
         if "PASS!" in screen:
             passes += 1
+            placed = None
             if not check.same_as_simulator(page, f"touch_pass{passes}", tokens):
                 return
             game.tap_key("Down")  # any key
@@ -177,6 +181,7 @@ def touch_game(page, server, check):
         game.tap_square(x, y)  # the cursor box walks there
         game.tap_square(x, y)  # and the stone is placed
         moves += 1
+        placed = (x, y)
         if moves == 1 and not check.same_as_simulator(page, "touch_first_move", game.keys_sent()):
             return
     tokens = game.keys_sent()
