@@ -44,15 +44,25 @@ EM_JS(uint8_t*, jsReadRegularFile, (const char* path, double maxBytes, double* s
   HEAPF64[size >> 3] = data.length;
   return copy;
 });
-// Whether the page has not had its turn for longer than it should wait (a task of more than
-// 50 ms counts as blocking the page; a slow phone is several times slower than this machine).
+// Gives the page its turn when reading has gone on for a few milliseconds since the last one
+// (a task of more than 50 ms counts as keeping the page from answering, and a slow phone is
+// several times slower than this machine). A message to itself, which, unlike a timer, is not
+// held back when many follow one another.
+EM_ASYNC_JS(void, jsGivePageItsTurn, (), {
+  await new Promise(resolve => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = resolve;
+    channel.port2.postMessage(0);
+  });
+});
+
 EM_JS(bool, jsPageWantsTurn, (), {
   const now = performance.now();
   if (Module.readingSince === undefined || now - Module.readingSince > 100) {
     Module.readingSince = now;  // the first read after a pause of the game's
     return false;
   }
-  if (now - Module.readingSince < 8) return false;
+  if (now - Module.readingSince < 4) return false;
   Module.readingSince = undefined;
   return true;
 });
@@ -63,7 +73,7 @@ namespace host {
 FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes) {
   if (path == nullptr || bytes == nullptr) return FileRead::kNotOpened;
   bytes->clear();
-  if (jsPageWantsTurn()) emscripten_sleep(0);
+  if (jsPageWantsTurn()) jsGivePageItsTurn();
   double size = 0;
   uint8_t* data = jsReadRegularFile(path, static_cast<double>(maxBytes), &size);
   if (data == nullptr) {
