@@ -72,9 +72,10 @@ def first_game(page, server, check):
     scale = page.js("""
         const c = document.getElementById("display").getBoundingClientRect();
         const bar = document.getElementById("bar").offsetHeight;
-        const room = Math.min((document.documentElement.clientWidth - 16) / 720,
-                              (innerHeight - 24 - bar) / 288);
-        return [c.width / 720, c.height / 288, Math.floor(room), c.bottom <= innerHeight];""")
+        const w = brelvoxanGeometry.clientWidth, h = brelvoxanGeometry.clientHeight;
+        const room = Math.min((document.documentElement.clientWidth - 16) / w,
+                              (innerHeight - 24 - bar) / h);
+        return [c.width / w, c.height / h, Math.floor(room), c.bottom <= innerHeight];""")
     if scale[0] != scale[1] or scale[0] != max(1, scale[2]) or not scale[3]:
         check.fail(f"display scaled {scale[0]} x {scale[1]}, the largest whole scale is {scale[2]}"
                    f"{'' if scale[3] else ', and it leaves the window'}")

@@ -123,10 +123,13 @@ class TouchGame:
             self.check.fail(f"the on-screen key {name} stored {sent}")
 
     def tap_square(self, x, y):
-        box = self.page.js("const r = document.getElementById('display').getBoundingClientRect();"
-                           "return [r.left, r.top, r.width / 720, r.height / 288];")
+        left, top, across, down = self.page.js("""
+            const r = document.getElementById("display").getBoundingClientRect();
+            const g = brelvoxanGeometry, squareDots = g.cellWidth / g.dotWidth;
+            return [r.left, r.top, r.width / g.clientWidth * g.cellWidth,
+                    r.height / g.clientHeight * squareDots * g.dotHeight];""")
         before = len(self.keys_sent())
-        self.page.tap(box[0] + (x - 0.5) * 30 * box[2], box[1] + (y - 0.5) * 36 * box[3])
+        self.page.tap(left + (x - 0.5) * across, top + (y - 0.5) * down)
         return self.settle_after_keys(before)
 
 

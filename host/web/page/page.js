@@ -6,19 +6,23 @@
 "use strict";
 
 var Module = (function () {
-  // The display: 24 x 6 cells of 30 x 48 pixels; the board is 8 x 8 squares of 6 x 6 dots of
-  // 5 x 6 pixels in its top-left corner.
-  const width = 720;
-  const height = 288;
-  const dotWidth = 5;
-  const dotHeight = 6;
-  const squareDots = 6;
-  const squareWidth = squareDots * dotWidth;
+  // The display's size in pixels and its dots, from geometry.js (written by the build from the
+  // game's header); a square of the board is as wide as a character cell and as many dots high
+  // as wide, and the board's eight squares fill its width.
+  const geometry = brelvoxanGeometry;
+  const width = geometry.clientWidth;
+  const height = geometry.clientHeight;
+  const dotWidth = geometry.dotWidth;
+  const dotHeight = geometry.dotHeight;
+  const squareDots = geometry.cellWidth / geometry.dotWidth;
+  const squareWidth = geometry.cellWidth;
   const squareHeight = squareDots * dotHeight;
-  const boardSquares = 8;
+  const boardSquares = geometry.boardWidth / squareWidth;
   const margin = 8;  // CSS pixels kept clear around the page's content
 
   const canvas = document.getElementById("display");
+  canvas.width = width;
+  canvas.height = height;
   const status = document.getElementById("status");
   const main = document.getElementById("page");
   const pad = document.getElementById("pad");
