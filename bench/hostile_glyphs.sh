@@ -5,18 +5,17 @@
 # a complete set next to the program. Each figure is printed beside its goal; "title" says
 # whether every cell of the title whose glyph file was left alone reads as with the plain set.
 # Exit code 1 when glyph 0 or 1 is unreadable is the simulator's: it cannot read the dots
-# without them, while the game itself goes on.
-# Usage: bash bench/hostile_glyphs.sh BUILD_DIR [SECONDS]   (from the repository root; SECONDS
-# is the time after which one run is stopped, default 120)
+# without them, while the game itself goes on. A run is stopped after 20 s (exit 124).
+# Usage: bash bench/hostile_glyphs.sh BUILD_DIR   (from the repository root)
 set -u
-build=$(cd "${1:?usage: hostile_glyphs.sh BUILD_DIR [SECONDS]}" && pwd)
-limit=${2:-120}
-sim=$build/brelvoxan-sim
-corpus=$PWD/fuzz/corpus
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/lib/bench.sh
+source tests/lib/bench.sh
+use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 [[ -x $sim ]] || { echo "no $sim"; exit 1; }
-[[ -f res/bmp/000.bmp ]] || { echo "run from the repository root"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work
 cases=$work/cases
 python3 bench/hostile_cases.py "$cases" || exit 1
 
@@ -24,9 +23,6 @@ goal_seconds=1
 goal_megabytes=64
 printf '%-24s %5s %16s %18s  %-8s %s\n' case exit "title s (<$goal_seconds)" \
   "peak MB (<$goal_megabytes)" title "first line of standard error"
-
-# file NAME: a hostile file by name, from the generated cases or the corpus.
-file() { [[ -f $cases/$1 ]] && echo "$cases/$1" || echo "$corpus/$1"; }
 
 # title_check PLAIN CASE CHANGED: "intact" when every title cell whose character is not among
 # the CHANGED codes reads the same in both screen blocks, else "garbled"; "-" when the blank
@@ -46,50 +42,41 @@ PY
 }
 
 # measure NAME [--stray] CODE=FILE...: the committed glyphs with FILE as glyph CODE ("all" for
-# every code, "fifo" for a named pipe). --stray: the glyphs go into res/bmp beside a copy of the
-# simulator, and the current directory's res/bmp holds only the files given.
+# every code, "fifo" for a named pipe; FILE from the generated cases or the corpus). --stray:
+# the glyphs lie beside a copy of the simulator, and the current directory's res/bmp holds only
+# the files given.
 measure() {
-  local name=$1 dir=$work/$1 stray=no
+  local name=$1 dir=$work/$1 program=$sim changed="" pairs=() pair code codes
   shift
   if [[ ${1:-} == --stray ]]; then
-    stray=yes
+    program=$dir/bin/brelvoxan-sim
     shift
   fi
-  mkdir -p "$dir/run/res" "$dir/bin/res"
-  local glyphs=$dir/run/res/bmp program=$sim changed=""
-  cp -r res/bmp "$glyphs"
-  if [[ $stray == yes ]]; then
-    mv "$glyphs" "$dir/bin/res/bmp"
-    mkdir "$glyphs"
-    cp "$sim" "$dir/bin/"
-    program=$dir/bin/brelvoxan-sim
-  fi
   for pair in "$@"; do
-    local code=${pair%%=*} source=${pair#*=} codes
-    if [[ $code == all ]]; then codes=$(seq -f %03g 0 255); else codes=$code; fi
-    for c in $codes; do
-      rm -f "$glyphs/$c.bmp"
-      if [[ $source == fifo ]]; then mkfifo "$glyphs/$c.bmp"; else cp "$(file "$source")" "$glyphs/$c.bmp"; fi
-      changed+="$((10#$c)),"
-    done
+    local source=${pair#*=}
+    [[ -f $cases/$source ]] && source=$cases/$source
+    pairs+=("${pair%%=*}=$source")
+    codes=${pair%%=*}
+    [[ $codes == all ]] && codes=$(seq 0 255)
+    for code in $codes; do changed+="$((10#$code)),"; done
   done
-  (cd "$dir/run" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout "$limit" "$program" \
-    </dev/null >"$dir/out" 2>"$dir/err")
-  local status=$?
+  if [[ $program == "$sim" ]]; then glyph_folder "$dir" "${pairs[@]}"; else stray_folder "$dir" "${pairs[@]}"; fi
+  sim=$program sim_in_folder "$dir"
+  local status=$? seconds kilobytes title=-
   # time reports the signal of a killed child in its first line; its last line has the figures.
-  local seconds kilobytes title=-
   read -r seconds kilobytes < <(tail -n 1 "$dir/time")
+  require_figures "$name time=$seconds" "$name peak memory=$kilobytes" || missing=1
   if [[ $name == plain ]]; then
     cp "$dir/out" "$work/plain.out"
   elif [[ $status == 0 ]]; then
     title=$(title_check "$work/plain.out" "$dir/out" "$changed")
   fi
   printf '%-24s %5s %9s %-6s %10d %-7s  %-8s %s\n' "$name" "$status" "$seconds" \
-    "$(awk -v s="$seconds" -v g=$goal_seconds 'BEGIN { print (s < g ? "ok" : "OVER") }')" \
-    $(((kilobytes + 1023) / 1024)) \
-    "$( ((kilobytes < goal_megabytes * 1024)) && echo ok || echo OVER)" "$title" \
+    "$(verdict "$seconds" "$goal_seconds")" $(((${kilobytes:-0} + 1023) / 1024)) \
+    "$(verdict "$(((${kilobytes:-0} + 1023) / 1024))" "$goal_megabytes")" "$title" \
     "$(head -n 1 "$dir/err" | cut -c 1-100)"
 }
+missing=0
 
 measure plain
 # Kinds the reader once crashed, hung or spent its memory on (fuzz/corpus).
@@ -121,3 +108,4 @@ measure truncated-as-blank 032=truncated.bmp
 measure truncated-as-dots 000=truncated.bmp 001=truncated.bmp
 measure truncated-x256 all=truncated.bmp
 measure stray-folder --stray 001=bmp24.bmp
+exit $missing

@@ -1,4 +1,5 @@
 // The command line: --help, --version and --scale N. Everything else is refused.
+// The help text separates terms from their descriptions with tabs (host/message_layout.h).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,15 @@ struct StartOptions {
   std::string message;  // the help or version text, or the one line of a refusal
   int32_t scale = 1;    // window pixels per display pixel in each direction
 };
+
+// The scale that is used: the wanted one, or the largest below it whose window fits a client
+// area of usableWidth x usableHeight pixels (never below 1); `note` is one line saying so when
+// the scale was lowered, empty otherwise.
+struct ScaleFit {
+  int32_t scale = 1;
+  std::string note;
+};
+ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight);
 
 // Reads the arguments after the program name. The help text lists `glyphFolders`, the folders
 // the glyphs are looked for in.

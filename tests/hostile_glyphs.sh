@@ -9,75 +9,38 @@
 # Usage: bash tests/hostile_glyphs.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
-build=${1:?usage: hostile_glyphs.sh BUILD_DIR}
-sim=$(cd "$build" && pwd)/brelvoxan-sim
-corpus=$PWD/fuzz/corpus
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
-if [[ ! -f $corpus/rle8.bmp || ! -f res/bmp/000.bmp ]]; then
-  echo "skipped: run from the repository root"
-  exit 77
-fi
 sanitized=$(sed -n 's/^BRELVOXAN_SANITIZE:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+make_work
 
 # start NAME [--stray] CODE=FILE...: the committed glyphs with FILE (from the corpus, or
 # "fifo") as glyph CODE ("all": every code); runs the simulator to the title and checks how it
-# ended (exit 0, or the code in $expected_status). --stray: the committed glyphs lie beside a
-# copy of the simulator, and the current directory's res/bmp holds only the files given.
+# ended (exit 0, or the code in $expected_status). --stray: the glyphs lie beside a copy of the
+# simulator, and the current directory's res/bmp holds only the files given.
 start() {
   local name=$1 dir=$work/$1 program=$sim
   shift
-  mkdir -p "$dir/res"
-  cp -r res/bmp "$dir/res/bmp"
   if [[ ${1:-} == --stray ]]; then
     shift
-    mkdir -p "$dir/bin"
-    mv "$dir/res" "$dir/bin/res"
-    mkdir -p "$dir/res/bmp"
-    cp "$sim" "$dir/bin/"
+    stray_folder "$dir" "$@"
     program=$dir/bin/brelvoxan-sim
+  else
+    glyph_folder "$dir" "$@"
   fi
-  for pair in "$@"; do
-    local codes=${pair%%=*}
-    [[ $codes == all ]] && codes=$(seq -f %03g 0 255)
-    for code in $codes; do
-      local glyph=$dir/res/bmp/$code.bmp
-      rm -f "$glyph"
-      if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "$corpus/${pair#*=}" "$glyph"; fi
-    done
-  done
-  (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$program" --png "$dir/title.png" \
-    </dev/null >"$dir/out" 2>"$dir/err")
-  local status=$?
+  sim=$program sim_in_folder "$dir" --png "$dir/title.png"
+  local status=$? kilobytes
   [[ $status != 124 ]] || fail "$name: still starting after 20 s"
   [[ $status == "${expected_status:-0}" ]] || fail "$name: exit $status $(head -c 300 "$dir/err")"
-  local kilobytes
-  kilobytes=$(tail -n 1 "$dir/peak")
+  kilobytes=$(tail -n 1 "$dir/time" | cut -d' ' -f2)
   if [[ -z $sanitized ]] && ((kilobytes >= 64 * 1024)); then
     fail "$name: peak memory $((kilobytes / 1024)) MB"
   fi
 }
-
-# The title's screen block with every glyph readable.
-plain_title=$(
-  cat <<'TXT'
-screen:
-|  BRELVOXAN V1.0        |
-|                        |
-|      1:YOU VS CPU      |
-|      2:CPU VS YOU      |
-|                        |
-|  PROGRAM BY ZEPLOMAR   |
-board:
-TXT
-)
 
 # expect_title NAME: the lines on stdin are the screen block of NAME's report.
 expect_title() {
@@ -118,7 +81,7 @@ TXT
 # 1024 GIF screen as X. Each covers its own cell, or its dot, and nothing else: the screen is
 # read with the glyphs the game loaded, so every cell reads as before.
 start oversized 066=regress-oversized.bmp 088=regress-big-screen.gif 000=regress-oversized.bmp
-expect_title oversized <<<"$plain_title"
+expect_title oversized <tests/lib/title_screen.txt
 [[ ! -s $work/oversized/err ]] || fail "oversized: standard error $(cat "$work/oversized/err")"
 
 # A broken blank is named; a folder of nothing but clear-code GIFs takes no time and says so.
@@ -130,9 +93,9 @@ expected_status=1 start clear-codes all=regress-clear-codes.gif
 grep -q "^brelvoxan: no glyph file could be read in res/bmp" "$work/clear-codes/err" ||
   fail "clear-codes: standard error $(cat "$work/clear-codes/err")"
 
-# One unrelated glyph in the current directory's res/bmp: the complete set is used.
+# One unrelated glyph in the current directory's res/bmp: the complete set is used, and said.
 start stray --stray 001=bmp24.bmp
-expect_title stray <<<"$plain_title"
+expect_title stray <tests/lib/title_screen.txt
 grep -q "^brelvoxan: the glyphs are read from $work/stray/bin/res/bmp, which has the most" \
   "$work/stray/err" || fail "stray: standard error $(cat "$work/stray/err")"
 
@@ -142,10 +105,6 @@ for rle in rle8 rle4; do
   start "$rle" "065=$rle.bmp"
   cmp -s "$work/plain/title.png" "$work/$rle/title.png" || fail "$rle: the title looks different"
 done
-expect_title rle4 <<<"$plain_title"
+expect_title rle4 <tests/lib/title_screen.txt
 
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "hostile_glyphs: all passed"
+finish "" "hostile_glyphs: all passed"

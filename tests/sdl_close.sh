@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Closing the SDL window ends the game with exit code 0 within a second wherever it stands: at
-# the title, in a stone sweep, in the computer's pause and at the person's key wait. The traced
+# Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0 within a second
+# wherever it stands: at the title, in a stone sweep, in the computer's pause and at the person's
+# key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
-build=$(cd "${1:?usage: sdl_close.sh BUILD_DIR}" && pwd)
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: sdl_close.sh BUILD_DIR}" || exit 1
 game=$build/bench/brelvoxan-traced
-export XCLIENT=$build/brelvoxan-xclient
+export XCLIENT
 out=$build/sdl_close
-title="Brelvoxan OrvanelTaste"
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "skipped: this build has no SDL game"
@@ -24,24 +27,7 @@ done
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-game_pid=""
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-# shellcheck disable=SC2317  # run by the trap
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb "$out" 1280x1024 || exit 77  # it says why
+start_x_test "$out" 1280x1024 || exit 77  # it says why
 
 # wait_for_trace LOG FROM_LINE PATTERN: until a line after FROM_LINE matches (10 s at most).
 wait_for_trace() {
@@ -52,17 +38,19 @@ wait_for_trace() {
   done
 }
 
-# close_at NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends the
-# keys, waits for a trace line matching PATTERN, asks the window to close and expects exit
-# code 0 within a second.
+# close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
+# the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
+# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second.
 close_at() {
+  local method=$1
+  shift
   local name=$1 pattern=$2
   shift 2
   local log=$out/$name.trace
   "$game" 2>"$log" &
   game_pid=$!
   local window
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.
   if [[ -z $window ]] || ! wait_for_trace "$log" 0 " keywait " ||
     ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
@@ -78,32 +66,19 @@ close_at() {
     fail "$name: never reached '$pattern'"
     return
   fi
-  xc_close "$window"
-  local waited=0
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$name: still running 1 s after the close request"
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
+  if [[ $method == close ]]; then
+    xc_close "$window"
   else
-    wait "$game_pid"
-    local status=$?
-    [[ $status == 0 ]] || fail "$name: exit code $status"
-    echo "$name: exit code $status after about $waited ms"
+    xc_keys "$window" 0 ctrl+q 2>/dev/null  # the window is gone before the keys are released
   fi
-  game_pid=""
+  expect_exit_zero "$method $name" 1000
 }
 
-close_at title " keywait "
-close_at sweep " sleep 10$" 1
-close_at cpu_pause " sleep 700$" 2
-close_at key_wait " keywait " 1
+for method in close ctrl-q; do
+  close_at $method title " keywait "
+  close_at $method sweep " sleep 10$" 1
+  close_at $method cpu_pause " sleep 700$" 2
+  close_at $method key_wait " keywait " 1
+done
 
-if ((failures > 0)); then
-  echo "$failures failure(s); traces in $out"
-  exit 1
-fi
-echo "sdl_close: all passed"
+finish "traces in $out" "sdl_close: all passed"

@@ -1,5 +1,6 @@
 // The game program: reads the command line, then everything happens in the game's main
 // procedure; the process ends when the window is closed.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,7 +24,15 @@ int main(int argc, char** argv) {
     }
     return options.exitCode;
   }
-  host::setDisplayScale(options.scale);
+  int32_t scale = options.scale;
+  int32_t usableWidth = 0;
+  int32_t usableHeight = 0;
+  if (scale > 1 && host::usableClientArea(&usableWidth, &usableHeight)) {
+    const brelvoxan::ScaleFit fit = brelvoxan::fitScale(scale, usableWidth, usableHeight);
+    if (!fit.note.empty()) host::showMessage(fit.note.c_str(), true);
+    scale = fit.scale;
+  }
+  host::setDisplayScale(scale);
   brelvoxan::gameMain();
   return 0;
 }

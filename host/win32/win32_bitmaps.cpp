@@ -64,7 +64,7 @@ HBITMAP keepCorner(HBITMAP bitmap, PictureCrop keep) {
   if (size.bmWidth <= keep.width && size.bmHeight <= keep.height) return bitmap;
   const int width = size.bmWidth < keep.width ? size.bmWidth : keep.width;
   const int height = size.bmHeight < keep.height ? size.bmHeight : keep.height;
-  BITMAPINFO info = win32::topDownPixels(width, height);
+  BITMAPINFO info = win32::pixelLayout(width, height);
   void* bits = nullptr;
   HBITMAP corner = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HDC source = CreateCompatibleDC(nullptr);
@@ -134,6 +134,17 @@ const SelectedBitmap* selectedBitmap(HBITMAP bitmap) {
   return &map.emplace(bitmap, entry).first->second.selected;
 }
 
+BITMAPINFO pixelLayout(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top to bottom
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace win32
 
 // --- Bitmaps ---------------------------------------------------------------------------------
@@ -144,7 +155,7 @@ BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels)
   if (screen == nullptr) return nullptr;
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   if (bitmap != nullptr) {
-    BITMAPINFO info = win32::topDownPixels(width, height);
+    BITMAPINFO info = win32::pixelLayout(width, height);
     std::vector<uint32_t> black;
     if (pixels == nullptr) {
       black.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);

@@ -33,17 +33,4 @@ inline SurfaceHandle fromHdc(HDC surface) {
   return reinterpret_cast<SurfaceHandle>(surface);
 }
 
-// The layout of the seam's pixels as a DIB: 32 bits, rows top to bottom; in memory 0x00RRGGBB
-// is blue, green, red, unused.
-inline BITMAPINFO topDownPixels(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 }  // namespace host::win32

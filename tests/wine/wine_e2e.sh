@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # The real Windows program under Wine and Xvfb, started from the unpacked release zip in a fresh
-# folder: checks the program's version information and icons, the window's class, outer
-# rectangle and style; plays the opening of a game with X key events and compares the client
+# folder: checks the program's version information and icons, the window's class, style and a
+# client area of exactly the display's size (also at --scale 2); plays the opening of a game with X key events and compares the client
 # area pixel for pixel with the simulator's picture of the same state; covers the window with
 # another and uncovers it; presses two keys while the game is busy and expects only the last to
-# act; closes the window (WM_DELETE_WINDOW and Alt+F4) at the title, in a sweep, in the
+# act; closes the window (WM_DELETE_WINDOW, Alt+F4 and Ctrl+Q) at the title, in a sweep, in the
 # computer's pause and at a key wait, each time expecting exit code 0 within a second.
 # Usage: bash tests/wine/wine_e2e.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (exit 77 = skipped)
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u
 
-build=$(cd "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" && pwd)
-# shellcheck source=tests/wine/wine_env.sh
-source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/wine/wine_env.sh
+source tests/wine/wine_env.sh
+use_build "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" || exit 1
 for tool in "$sim" "$XCLIENT"; do
   if [[ ! -x $tool ]]; then
     echo "FAIL: $tool is missing; build everything first"
@@ -26,15 +26,9 @@ wine_setup "$build" "${2:-}" || exit $?
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe
-title="Brelvoxan OrvanelTaste"
 out=$build/wine_e2e
 rm -rf "$out"
 mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # --- The release zip, unpacked into a fresh folder ----------------------------------------------
 zip=$(ls "$win32_build"/brelvoxan-*-windows-x64.zip 2>/dev/null | head -n 1)
@@ -42,12 +36,16 @@ if [[ -z $zip ]]; then
   echo "FAIL: no release zip in $win32_build; run: bash tools/build-win32.sh"
   exit 1
 fi
-unpacked=$out/unpacked
-mkdir -p "$unpacked"
-(cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
-for f in brelvoxan.exe README.md LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
+mkdir -p "$out/unpacked"
+(cd "$out/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+# One folder, named as the zip.
+top=$(ls "$out/unpacked")
+[[ $top == "$(basename "$zip" .zip)" ]] || fail "the zip unpacks into '$top', not one folder named as the zip"
+unpacked=$out/unpacked/$top
+for f in brelvoxan.exe README.txt LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
   [[ -f $unpacked/$f ]] || fail "the zip has no $f"
 done
+grep -q "Ctrl+Q" "$unpacked/README.txt" || fail "README.txt does not tell the keys"
 glyphs=$(find "$unpacked/res/bmp" -name '*.bmp' | wc -l)
 [[ $glyphs == 256 ]] || fail "the zip has $glyphs glyph files, not 256"
 echo "unpacked $(basename "$zip"): $(find "$unpacked" -type f | wc -l) files"
@@ -58,121 +56,29 @@ resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_
 [[ $resources == "product Brelvoxan;version $version;icons 1 1;" ]] ||
   fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
-# --- Helpers --------------------------------------------------------------------------------------
-# crop IN.png X,Y,W,H OUT.png
-crop() {
-  local x y w h
-  IFS=, read -r x y w h <<<"$2"
-  /usr/bin/convert "$1" -crop "${w}x${h}+${x}+${y}" +repage "PNG24:$3"
-}
-game_pid=""
-window=""
-client_region=""
-start_game() {
-  # From the unpacked folder, where the game finds res\bmp.
-  (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
-  game_pid=$!
-  # This process's window: the last one's may still be on its way out of the X server.
-  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
-    head -n 1)
-  if [[ -z $window ]]; then
-    fail "no window titled '$title' within 20 s"
-    kill "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-    game_pid=""
-    return 1
-  fi
-  # The title screen, once the set-up after the first paint is over.
-  "$XCLIENT" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
-  # Keys go to the foreground window; a window shown while the last game's was still on its way
-  # out may not have become it.
-  local foreground
-  foreground=$(wine "$winprobe" activate "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
-    fail "the game's window cannot be brought to the foreground"
-  [[ $foreground == "foreground 1" ]] || echo "note: the window was not in the foreground at start"
-}
-
-# close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
-# alt-f4 = the key chord) and expects exit code 0 within a second.
-close_and_expect_exit() {
-  local method=$1 where=$2 waited=0
-  if [[ $method == close ]]; then
-    xc_close "$window"
-  else
-    xc_keys "$window" 0 Alt_L+F4
-  fi
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$method $where: still running 1 s after the request (picture in still_running.png)"
-    "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
-    sleep 2
-    if kill -0 "$game_pid" 2>/dev/null; then
-      echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
-    else
-      echo "  it ended later"
-    fi
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-  else
-    wait "$game_pid"
-    local status=$?
-    if [[ $status == 0 ]]; then
-      echo "$method $where: exit code 0 within about $waited ms"
-    else
-      fail "$method $where: exit code $status"
-    fi
-  fi
-  game_pid=""
-  # The next game gets a Wine server of its own, so that nothing one game leaves in the server
-  # (input and foreground state) reaches the next: on a busy machine games started one after
-  # another into the same server now and then lost a key or their window.
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-}
-
-# check_state NAME KEYS QUIET_MS: waits until the window has not changed for QUIET_MS, keeps it as
-# NAME.png, and compares its visible client area with the simulator's picture after KEYS.
-check_state() {
-  local name=$1 keys=$2 quiet=$3 verdict
-  if ! "$XCLIENT" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
-    fail "$name: the window could not be captured or never settled"
-    return
-  fi
-  crop "$out/$name.png" "$client_region" "$out/${name}_client.png" || {
-    fail "$name: cannot crop the client area $client_region"
-    return
-  }
-  if ! echo "$keys" | "$sim" --png "$out/${name}_sim_full.png" >"$out/${name}_sim.txt"; then
-    fail "$name: the simulator failed"
-    return
-  fi
-  crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$out/${name}_sim.png"
-  if verdict=$(xc_compare "$out/${name}_client.png" "$out/${name}_sim.png" \
-    "$out/${name}_diff.png"); then
-    echo "$name: identical to the simulator"
-  else
-    fail "$name: $verdict (see $out/${name}_diff.png)"
-  fi
-}
+# shellcheck source=tests/wine/wine_game.sh
+source tests/wine/wine_game.sh
+game_folder=$unpacked
+game_program=brelvoxan.exe
 
 # --- The window, and one game's opening -------------------------------------------------------------
 moves="Right Right Right Down Down"
 if start_game; then
-  info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
-  [[ $(field window) == "0 0 720 324" ]] || fail "outer rectangle '$(field window)', not 0 0 720 324"
+  read -r wx wy _ _ <<<"$(field window)"
+  [[ "$wx $wy" == "0 0" ]] || fail "window at '$wx $wy', not at the top-left corner"
   [[ $(field style) == *"sizing 0 minimize 0 maximize 0 caption 1 sysmenu 1" ]] ||
     fail "style '$(field style)': wanted a caption and a close box, no sizing, no minimise or maximise"
   (($(field exstyle) & 0x200)) || fail "no client edge: extended style $(field exstyle)"
   read -r cx cy cw ch <<<"$(field client)"
-  # The visible part of the 720 x 288 picture: the client edge and the frame hide the rest.
-  client_region="${cx:-0},${cy:-0},$((${cw:-720} < 720 ? ${cw:-720} : 720)),$((${ch:-288} < 288 ? ${ch:-288} : 288))"
-  echo "window: $(field class), $(field window), client $(field client), compared $client_region"
+  # The whole display, no pixel cut by the frame.
+  w=$BRELVOXAN_CLIENT_WIDTH h=$BRELVOXAN_CLIENT_HEIGHT
+  [[ "$cw $ch" == "$w $h" ]] || fail "client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  client_region="${cx:-0},${cy:-0},$w,$h"
+  echo "window: $(field class), $(field window), client $(field client)"
 
   check_state title "" 700
   # The keypad's 1 (End with Num Lock off) is taken and ignored; only the main row's 1 chooses.
@@ -197,7 +103,7 @@ if start_game; then
 
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
-  wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
+  wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
   if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
@@ -212,6 +118,27 @@ if start_game; then
   close_and_expect_exit close "at a key wait"
 fi
 
+# --- Twice the size ---------------------------------------------------------------------------------
+if [[ -n $client_region ]] && start_game --scale 2; then
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  read -r cx cy cw ch <<<"$(field client)"
+  w=$((2 * BRELVOXAN_CLIENT_WIDTH)) h=$((2 * BRELVOXAN_CLIENT_HEIGHT))
+  if [[ "$cw $ch" != "$w $h" ]]; then
+    fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  elif xc_settle "$window" "$out/scale2.png" 700 30000 >/dev/null &&
+    crop "$out/scale2.png" "$cx,$cy,$w,$h" "$out/scale2_client.png"; then
+    /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png"
+    if verdict=$(xc_compare "$out/scale2_client.png" "$out/scale2_sim.png" "$out/scale2_diff.png"); then
+      echo "--scale 2: client $w x $h, the simulator's title enlarged 2 x 2"
+    else
+      fail "--scale 2: $verdict (see $out/scale2_diff.png)"
+    fi
+  else
+    fail "--scale 2: no capture"
+  fi
+  close_and_expect_exit ctrl-q "at the title at --scale 2"
+fi
+
 # --- Closing everywhere -----------------------------------------------------------------------------
 if [[ -n $client_region ]]; then
   if start_game; then
@@ -222,7 +149,12 @@ if [[ -n $client_region ]]; then
     check_state cpu_reply "1 $moves Enter" 2500
     close_and_expect_exit alt-f4 "at a key wait"
   fi
-  for method in close alt-f4; do
+  if start_game; then
+    xc_keys "$window" 0 1
+    "$XCLIENT" settle "$window" "$out/ctrl_q_start.png" --quiet 1500 --timeout 30000 >/dev/null
+    close_and_expect_exit ctrl-q "at a key wait"
+  fi
+  for method in close alt-f4 ctrl-q; do
     if start_game; then
       close_and_expect_exit "$method" "at the title"
     fi
@@ -248,8 +180,4 @@ fi
 if [[ -s $out/game_stderr.txt ]]; then
   echo "note: standard error of the game under Wine: $(head -c 400 "$out/game_stderr.txt")"
 fi
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all Wine end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all Wine end-to-end checks passed; pictures in $out"
