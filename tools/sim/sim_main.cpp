@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--seed") {
       if (int e = once(seed.has_value())) return e;
       seed = hasValue ? parseNumber(args[++i], 0, UINT64_MAX) : std::nullopt;
-      if (!seed) return usageError("--seed needs a whole number from 0 to " +
-                                   std::to_string(UINT64_MAX));
+      if (!seed)
+        return usageError("--seed needs a whole number from 0 to " + std::to_string(UINT64_MAX));
     } else if (arg == "--solve") {
       if (int e = once(solve)) return e;
       solve = true;
@@ -177,9 +177,8 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? status : 1;
   }
   if (match) {
-    const sim::MatchResult r = sim::playMatch(match->first, match->second,
-                                              static_cast<int>(games.value_or(100)),
-                                              seed.value_or(1));
+    const sim::MatchResult r = sim::playMatch(
+        match->first, match->second, static_cast<int>(games.value_or(100)), seed.value_or(1));
     std::cout << sim::formatMatchResult(match->first, match->second, r);
     std::fprintf(stderr, "worst think time per move: level %d %.0f ms, level %d %.0f ms\n",
                  match->first, r.worstThinkMsA, match->second, r.worstThinkMsB);

@@ -133,8 +133,8 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
   Opponent first(a, seed);
   Opponent second(b, seed ^ 0x5DEECE66DULL);
   for (int game = 0; game < games; ++game) {
-    const std::string_view opening = kMatchOpenings[static_cast<size_t>(game / 2) %
-                                                    kMatchOpenings.size()];
+    const std::string_view opening =
+        kMatchOpenings[static_cast<size_t>(game / 2) % kMatchOpenings.size()];
     const Side firstSide = game % 2 == 0 ? kBlack : kWhite;
     Board board;
     resetBoard(board);
@@ -153,9 +153,9 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
       Opponent& mover = side == firstSide ? first : second;
       const auto start = std::chrono::steady_clock::now();
       const ComputerMove move = mover.choose(board, side);
-      const double ms = std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now() - start)
-                            .count();
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+              .count();
       double& worst = side == firstSide ? result.worstThinkMsA : result.worstThinkMsB;
       if (ms > worst) worst = ms;
       if (move.pass) {
