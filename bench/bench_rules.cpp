@@ -26,7 +26,6 @@ BENCHMARK(BM_PerftFromStart)->Arg(10)->Unit(benchmark::kMillisecond);
 
 // A midgame position reached by letting the CPU play both sides for 24 plies.
 Board midgamePosition() {
-  fillCpuTables();
   Board b;
   resetBoard(b);
   Side side = kBlack;

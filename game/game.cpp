@@ -6,115 +6,114 @@
 #include "host/keyboard.h"
 #include "host/platform.h"
 #include "host/window_host.h"
-#include "reversi/cpu_player.h"
-#include "reversi/dot_graphics.h"
-#include "reversi/game_state.h"
-#include "screen/character_screen.h"
 
 namespace brelvoxan {
 
 namespace {
 
-bool boardFull() {
-  return blackCount + whiteCount == 64;
+bool boardFull(const Game& game) {
+  return game.blackCount + game.whiteCount == 64;
 }
 
 }  // namespace
 
 void gameMain() {
+  Game game;
+  CharacterScreen screen;
+  gameMain(game, screen);
+}
+
+void gameMain(Game& game, CharacterScreen& screen) {
   try {
     host::startPromptWindow();
-    constructGlyphImages();
-    loadGlyphs();
-    fillCpuTables();
+    screen.loadGlyphs();
     for (;;) {
-      showTitleScreen();
-      playTurns(startNewGame());
-      showResult();
+      showTitleScreen(game, screen);
+      playTurns(game, screen, startNewGame(game, screen));
+      showResult(game, screen);
     }
   } catch (const host::GameStopped&) {
     // A test or the simulator stopped the game thread; the real program ends with its window.
   }
 }
 
-void showTitleScreen() {
-  clearScreen();
-  locate(2, 0);
-  printText(kTitleText);
-  locate(6, 2);
-  printText("1:YOU vs CPU");
-  locate(6, 3);
-  printText("2:CPU vs YOU");
-  locate(2, 5);
-  printText("Program By ZEPLOMAR");
+void showTitleScreen(Game& game, CharacterScreen& screen) {
+  screen.clearScreen();
+  screen.locate(2, 0);
+  screen.printText(kTitleText);
+  screen.locate(6, 2);
+  screen.printText("1:YOU vs CPU");
+  screen.locate(6, 3);
+  screen.printText("2:CPU vs YOU");
+  screen.locate(2, 5);
+  screen.printText("Program By ZEPLOMAR");
   do {
-    keyCode = waitKey();
-  } while (keyCode != host::kVk1 && keyCode != host::kVk2);
+    game.keyCode = waitKey();
+  } while (game.keyCode != host::kVk1 && game.keyCode != host::kVk2);
 }
 
-bool startNewGame() {
-  clearScreen();
-  resetBoard(board);
-  cursorX = 1;
-  cursorY = 1;
-  drawnCursorX = 0;
-  drawnCursorY = 0;
-  drawNewGameBoard();
-  refreshStoneCentres();
-  sideToMove = kBlack;
-  consecutivePasses = 0;
-  if (keyCode == host::kVk2) {
-    humanSide = kWhite;
+bool startNewGame(Game& game, CharacterScreen& screen) {
+  screen.clearScreen();
+  resetBoard(game.board);
+  game.cursorX = 1;
+  game.cursorY = 1;
+  game.drawnCursorX = 0;
+  game.drawnCursorY = 0;
+  drawNewGameBoard(game, screen);
+  refreshStoneCentres(game, screen);
+  game.sideToMove = kBlack;
+  game.consecutivePasses = 0;
+  if (game.keyCode == host::kVk2) {
+    game.humanSide = kWhite;
     return false;
   }
-  humanSide = kBlack;
+  game.humanSide = kBlack;
   return true;
 }
 
-void playTurns(bool humanFirst) {
+void playTurns(Game& game, CharacterScreen& screen, bool humanFirst) {
   bool humanTurn = humanFirst;
   for (;;) {
     if (humanTurn) {
-      if (!hasAnyLegalMove(board, sideToMove)) {
-        ++consecutivePasses;
-        if (consecutivePasses >= 2) return;
-        locate(kStatusColumn, 1);
-        printText("You Pass!");
-        locate(kStatusColumn, 2);
-        printText("Hit Any Key");
-        keyCode = waitKey();
+      if (!hasAnyLegalMove(game.board, game.sideToMove)) {
+        ++game.consecutivePasses;
+        if (game.consecutivePasses >= 2) return;
+        screen.locate(kStatusColumn, 1);
+        screen.printText("You Pass!");
+        screen.locate(kStatusColumn, 2);
+        screen.printText("Hit Any Key");
+        game.keyCode = waitKey();
       } else {
-        locate(kStatusColumn, 0);
-        printText("You (");
-        printSideName();
-        enterHumanMove();
+        screen.locate(kStatusColumn, 0);
+        screen.printText("You (");
+        printSideName(screen, game.sideToMove);
+        enterHumanMove(game, screen);
       }
-      if (boardFull()) return;
-      sideToMove = static_cast<Side>(-sideToMove);
-      clearMessageRows();
+      if (boardFull(game)) return;
+      game.sideToMove = static_cast<Side>(-game.sideToMove);
+      clearMessageRows(screen);
     }
-    locate(kStatusColumn, 0);
-    printText("CPU (");
-    printSideName();
-    host::sleepMs(kCpuThinkDelayMs);
-    chooseCpuMove(sideToMove);
-    sideToMove = static_cast<Side>(-sideToMove);
-    if (boardFull()) return;
+    screen.locate(kStatusColumn, 0);
+    screen.printText("CPU (");
+    printSideName(screen, game.sideToMove);
+    computerTurn(game, screen, game.sideToMove);
+    game.sideToMove = static_cast<Side>(-game.sideToMove);
+    if (boardFull(game)) return;
     humanTurn = true;
   }
 }
 
-void showResult() {
-  clearMessageRows();
-  locate(kStatusColumn, 1);
-  if (blackCount == whiteCount) {
-    printText("DRAW");
-  } else if ((blackCount > whiteCount) == (humanSide == kBlack)) {
-    printText("You Win");
+void showResult(Game& game, CharacterScreen& screen) {
+  clearMessageRows(screen);
+  screen.locate(kStatusColumn, 1);
+  if (game.blackCount == game.whiteCount) {
+    screen.printText("DRAW");
+  } else if ((game.blackCount > game.whiteCount) == (game.humanSide == kBlack)) {
+    screen.printText("You Win");
   } else {
-    printText("You Lose");
+    screen.printText("You Lose");
   }
-  keyCode = waitKey();
+  game.keyCode = waitKey();
 }
 
 }  // namespace brelvoxan

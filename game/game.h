@@ -3,20 +3,25 @@
 
 #include <cstdint>
 
+#include "game/game_state.h"
+#include "screen/character_screen.h"
+
 namespace brelvoxan {
 
 inline constexpr uint32_t kCpuThinkDelayMs = 700;
 
 // Start-up, then title screen, game and result without end. Returns only when the backend stops
 // the game thread (tests and the simulator); the real program ends when its window closes.
+// The first form makes the game and the character screen itself.
 void gameMain();
+void gameMain(Game& game, CharacterScreen& screen);
 
-void showTitleScreen();
+void showTitleScreen(Game& game, CharacterScreen& screen);
 // Returns true when the person has the first turn.
-bool startNewGame();
-void playTurns(bool humanFirst);
-void showResult();
-void enterHumanMove();
-void updateCursorBox();
+bool startNewGame(Game& game, CharacterScreen& screen);
+void playTurns(Game& game, CharacterScreen& screen, bool humanFirst);
+void showResult(Game& game, CharacterScreen& screen);
+void enterHumanMove(Game& game, CharacterScreen& screen);
+void updateCursorBox(Game& game, CharacterScreen& screen);
 
 }  // namespace brelvoxan

@@ -1,37 +1,37 @@
 #include "game/game.h"
 #include "host/key_codes.h"
 #include "host/keyboard.h"
-#include "reversi/dot_graphics.h"
-#include "reversi/game_state.h"
+#include "screen/dot_graphics.h"
 
 namespace brelvoxan {
 
-void updateCursorBox() {
-  if (cursorX != drawnCursorX || cursorY != drawnCursorY) {
-    cursorBox(drawnCursorX, drawnCursorY, 0);
-    cursorBox(cursorX, cursorY, 1);
+void updateCursorBox(Game& game, CharacterScreen& screen) {
+  if (game.cursorX != game.drawnCursorX || game.cursorY != game.drawnCursorY) {
+    cursorBox(screen, game.drawnCursorX, game.drawnCursorY, 0);
+    cursorBox(screen, game.cursorX, game.cursorY, 1);
   }
-  drawnCursorX = cursorX;
-  drawnCursorY = cursorY;
+  game.drawnCursorX = game.cursorX;
+  game.drawnCursorY = game.cursorY;
 }
 
-void enterHumanMove() {
+void enterHumanMove(Game& game, CharacterScreen& screen) {
   for (;;) {
-    updateCursorBox();
-    keyCode = waitKey();
-    if (keyCode == host::kVkUp) {
-      if (cursorY > 1) --cursorY;
-    } else if (keyCode == host::kVkDown) {
-      if (cursorY < 8) ++cursorY;
-    } else if (keyCode == host::kVkRight) {
-      if (cursorX < 8) ++cursorX;
-    } else if (keyCode == host::kVkLeft) {
-      if (cursorX > 1) --cursorX;
-    } else if (keyCode == host::kVkReturn && board.at(cursorX, cursorY) == kEmpty) {
-      const FlipScan scan = scanFlips(board, cursorX, cursorY, sideToMove);
+    updateCursorBox(game, screen);
+    game.keyCode = waitKey();
+    if (game.keyCode == host::kVkUp) {
+      if (game.cursorY > 1) --game.cursorY;
+    } else if (game.keyCode == host::kVkDown) {
+      if (game.cursorY < 8) ++game.cursorY;
+    } else if (game.keyCode == host::kVkRight) {
+      if (game.cursorX < 8) ++game.cursorX;
+    } else if (game.keyCode == host::kVkLeft) {
+      if (game.cursorX > 1) --game.cursorX;
+    } else if (game.keyCode == host::kVkReturn &&
+               game.board.at(game.cursorX, game.cursorY) == kEmpty) {
+      const FlipScan scan = scanFlips(game.board, game.cursorX, game.cursorY, game.sideToMove);
       if (scan.flipDirections > 0) {
-        cursorBox(cursorX, cursorY, 0);
-        playSquare(sideToMove, scan);
+        cursorBox(screen, game.cursorX, game.cursorY, 0);
+        playSquare(game, screen, game.sideToMove, scan);
         return;
       }
     }

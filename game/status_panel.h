@@ -3,12 +3,15 @@
 
 #include <cstdint>
 
+#include "reversi/board.h"
+#include "screen/character_screen.h"
+
 namespace brelvoxan {
 
 inline constexpr int16_t kStatusColumn = 9;
 
-void printSideName();
-void clearMessageRows();
-void printCount(int16_t count);
+void printSideName(CharacterScreen& screen, Side side);
+void clearMessageRows(CharacterScreen& screen);
+void printCount(CharacterScreen& screen, int16_t count);
 
 }  // namespace brelvoxan

@@ -20,6 +20,8 @@ struct PromptWindow {
   std::atomic<uint8_t> lastKeyCode{0};  // the key slot; 0 when empty
 };
 
+// The one piece of process-wide state in the core: the window thread writes it and the game
+// thread reads it, so it cannot be handed down like the game and the character screen.
 extern PromptWindow promptWindow;
 
 inline constexpr const char* kWindowClassName = "ROZOVU";

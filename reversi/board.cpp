@@ -5,8 +5,6 @@
 
 namespace brelvoxan {
 
-Board board;
-
 namespace {
 
 // Every walk starts on a playing square; the wall border then stops it without bounds checks.

@@ -53,9 +53,6 @@ struct StoneCounts {
   int16_t white = 0;
 };
 
-// The game's one board.
-extern Board board;
-
 // Start position: playing squares empty, walls round, (4,4) and (5,5) white, (5,4) and (4,5)
 // black.
 void resetBoard(Board& b);

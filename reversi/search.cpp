@@ -23,7 +23,7 @@ constexpr LevelSettings kLevelSettings[] = {
     {2, 8, 8},
     {4, 12, 12},
     {6, 16, 16},
-    {9, 22, 18},
+    {8, 20, 18},
 };
 
 struct Child {

@@ -8,18 +8,8 @@
 
 namespace brelvoxan {
 
-std::unique_ptr<Image[]> glyphImages;
-std::array<uint8_t, 256> glyphPresent{};
-int16_t textColumn = 0;
-int16_t textRow = 0;
-
-void constructGlyphImages() {
-  glyphImages.reset();
-  glyphImages = std::make_unique<Image[]>(256);  // constructed in code order 0..255
-  glyphPresent.fill(0);
-  textColumn = 0;
-  textRow = 0;
-}
+CharacterScreen::CharacterScreen()
+    : glyphImages(std::make_unique<Image[]>(256)) {}  // constructed in code order 0..255
 
 std::vector<std::string> glyphFolders() {
   const std::string inner = std::string("res") + host::kPathSeparator + "bmp";
@@ -34,7 +24,7 @@ std::vector<std::string> glyphFolders() {
   return folders;
 }
 
-int loadGlyphsFrom(const std::vector<std::string>& folders) {
+int CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folders) {
   for (size_t index = 0; index < folders.size(); ++index) {
     // Names as "res/bmp/000.bmp": three digits, the code in decimal.
     std::string name = folders[index] + host::kPathSeparator + "000.bmp";
@@ -55,7 +45,7 @@ int loadGlyphsFrom(const std::vector<std::string>& folders) {
   return -1;
 }
 
-void loadGlyphs() {
+void CharacterScreen::loadGlyphs() {
   const std::vector<std::string> folders = glyphFolders();
   if (loadGlyphsFrom(folders) >= 0) return;
   // The game still runs, but its screen stays black: say why, once.
@@ -65,12 +55,12 @@ void loadGlyphs() {
   host::showMessage(line.c_str(), true);
 }
 
-void locate(int16_t column, int16_t row) {
+void CharacterScreen::locate(int16_t column, int16_t row) {
   textColumn = column;
   textRow = row;
 }
 
-void clearScreen() {
+void CharacterScreen::clearScreen() {
   for (int32_t column = 0; column < kScreenColumns; ++column) {
     for (int32_t row = 0; row < kClearRows; ++row) {
       glyphImages[kBlankGlyph].drawAt(column * kCellWidth, row * kCellHeight);
@@ -80,7 +70,7 @@ void clearScreen() {
   textRow = 0;
 }
 
-void putGlyph(int16_t code) {
+void CharacterScreen::putGlyph(int16_t code) {
   const int index = (code >= 0 && code < 256 && glyphPresent[static_cast<size_t>(code)] != 0)
                         ? code
                         : kBlankGlyph;
@@ -93,7 +83,7 @@ void putGlyph(int16_t code) {
   }
 }
 
-void printText(const Text& text) {
+void CharacterScreen::printText(const Text& text) {
   for (int32_t i = 0; i < text.length(); ++i) {
     int16_t code = text[i];
     if (code >= 'a' && code <= 'z') code = static_cast<int16_t>(code - 32);

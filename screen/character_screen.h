@@ -20,27 +20,32 @@ inline constexpr int32_t kCellWidth = 30;
 inline constexpr int32_t kCellHeight = 48;
 inline constexpr int16_t kBlankGlyph = 32;
 
-// Entry N is the glyph of character code N; entries 0 and 1 are also the clear and set dot.
-extern std::unique_ptr<Image[]> glyphImages;
-extern std::array<uint8_t, 256> glyphPresent;
-extern int16_t textColumn;
-extern int16_t textRow;
+// The character screen: the glyph table, which glyphs loaded, and the text cursor. Made by the
+// start-up code and handed to whatever prints or draws dots.
+struct CharacterScreen {
+  // Constructs the 256 empty images in code order, no glyph present, the cursor at (0, 0).
+  CharacterScreen();
 
-// Constructs the 256 empty images in code order (dropping any earlier table) and clears the
-// presence flags and the text cursor.
-void constructGlyphImages();
+  // Entry N is the glyph of character code N; entries 0 and 1 are also the clear and set dot.
+  std::unique_ptr<Image[]> glyphImages;
+  std::array<uint8_t, 256> glyphPresent{};
+  int16_t textColumn = 0;
+  int16_t textRow = 0;
+
+  // Loads and attaches the glyphs of the first folder from which at least one loads; returns
+  // that folder's index, or -1 when none of them gave a glyph.
+  int loadGlyphsFrom(const std::vector<std::string>& folders);
+  // loadGlyphsFrom(glyphFolders()); when no glyph loads, one line naming the folders tells the
+  // person, and the game goes on with a blank screen.
+  void loadGlyphs();
+  void locate(int16_t column, int16_t row);
+  void clearScreen();
+  void printText(const Text& text);
+  void putGlyph(int16_t code);
+};
+
 // The folders the glyph files 000.bmp..255.bmp are looked for in, in order, each once: res/bmp
 // below the current directory, res/bmp beside the program, res/bmp in the installed data folder.
 std::vector<std::string> glyphFolders();
-// Loads and attaches the glyphs of the first folder from which at least one loads; returns that
-// folder's index, or -1 when none of them gave a glyph.
-int loadGlyphsFrom(const std::vector<std::string>& folders);
-// loadGlyphsFrom(glyphFolders()); when no glyph loads, one line naming the folders tells the
-// person, and the game goes on with a blank screen.
-void loadGlyphs();
-void locate(int16_t column, int16_t row);
-void clearScreen();
-void printText(const Text& text);
-void putGlyph(int16_t code);
 
 }  // namespace brelvoxan

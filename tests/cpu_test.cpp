@@ -16,8 +16,6 @@ using Names = std::vector<std::string>;
 
 class CpuTest : public ::testing::Test {
  protected:
-  void SetUp() override { fillCpuTables(); }
-
   // Decides on `b`, checks the board is left as it was, and names the candidates "x,y=score"
   // with the chosen one last.
   static Names decide(Board b, Side side) {

@@ -9,10 +9,8 @@
 
 #include "reversi/bitboard.h"
 #include "reversi/board.h"
-#include "reversi/cpu_player.h"
 #include "reversi/endgame.h"
 #include "reversi/evaluation.h"
-#include "reversi/opponent.h"
 #include "reversi/perft.h"
 #include "reversi/search.h"
 
@@ -291,26 +289,6 @@ TEST(SearchTest, TimeCapStillGivesALegalMove) {
   EXPECT_TRUE(choice.capped);
   EXPECT_GE(choice.depth, 1);
   EXPECT_TRUE(legalMoves(p) & bitOf(choice.move));
-}
-
-TEST(OpponentTest, LevelOneIsTheDesignedPlayerAndHigherLevelsPlayLegalMoves) {
-  fillCpuTables();
-  std::mt19937 rng(13);
-  for (const Ply& ply : randomGame(rng)) {
-    Board b = ply.board;
-    const CpuDecision d = decideCpuMove(b, ply.side);
-    const ComputerMove one = Opponent(1, 99).choose(b, ply.side);
-    ASSERT_EQ(one.pass, d.pass);
-    if (!d.pass) {
-      EXPECT_TRUE(one.x == d.best.x && one.y == d.best.y);
-    }
-    const ComputerMove two = Opponent(2, 99).choose(b, ply.side);
-    ASSERT_EQ(two.pass, d.pass);
-    if (!two.pass) {
-      EXPECT_TRUE(isLegalMove(b, two.x, two.y, ply.side));
-    }
-    EXPECT_EQ(b.cells, ply.board.cells);
-  }
 }
 
 }  // namespace

@@ -3,37 +3,33 @@
 #include "game/game.h"
 #include "host/platform.h"
 #include "host/window_host.h"
-#include "reversi/cpu_player.h"
-#include "reversi/dot_graphics.h"
-#include "reversi/game_state.h"
-#include "screen/character_screen.h"
+#include "screen/dot_graphics.h"
 
 namespace brelvoxan::testing {
 
-void startUpDisplay() {
+void startUpDisplay(CharacterScreen& screen) {
   host::startPromptWindow();
-  constructGlyphImages();
-  loadGlyphs();
-  fillCpuTables();
+  screen.loadGlyphs();
 }
 
-void showPosition(const Board& position, Side toMove, Side human) {
-  clearScreen();
-  board = position;
+void showPosition(Game& game, CharacterScreen& screen, const Board& position, Side toMove,
+                  Side human) {
+  screen.clearScreen();
+  game.board = position;
   for (int16_t x = 1; x <= 8; ++x) {
     for (int16_t y = 1; y <= 8; ++y) {
-      if (board.at(x, y) != kEmpty) drawSquareStone(x, y, board.at(x, y));
+      if (game.board.at(x, y) != kEmpty) drawSquareStone(screen, x, y, game.board.at(x, y));
     }
   }
-  drawLine(49, 0, 49, 48, 1);
-  drawStone(54, 25, kBlack);
-  drawStone(54, 33, kWhite);
-  refreshStoneCentres();
-  cursorX = cursorY = 1;
-  drawnCursorX = drawnCursorY = 0;
-  sideToMove = toMove;
-  humanSide = human;
-  consecutivePasses = 0;
+  drawLine(screen, 49, 0, 49, 48, 1);
+  drawStone(screen, 54, 25, kBlack);
+  drawStone(screen, 54, 33, kWhite);
+  refreshStoneCentres(game, screen);
+  game.cursorX = game.cursorY = 1;
+  game.drawnCursorX = game.drawnCursorY = 0;
+  game.sideToMove = toMove;
+  game.humanSide = human;
+  game.consecutivePasses = 0;
 }
 
 ScriptedGame::ScriptedGame() {
@@ -58,15 +54,15 @@ std::optional<uint8_t> ScriptedGame::next() {
 }
 
 void ScriptedGame::runFromStart() {
-  gameMain();
+  gameMain(state, screen);
 }
 
 void ScriptedGame::runFrom(const Board& position, Side toMove, Side human) {
   try {
-    startUpDisplay();
-    showPosition(position, toMove, human);
-    playTurns(toMove == human);
-    showResult();
+    startUpDisplay(screen);
+    showPosition(state, screen, position, toMove, human);
+    playTurns(state, screen, toMove == human);
+    showResult(state, screen);
   } catch (const host::GameStopped&) {
   }
 }

@@ -8,9 +8,11 @@
 #include <string_view>
 
 #include "game/game.h"
+#include "game/game_state.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
 #include "reversi/board.h"
+#include "screen/character_screen.h"
 #include "tools/reader/screen_reader.h"
 
 namespace brelvoxan::testing {
@@ -30,12 +32,13 @@ inline reader::Screen readDisplay() {
   return reader::readScreen(host::headless::backBuffer(), glyphSet());
 }
 
-// The game's start-up up to the title screen, without the title screen: window, glyphs, tables.
-void startUpDisplay();
+// The game's start-up up to the title screen, without the title screen: window and glyphs.
+void startUpDisplay(CharacterScreen& screen);
 
 // Draws a position as a game in progress would show it (stones, edge, legends, counts) and sets
 // the game state for the side to move.
-void showPosition(const Board& position, Side toMove, Side human);
+void showPosition(Game& game, CharacterScreen& screen, const Board& position, Side toMove,
+                  Side human);
 
 class ScriptedGame {
  public:
@@ -46,6 +49,9 @@ class ScriptedGame {
   // otherwise the game thread is stopped at that wait.
   std::deque<int> keys;
   std::function<void(ScriptedGame&)> refill;
+  // The game and the screen it runs on.
+  Game state;
+  CharacterScreen screen;
 
   // Runs gameMain until the script stops it.
   void runFromStart();

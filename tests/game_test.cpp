@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "game/game.h"
+#include "game/game_state.h"
 #include "host/headless/headless.h"
 #include "reversi/board.h"
-#include "reversi/game_state.h"
 #include "tests/board_text.h"
 #include "tests/game_harness.h"
 
@@ -130,7 +130,7 @@ class Player {
     if (message.starts_with("YOU WIN") || message.starts_with("YOU LOSE") ||
         message.starts_with("DRAW")) {
       results.push_back(message.substr(0, message.find("  ")));
-      finalCounts.push_back(countStones(board));
+      finalCounts.push_back(countStones(game.state.board));
       game.keys.push_back(kSpace);
       return;
     }
@@ -142,10 +142,10 @@ class Player {
     // The person's move entry: the display must show the game's board and counts.
     for (int y = 1; y <= 8; ++y) {
       std::string row;
-      for (int x = 1; x <= 8; ++x) row += "O.X"[board.at(x, y) + 1];
+      for (int x = 1; x <= 8; ++x) row += "O.X"[game.state.board.at(x, y) + 1];
       EXPECT_EQ(s.boardRow(y), row) << "row " << y;
     }
-    const StoneCounts counts = countStones(board);
+    const StoneCounts counts = countStones(game.state.board);
     EXPECT_EQ(std::stoi(s.textRow(3).substr(10, 2)), counts.black);
     EXPECT_EQ(std::stoi(s.textRow(4).substr(10, 2)), counts.white);
     const auto cursor = s.cursor();
@@ -153,7 +153,8 @@ class Player {
     int targetX = 0, targetY = 0;
     for (int x = 1; x <= 8; ++x) {
       for (int y = 1; y <= 8; ++y) {
-        if (board.at(x, y) == kEmpty && isLegalMove(board, x, y, humanSide)) {
+        const Board& board = game.state.board;
+        if (board.at(x, y) == kEmpty && isLegalMove(board, x, y, game.state.humanSide)) {
           targetX = x;
           targetY = y;
         }
@@ -219,13 +220,16 @@ TEST(GameFlow, TheNextGameStartsAfreshWithTheBoxTopLeft) {
 }
 
 // Replays the same game from `position`, the person playing Black and moving first, and returns
-// the screen as it stands when the virtual clock reaches `stopAt` or the keys run out. The game
-// and its clock are deterministic, so replays stopped at different times tell one story.
-reader::Screen replayUntil(const char* position, std::deque<int> keys, uint64_t stopAt) {
+// the screen as it stands when the virtual clock reaches `stopAt` or the keys run out (and the
+// game's state then in *after, if given). The game and its clock are deterministic, so replays
+// stopped at different times tell one story.
+reader::Screen replayUntil(const char* position, std::deque<int> keys, uint64_t stopAt,
+                           Game* after = nullptr) {
   ScriptedGame game;
   game.keys = std::move(keys);
   headless::requestStopAt(stopAt);
   game.runFrom(boardFromText(position), kBlack, kBlack);
+  if (after != nullptr) *after = game.state;
   return readDisplay();
 }
 
@@ -267,7 +271,8 @@ TEST(GameFlow, AMoveTheCpuPassesAnotherMove) {
   // The CPU passes; "CPU PASS" stays up during the person's turn and the box waits on the
   // person's last square.
   const uint64_t cpuPassed = kFirstWait + 640 + 700;
-  s = replayUntil(kPosition, keys, kNever);
+  Game after;
+  s = replayUntil(kPosition, keys, kNever, &after);
   EXPECT_EQ(headless::clockMs(), cpuPassed);
   EXPECT_EQ(panel(s, 0), "YOU (BLACK)    ");
   EXPECT_EQ(panel(s, 1), "CPU PASS       ");
@@ -275,19 +280,19 @@ TEST(GameFlow, AMoveTheCpuPassesAnotherMove) {
   EXPECT_EQ(s.boardRow(4), "XXXXXXXX");
   EXPECT_EQ(s.textRow(3).substr(10, 2), "61");
   EXPECT_EQ(s.textRow(4).substr(10, 2), " 1");
-  EXPECT_EQ(consecutivePasses, 1);
+  EXPECT_EQ(after.consecutivePasses, 1);
 
   // (8,1): the move clears the pass count and the person's turn clears the message rows; the
   // CPU's line stands through its pause.
   for (int i = 0; i < 7; ++i) keys.push_back(kRight);
   for (int i = 0; i < 5; ++i) keys.push_back(kUp);
   keys.push_back(kEnter);
-  s = replayUntil(kPosition, keys, cpuPassed + 640 + 699);
+  s = replayUntil(kPosition, keys, cpuPassed + 640 + 699, &after);
   EXPECT_EQ(s.boardRow(1), "XXXXXXXX");
   EXPECT_EQ(panel(s, 0), "CPU (WHITE)    ");
   EXPECT_EQ(panel(s, 1), std::string(15, ' '));
   EXPECT_EQ(panel(s, 2), std::string(15, ' '));
-  EXPECT_EQ(consecutivePasses, 0);
+  EXPECT_EQ(after.consecutivePasses, 0);
 
   // The CPU, without a stone, passes again and the person has no square: the game ends with the
   // box drawn by that pass on the person's last square.
@@ -344,7 +349,7 @@ TEST(GameEnd, PersonPassesThenCpuPassesEndsWithoutAnotherKey) {
   const reader::Screen s = readDisplay();
   EXPECT_EQ(panel(s, 1), "YOU LOSE       ");
   EXPECT_EQ(headless::keyWaits(), 2);
-  EXPECT_EQ(consecutivePasses, 3);
+  EXPECT_EQ(game.state.consecutivePasses, 3);
 }
 
 TEST(GameEnd, CpuPassesAndThePersonCannotMoveEndsWithoutYouPass) {

@@ -80,18 +80,19 @@ class GlyphSearch : public ::testing::Test {
     startDir = fs::current_path();
     headless::reset();
     host::startPromptWindow();
-    constructGlyphImages();
+    screen = std::make_unique<CharacterScreen>();
   }
   void TearDown() override {
     fs::current_path(startDir);
     headless::reset();
     fs::remove_all(root);
   }
-  static int present() {
+  int present() const {
     int count = 0;
-    for (const uint8_t flag : glyphPresent) count += flag;
+    for (const uint8_t flag : screen->glyphPresent) count += flag;
     return count;
   }
+  std::unique_ptr<CharacterScreen> screen;
   fs::path root;
   fs::path startDir;
 };
@@ -100,10 +101,10 @@ TEST_F(GlyphSearch, TheFirstFolderWithAnyGlyphIsTheOneUsed) {
   const std::string empty = (root / "empty/res/bmp").string();
   const std::string partial = (root / "partial/res/bmp").string();
   const std::string full = (root / "full/res/bmp").string();
-  EXPECT_EQ(loadGlyphsFrom({empty, partial, full}), 1);
+  EXPECT_EQ(screen->loadGlyphsFrom({empty, partial, full}), 1);
   EXPECT_EQ(present(), 2);
-  EXPECT_EQ(glyphPresent['A'], 1);
-  EXPECT_EQ(loadGlyphsFrom({empty}), -1);
+  EXPECT_EQ(screen->glyphPresent['A'], 1);
+  EXPECT_EQ(screen->loadGlyphsFrom({empty}), -1);
   EXPECT_TRUE(headless::messages().empty());
 }
 
@@ -115,16 +116,16 @@ TEST_F(GlyphSearch, AnotherCurrentFolderFallsBackToTheProgramFolder) {
   EXPECT_EQ(folders[0], "res/bmp");
   EXPECT_EQ(folders[1], (root / "full/res/bmp").string());
   EXPECT_EQ(folders.back(), std::string(kInstalledDataFolder) + "/res/bmp");
-  loadGlyphs();
+  screen->loadGlyphs();
   EXPECT_EQ(present(), 256);
   EXPECT_TRUE(headless::messages().empty());
 
   if (fs::exists(fs::path(kInstalledDataFolder) / "res/bmp/032.bmp")) {
     GTEST_SKIP() << "an installed game's glyphs are in " << kInstalledDataFolder;
   }
-  constructGlyphImages();
+  screen = std::make_unique<CharacterScreen>();
   headless::setProgramFolder((root / "empty").string());
-  loadGlyphs();
+  screen->loadGlyphs();
   EXPECT_EQ(present(), 0);
   ASSERT_EQ(headless::messages().size(), 1u);
   const std::string& line = headless::messages()[0];

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/opponent.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
 #include "host/platform.h"
-#include "reversi/opponent.h"
 #include "tools/reader/screen_reader.h"
 #include "tools/sim/openings.h"
 #include "tools/sim/sim_tools.h"
@@ -202,7 +202,12 @@ int main(int argc, char** argv) {
     headless::requestStop();
     return std::nullopt;
   });
-  brelvoxan::gameMain();  // returns when the feeder has stopped it at a key wait
+  brelvoxan::Game game;
+  game.level = static_cast<int>(level.value_or(brelvoxan::kDefaultLevel));
+  game.seed = seed.value_or(1);
+  game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
+  brelvoxan::CharacterScreen screen;
+  brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
 
   const headless::Pixels& backBuffer = headless::backBuffer();

@@ -5,8 +5,8 @@
 #include <istream>
 #include <ostream>
 
+#include "game/opponent.h"
 #include "reversi/endgame.h"
-#include "reversi/opponent.h"
 #include "tools/sim/openings.h"
 
 namespace brelvoxan::sim {

@@ -39,7 +39,7 @@ class Opponent {
   int level() const { return level_; }
 
   // The move for `side` on `b`; `b` is left as it was.
-  ComputerMove choose(Board& b, Side side);
+  ComputerMove choose(const Board& b, Side side);
 
  private:
   int level_;

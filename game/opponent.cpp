@@ -1,4 +1,4 @@
-#include "reversi/opponent.h"
+#include "game/opponent.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@ Opponent::Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap)
 
 Opponent::~Opponent() = default;
 
-ComputerMove Opponent::choose(Board& b, Side side) {
+ComputerMove Opponent::choose(const Board& b, Side side) {
   ComputerMove move;
   if (!engine_) {
     const CpuDecision d = decideCpuMove(b, side);

@@ -1,0 +1,62 @@
+// The state of one game: the board, whose turn it is, passes, counts, the cursor and the last
+// key. All signed 16-bit like the board cells. Also what both sides' moves share: playing a
+// square, the sweep that shows turned stones and prints the counts, and the CPU's turn.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "game/opponent.h"
+#include "reversi/board.h"
+#include "screen/character_screen.h"
+
+namespace brelvoxan {
+
+inline constexpr uint32_t kSweepPauseMs = 10;
+
+struct Game {
+  Board board{};
+  Side sideToMove = kBlack;
+  Side humanSide = kBlack;
+  int16_t consecutivePasses = 0;
+  int16_t blackCount = 0;
+  int16_t whiteCount = 0;
+  // The current square: the person's cursor, and the square of the CPU's last move.
+  int16_t cursorX = 1;
+  int16_t cursorY = 1;
+  // The square the cursor box was last drawn around; 0 when none has been drawn in this game.
+  int16_t drawnCursorX = 0;
+  int16_t drawnCursorY = 0;
+  int16_t keyCode = 0;  // the last key taken
+
+  // The computer's level, 1..5, and the seed of its choices among equal moves (levels 2 to 5).
+  int level = kDefaultLevel;
+  uint64_t seed = 0;
+  // The simulator and the tests: the pause before a computer move is always whole, however long
+  // the computer thought, so that their virtual clock stays repeatable.
+  bool thinkingTakesNoTime = false;
+  // The computer at `level`, made at its first turn; shared, so that a game can be copied.
+  std::shared_ptr<Opponent> opponent;
+};
+
+// Plays the current square (cursorX, cursorY) for `side`, whose scan found runs to turn: ends a
+// run of passes, sets the stone and draws it whole, turns the runs on the board, then repaints
+// every stone's centre and prints the counts.
+void playSquare(Game& game, CharacterScreen& screen, Side side, const FlipScan& scan);
+
+// Repaints every stone's centre column by column, 10 ms per square, then stores and prints both
+// counts.
+StoneCounts refreshStoneCentres(Game& game, CharacterScreen& screen);
+
+// The board of a new game: the four centre stones, the board edge and the legend stones.
+void drawNewGameBoard(const Game& game, CharacterScreen& screen);
+
+// The CPU's move at level 1: decides, then plays and draws the move (or shows the pass).
+void chooseCpuMove(Game& game, CharacterScreen& screen, Side side);
+
+// The computer's whole turn after its line is shown: the pause of kCpuThinkDelayMs, then the
+// move. Level 1 decides when the pause ends; levels 2 to 5 think during the pause and play when
+// it ends.
+void computerTurn(Game& game, CharacterScreen& screen, Side side);
+
+}  // namespace brelvoxan
