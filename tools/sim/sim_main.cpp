@@ -96,12 +96,11 @@ std::optional<uint64_t> parseNumber(const std::string& text, uint64_t low, uint6
 }
 
 constexpr const char* kUsage =
-    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys\n"
-    "       brelvoxan-sim --solve < positions\n"
-    "       brelvoxan-sim --match A B [--games N] [--seed N]";
+    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys | --solve < positions | "
+    "--match A B [--games N] [--seed N]";
 
 int usageError(const std::string& message) {
-  return fail(2, message + "\n" + kUsage);
+  return fail(2, message + " (" + kUsage + ")");
 }
 
 }  // namespace
