@@ -2,6 +2,8 @@
 // that fits, keeps the keyboard on the display, and shows what happens while the program loads
 // or if it fails. Adding ?trace to the address makes the game record its sleeps, key waits,
 // keys and paints in Module.brelvoxanTrace (for the browser test and the benchmark).
+// The computer's level comes from ?level=N in the address, else from the level last chosen on
+// this page (kept in the browser's local storage), else 1; choosing another restarts the game.
 "use strict";
 
 var Module = (function () {
@@ -32,8 +34,35 @@ var Module = (function () {
   fit();
   window.addEventListener("resize", fit);
   canvas.focus();
-  // A click anywhere gives the keyboard back to the game.
-  document.addEventListener("click", () => canvas.focus());
+  // A click anywhere but on the level choice gives the keyboard back to the game.
+  document.addEventListener("click", event => {
+    if (!event.target.closest("#level-choice")) canvas.focus();
+  });
+
+  const levelChoice = document.getElementById("level");
+  const levelKey = "brelvoxan.level";
+  function levelFrom(text) {
+    return /^[1-5]$/.test(text || "") ? text : null;
+  }
+  function storedLevel() {
+    try {
+      return levelFrom(window.localStorage.getItem(levelKey));
+    } catch (e) {
+      return null;  // storage refused (private mode, file page): the default level
+    }
+  }
+  const level = levelFrom(new URLSearchParams(location.search).get("level")) || storedLevel() || "1";
+  levelChoice.value = level;
+  levelChoice.addEventListener("change", () => {
+    try {
+      window.localStorage.setItem(levelKey, levelChoice.value);
+    } catch (e) {
+      // Not remembered; the address still carries it.
+    }
+    const params = new URLSearchParams(location.search);
+    params.set("level", levelChoice.value);
+    location.search = params.toString();
+  });
   canvas.addEventListener("blur", () => {
     if (running) say("Click the display to play.");
   });
@@ -46,6 +75,7 @@ var Module = (function () {
   }
 
   const module = {
+    arguments: ["--level", level],
     canvas: canvas,
     print: text => console.log(text),
     printErr: text => console.warn(text),
