@@ -21,7 +21,7 @@ using testing::kKey2;
 using testing::readDisplay;
 using testing::ScriptedGame;
 
-TEST(OpponentTest, LevelOneIsTheDesignedPlayerAndHigherLevelsPlayLegalMoves) {
+TEST(OpponentTest, LevelOneIsTheWeightTablePlayerAndHigherLevelsPlayLegalMoves) {
   std::mt19937 rng(13);
   Board b;
   resetBoard(b);
