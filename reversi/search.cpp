@@ -81,6 +81,10 @@ bool Engine::shouldStop() {
   return stopped_;
 }
 
+int Engine::pickEqual(const std::vector<int>& moves) {
+  return moves[static_cast<size_t>(random_.below(static_cast<int>(moves.size())))];
+}
+
 MoveChoice Engine::choose(const Position& p, int level, std::chrono::milliseconds cap) {
   const LevelSettings settings = levelSettings(level);
   const Clock::time_point start = Clock::now();
@@ -96,14 +100,12 @@ MoveChoice Engine::choose(const Position& p, int level, std::chrono::millisecond
       choice.exact = true;
       choice.score = exact.score;
       choice.equal = exact.equal;
-      choice.move =
-          choice.equal[static_cast<size_t>(random_.below(static_cast<int>(choice.equal.size())))];
+      choice.move = pickEqual(choice.equal);
       return choice;
     }
   }
   choice = searchMidgame(p, settings.depth, Deadline{start + cap});
-  choice.move =
-      choice.equal[static_cast<size_t>(random_.below(static_cast<int>(choice.equal.size())))];
+  choice.move = pickEqual(choice.equal);
   return choice;
 }
 

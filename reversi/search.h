@@ -70,6 +70,8 @@ class Engine {
     int8_t move = -1;
   };
 
+  // One of `moves`, at random.
+  int pickEqual(const std::vector<int>& moves);
   MoveChoice searchMidgame(const Position& p, int depth, Deadline deadline);
   // Searches the root to `depth`; false when the deadline stopped it.
   bool searchRoot(const Position& p, int depth, MoveChoice* choice);
