@@ -11,12 +11,12 @@ namespace {
 
 // Below this many empty squares the solver walks the list of empty squares instead of
 // generating moves, and the table is not used.
-constexpr int kSmallEmpties = 6;
-constexpr int kTableEmpties = 8;
+constexpr int kSmallEmpties = 5;
+constexpr int kTableEmpties = 6;
 // From this many empty squares on, a cheap stability bound may cut a node.
 constexpr int kStabilityEmpties = 12;
 constexpr int kNodesBetweenClockLooks = 4096;
-constexpr int kEvaluatedOrderEmpties = 16;
+constexpr int kEvaluatedOrderEmpties = 20;
 
 constexpr Mask kCornerMask = 0x8100000000000081ULL;
 
@@ -85,12 +85,15 @@ int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out, bo
 }  // namespace
 
 int moveOrderKey(const Position& next, int square) {
-  // `next` has the opponent to move: fewer replies for it and fewer safe discs for it first.
-  int key = -16 * countBits(legalMoves(next));
+  // `next` has the opponent to move: fewer replies for it first, corner replies counted twice,
+  // and fewer corners in its hands.
+  const Mask replies = legalMoves(next);
+  int key = -16 * (countBits(replies) + countBits(replies & kCornerMask));
   key -= 2 * countBits(next.own & kCornerMask);
   if (bitOf(square) & kCornerMask) key += 12;
-  // Mobility of the mover's side, counted from the opponent's frontier.
-  key += countBits(emptyNeighbours(next.own, next.empties())) / 2;
+  // Frontiers: empty squares next to the opponent's discs are the mover's future moves.
+  key += 4 * (countBits(emptyNeighbours(next.own, next.empties())) -
+              countBits(emptyNeighbours(next.opp, next.empties())));
   return key;
 }
 
@@ -106,7 +109,7 @@ EndgameSolver::EndgameSolver(int tableBits)
     : table_(size_t{1} << tableBits), tableMask_((Mask{1} << tableBits) - 1) {}
 
 EndgameSolver::Entry& EndgameSolver::slot(const Position& p) {
-  return table_[hashPosition(p) & tableMask_];
+  return table_[static_cast<size_t>(hashPosition(p) & tableMask_)];
 }
 
 bool EndgameSolver::shouldStop() {

@@ -128,7 +128,7 @@ MoveChoice Engine::searchMidgame(const Position& p, int depth, Deadline deadline
 }
 
 bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
-  Entry& entry = table_[hashPosition(p) & (table_.size() - 1)];
+  Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
   const int tableMove = (entry.own == p.own && entry.opp == p.opp) ? entry.move : -1;
   Child children[32];
   const int n = orderedChildren(p, legalMoves(p), tableMove, children);
@@ -171,7 +171,7 @@ int Engine::search(const Position& p, int depth, int alpha, int beta, bool passe
   }
   if (depth == 0) return evaluate(p);
 
-  Entry& entry = table_[hashPosition(p) & (table_.size() - 1)];
+  Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
   int tableMove = -1;
   if (entry.own == p.own && entry.opp == p.opp) {
     tableMove = entry.move;
