@@ -20,11 +20,7 @@ constexpr int kEvaluatedOrderEmpties = 20;
 
 constexpr Mask kCornerMask = 0x8100000000000081ULL;
 
-// The quadrant of each square, for parity ordering.
-constexpr int quadrantOf(int square) {
-  return (columnOf(square) > 4 ? 1 : 0) + (rowOf(square) > 4 ? 2 : 0);
-}
-
+// The four quadrants, for parity ordering.
 constexpr Mask kQuadrants[4] = {0x000000000F0F0F0FULL, 0x00000000F0F0F0F0ULL, 0x0F0F0F0F00000000ULL,
                                 0xF0F0F0F000000000ULL};
 
