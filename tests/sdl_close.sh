@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Closing the SDL window ends the game with exit code 0 within a second wherever it stands: at
-# the title, in a stone sweep, in the computer's pause and at the person's key wait. The traced
+# the title, in a stone sweep, in the computer's pause (level 1, and level 5 thinking in it) and
+# at the person's key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
@@ -54,12 +55,13 @@ wait_for_trace() {
 
 # close_at NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends the
 # keys, waits for a trace line matching PATTERN, asks the window to close and expects exit
-# code 0 within a second.
+# code 0 within a second. The game gets the arguments in $game_args.
+game_args=()
 close_at() {
   local name=$1 pattern=$2
   shift 2
   local log=$out/$name.trace
-  "$game" 2>"$log" &
+  "$game" "${game_args[@]}" 2>"$log" &
   game_pid=$!
   local window
   window=$(xc_find_title "$title")
@@ -101,6 +103,10 @@ close_at title " keywait "
 close_at sweep " sleep 10$" 1
 close_at cpu_pause " sleep 700$" 2
 close_at key_wait " keywait " 1
+# Level 5 thinks right after the first 20 ms of its pause.
+game_args=(--level 5)
+close_at cpu_thinking " sleep 20$" 2
+game_args=()
 
 if ((failures > 0)); then
   echo "$failures failure(s); traces in $out"
