@@ -9,8 +9,8 @@ namespace brelvoxan::engine {
 
 namespace {
 
-// Below this many empty squares the solver walks the list of empty squares instead of
-// generating moves, and the table is not used.
+// Up to this many empty squares the solver walks the list of empty squares instead of
+// generating moves; the table serves from kTableEmpties on.
 constexpr int kSmallEmpties = 5;
 constexpr int kTableEmpties = 6;
 // From this many empty squares on, a cheap stability bound may cut a node.
@@ -45,14 +45,8 @@ int shallowScore(const Position& p, int depth, int alpha, int beta) {
   return best;
 }
 
-struct Child {
-  Position next;
-  int square;
-  int key;
-};
+}  // namespace
 
-// The children of `p` for `moves`, best first: the table's move, then fastest first, or by
-// the evaluation where many squares are empty and a good first move saves the most.
 int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
   int n = 0;
   while (moves) {
@@ -67,18 +61,15 @@ int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out, bo
     } else {
       key = moveOrderKey(next, sq);
     }
-    Child c{next, sq, key};
     int i = n++;
     while (i > 0 && out[i - 1].key < key) {
       out[i] = out[i - 1];
       --i;
     }
-    out[i] = c;
+    out[i] = Child{next, sq, key};
   }
   return n;
 }
-
-}  // namespace
 
 int moveOrderKey(const Position& next, int square) {
   // `next` has the opponent to move: fewer replies for it first, corner replies counted twice,

@@ -61,8 +61,22 @@ class EndgameSolver {
   int untilClockLook_ = 0;  // nodes until the next look at the clock
 };
 
-// Orders moves for the searches: a few points for a corner, minus the opponent's replies.
+// Orders moves for the searches: fewer replies for the opponent first (corner replies count
+// twice), then corners and frontiers. `next` is the position after the move on `square`.
 int moveOrderKey(const Position& next, int square);
+
+// A move and the position it leads to, with its ordering key.
+struct Child {
+  Position next;
+  int square;
+  int key;
+};
+
+// The children of `p` for `moves` in `out` (room for 32), best first: `tableMove` first, then by
+// moveOrderKey, or with `evaluated` by a two-ply search over the evaluation (where many squares
+// are empty and a good first move saves the most). Returns their number.
+int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out,
+                    bool evaluated = false);
 
 // A hash of both sides' discs.
 uint64_t hashPosition(const Position& p);

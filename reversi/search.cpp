@@ -26,29 +26,6 @@ constexpr LevelSettings kLevelSettings[] = {
     {8, 20, 18},
 };
 
-struct Child {
-  Position next;
-  int square;
-  int key;
-};
-
-int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out) {
-  int n = 0;
-  while (moves) {
-    const int sq = std::countr_zero(moves);
-    moves &= moves - 1;
-    const Position next = afterMove(p, sq, flipsOf(p, sq));
-    const int key = sq == tableMove ? 1 << 20 : moveOrderKey(next, sq);
-    int i = n++;
-    while (i > 0 && out[i - 1].key < key) {
-      out[i] = out[i - 1];
-      --i;
-    }
-    out[i] = Child{next, sq, key};
-  }
-  return n;
-}
-
 }  // namespace
 
 LevelSettings levelSettings(int level) {
