@@ -179,8 +179,11 @@ int main(int argc, char** argv) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(games.value_or(100)), seed.value_or(1));
     std::cout << sim::formatMatchResult(match->first, match->second, r);
-    std::fprintf(stderr, "worst think time per move: level %d %.0f ms, level %d %.0f ms\n",
-                 match->first, r.worstThinkMsA, match->second, r.worstThinkMsB);
+    std::fprintf(stderr,
+                 "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
+                 "ms (processor %.0f ms)\n",
+                 match->first, r.worstThinkMsA, r.worstThinkCpuMsA, match->second, r.worstThinkMsB,
+                 r.worstThinkCpuMsB);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
 

@@ -1,7 +1,9 @@
 #include "tools/sim/sim_tools.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <istream>
 #include <ostream>
 
@@ -152,12 +154,17 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
     while (passes < 2) {
       Opponent& mover = side == firstSide ? first : second;
       const auto start = std::chrono::steady_clock::now();
+      const std::clock_t cpuStart = std::clock();
       const ComputerMove move = mover.choose(board, side);
+      const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
       const double ms =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
               .count();
-      double& worst = side == firstSide ? result.worstThinkMsA : result.worstThinkMsB;
-      if (ms > worst) worst = ms;
+      const bool isFirst = side == firstSide;
+      double& worst = isFirst ? result.worstThinkMsA : result.worstThinkMsB;
+      double& worstCpu = isFirst ? result.worstThinkCpuMsA : result.worstThinkCpuMsB;
+      worst = std::max(worst, ms);
+      worstCpu = std::max(worstCpu, cpuMs);
       if (move.pass) {
         ++passes;
       } else {

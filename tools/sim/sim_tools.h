@@ -39,8 +39,12 @@ struct MatchResult {
   int wins = 0;
   int draws = 0;
   int losses = 0;
+  // The longest think of each level's moves: wall-clock time, and the processor time the
+  // program used for it (which other programs running at the same time do not stretch).
   double worstThinkMsA = 0;
   double worstThinkMsB = 0;
+  double worstThinkCpuMsA = 0;
+  double worstThinkCpuMsB = 0;
 };
 MatchResult playMatch(int a, int b, int games, uint64_t seed);
 std::string formatMatchResult(int a, int b, const MatchResult& r);
