@@ -3,33 +3,29 @@
 # glyph set and with hostile files put in place of some glyphs (from fuzz/corpus).
 # Usage: bash bench/hostile_glyphs.sh BUILD_DIR   (from the repository root)
 set -u
-build=$(cd "${1:?usage: hostile_glyphs.sh BUILD_DIR}" && pwd)
-sim=$build/brelvoxan-sim
-corpus=$PWD/fuzz/corpus
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/lib/bench.sh
+source tests/lib/bench.sh
+use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 [[ -x $sim ]] || { echo "no $sim"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work
 
 # measure NAME CODE=FILE...: FILE (from the corpus, or "fifo") as glyph CODE.
 measure() {
   local name=$1 dir=$work/$1
   shift
-  mkdir -p "$dir/res"
-  cp -r res/bmp "$dir/res/bmp"
-  for pair in "$@"; do
-    local target=$dir/res/bmp/${pair%%=*}.bmp
-    rm -f "$target"
-    if [[ ${pair#*=} == fifo ]]; then mkfifo "$target"; else cp "$corpus/${pair#*=}" "$target"; fi
-  done
-  local status
-  (cd "$dir" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout 20 "$sim" </dev/null \
-    >"$dir/out" 2>/dev/null)
-  status=$?
+  glyph_folder "$dir" "$@"
+  sim_in_folder "$dir"
+  local status=$?
   # time reports the signal of a killed child in its first line; its last line has the figures.
   read -r seconds kilobytes < <(tail -n 1 "$dir/time")
+  require_figures "$name time=$seconds" "$name peak memory=$kilobytes" || missing=1
   printf '%-28s exit %3s  %6s s  %6d MB peak\n' "$name" "$status" "$seconds" \
-    $(((kilobytes + 1023) / 1024))
+    $(((${kilobytes:-0} + 1023) / 1024))
 }
+missing=0
 
 measure plain
 measure crash-jpeg 066=regress-huffman-overflow.jpg
@@ -42,3 +38,4 @@ measure huge-jpeg 066=regress-huge-frame.jpg
 measure fifo 066=fifo
 measure rle8 065=rle8.bmp
 measure rle4 065=rle4.bmp
+exit $missing

@@ -6,14 +6,15 @@
 # Usage: bash bench/sdl_bench.sh BUILD_DIR [RUNS]   (from the repository root)
 set -u
 
-build=$(cd "${1:?usage: sdl_bench.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-7}
 cd "$(dirname "$0")/.." || exit 1
-game=$build/brelvoxan
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/lib/bench.sh
+source tests/lib/bench.sh
+use_build "${1:?usage: sdl_bench.sh BUILD_DIR [RUNS]}" >&2 || exit 1
 traced=$build/bench/brelvoxan-traced
 bare=$build/bench/brelvoxan-bare-window
-XCLIENT=$build/brelvoxan-xclient
-sim=$build/brelvoxan-sim
 for tool in "$game" "$traced" "$bare" "$XCLIENT" "$sim"; do
   [[ -x $tool ]] || { echo "missing $tool; build everything first" >&2; exit 1; }
 done
@@ -24,30 +25,13 @@ done
 source tools/xclient/xclient.sh
 
 work=$build/sdl_bench
-rm -rf "$work"
-mkdir -p "$work"
-game_pid=""
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-# shellcheck disable=SC2317  # run by the trap
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb "$work" 1280x1024 >&2 || exit 1
-title="Brelvoxan OrvanelTaste"
-
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-field() { awk -v k="$1" '$1 == k {print $2}' "$2"; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-verdict() { awk -v a="$1" -v b="$2" 'BEGIN {print (a <= b) ? "ok" : "MISSED"}'; }
+start_x_test "$work" 1280x1024 >&2 || exit 1
 
 echo "SDL2 backend under Xvfb ($DISPLAY, 1280x1024x24), $runs runs each where repeated; $(nproc) cores"
 
 # --- First paint and peak memory: game and bare window taken in turns --------------------------
 echo "" | "$sim" --png "$work/title.png" >/dev/null
-xc_solid 720 288 9CB07A "$work/bare.png"
+xc_solid "$BRELVOXAN_CLIENT_WIDTH" "$BRELVOXAN_CLIENT_HEIGHT" 9CB07A "$work/bare.png"
 for f in game_paint bare_paint game_rss bare_rss; do : >"$work/$f"; done
 for ((i = 0; i < runs; i++)); do
   "$XCLIENT" firstpaint --expect "$work/title.png" --hold 300 -- "$game" >"$work/g.txt" \
@@ -67,19 +51,16 @@ bare_rss=$(median <"$work/bare_rss")
 # --- CPU while the title screen waits 20 s for a key --------------------------------------------
 "$game" 2>>"$work/game_stderr.txt" &
 game_pid=$!
-window=$(xc_find_title "$title")
+window=$(xc_find_title "$BRELVOXAN_TITLE")
 xc_settle "$window" "$work/wait_title.png" 300 >/dev/null
-ticks_before=$(cpu_ticks "$game_pid")
-sleep 20
-ticks_after=$(cpu_ticks "$game_pid")
-cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+cpu_percent=$(cpu_percent "$game_pid" 20)
 
 # --- Key press to cursor box on the screen, in the same game ------------------------------------
 xc_keys "$window" 100 1
 xc_settle "$window" "$work/game_start.png" 1500 >/dev/null
 # Right and Left in turns move the box between (1,1) and (2,1); only the board is watched.
-"$XCLIENT" latency "$window" --count 50 --region 0,0,240,288 Right Left >"$work/latency.txt"
+"$XCLIENT" latency "$window" --count 50 \
+  --region "0,0,$BRELVOXAN_BOARD_WIDTH,$BRELVOXAN_CLIENT_HEIGHT" Right Left >"$work/latency.txt"
 latency_p95=$(field key_latency_p95_ms "$work/latency.txt")
 latency_p50=$(field key_latency_p50_ms "$work/latency.txt")
 latency_max=$(field key_latency_max_ms "$work/latency.txt")
@@ -97,11 +78,7 @@ game_pid=""
 game_pid=$!
 bare_window=$(xc_find_pid "$game_pid")
 sleep 1
-bare_before=$(cpu_ticks "$game_pid")
-sleep 20
-bare_after=$(cpu_ticks "$game_pid")
-bare_cpu=$(awk -v d=$((bare_after - bare_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+bare_cpu=$(cpu_percent "$game_pid" 20)
 xc_close "$bare_window"
 wait "$game_pid"
 game_pid=""
@@ -109,7 +86,7 @@ game_pid=""
 # --- Sweeps and the CPU's pause, timed by the traced build of the same program ------------------
 "$traced" 2>"$work/trace.txt" &
 game_pid=$!
-window=$(xc_find_title "$title")
+window=$(xc_find_title "$BRELVOXAN_TITLE")
 xc_settle "$window" "$work/traced_title.png" 300 >/dev/null
 xc_keys "$window" 100 1
 xc_settle "$window" "$work/traced_start.png" 1500 >/dev/null
@@ -161,4 +138,6 @@ echo "the game ended with code $game_status after the close request; files in $w
 for f in game_stderr bare_stderr; do
   [[ -s $work/$f.txt ]] && echo "$f.txt: $(head -c 300 "$work/$f.txt")"
 done
-exit 0
+require_figures "first paint=$game_paint" "bare first paint=$bare_paint" "peak RSS=$game_rss" \
+  "bare peak RSS=$bare_rss" "peak RSS after a move=$played_rss" "CPU while waiting=$cpu_percent" \
+  "sweep=$sweep_max" "pause=$pause_max" "key latency=$latency_p95"

@@ -68,6 +68,14 @@ def main():
         page.close()
         server.close()
 
+    # A goal is never called met without a measurement.
+    missing = [name for name, values in (("page loads", loads), ("stone sweeps", sweeps),
+                                         ("computer's pauses", pauses), ("bytes", sent))
+               if not values]
+    if missing:
+        print("error: no figure for " + ", ".join(missing), file=sys.stderr)
+        return 1
+
     def line(figure, value, goal, ok):
         verdict = "" if ok is None else ("ok" if ok else "MISSED")
         print(f"{figure:<52} {value:>10}   {goal} {verdict}")

@@ -8,16 +8,22 @@
 #   tools/build-win32.sh and is run from its unpacked release in dist/)
 set -u
 
-build=$(cd "${1:?usage: wine_bench.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR] [RUNS]}" && pwd)
 runs=${3:-5}
+# Both build folders as given, relative to where the script was started, before leaving it.
+# shellcheck source=tests/lib/common.sh
+source "$(dirname "$0")/../tests/lib/common.sh"
+use_build "${1:?usage: wine_bench.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR] [RUNS]}" >&2 || exit 1
+win32_dir=""
+[[ -n ${2:-} ]] && win32_dir=$(abs_path "$2")
 cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/bench.sh
+source tests/lib/bench.sh
 # shellcheck source=tests/wine/wine_env.sh
 source tests/wine/wine_env.sh
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
-XCLIENT=$build/brelvoxan-xclient
 [[ -x $XCLIENT ]] || { echo "missing $XCLIENT; build everything first" >&2; exit 1; }
-wine_setup "$build" "${2:-}" || exit 1
+wine_setup "$build" "$win32_dir" || exit 1
 dist=$win32_build/dist
 for f in "$dist/brelvoxan.exe" "$win32_build/brelvoxan-traced.exe" \
   "$win32_build/brelvoxan-winprobe.exe"; do
@@ -26,7 +32,6 @@ done
 work=$build/wine_bench
 rm -rf "$work"
 mkdir -p "$work"
-title="Brelvoxan OrvanelTaste"
 game_pid=""
 # shellcheck disable=SC2317  # run by the trap
 cleanup() {
@@ -35,14 +40,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-field() { awk -v k="$1" '$1 == k {print $2}' "$2"; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-verdict() { awk -v a="$1" -v b="$2" 'BEGIN {print (a <= b) ? "ok" : "MISSED"}'; }
 now_ms() { date +%s%3N; }
 # The window of the game just started (the last one's may still be on its way out).
 find_window() {
-  timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+  timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
     head -n 1
 }
 
@@ -54,13 +55,9 @@ echo "Windows program under $(wine --version 2>/dev/null) on Xvfb $DISPLAY, $(np
 game_pid=$!
 window=$(find_window)
 "$XCLIENT" settle "$window" "$work/title.png" --quiet 500 --timeout 20000 >/dev/null
-read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$title" 2>/dev/null |
+read -r cx cy _ <<<"$(wine "$win32_build/brelvoxan-winprobe.exe" info "$BRELVOXAN_TITLE" 2>/dev/null |
   tr -d '\r' | awk '$1 == "client" {print $2, $3}')"
-ticks_before=$(cpu_ticks "$game_pid")
-sleep 20
-ticks_after=$(cpu_ticks "$game_pid")
-cpu_percent=$(awk -v d=$((ticks_after - ticks_before)) -v hz="$(getconf CLK_TCK)" \
-  'BEGIN {printf "%.2f", 100 * d / hz / 20}')
+cpu_percent=$(cpu_percent "$game_pid" 20)
 
 xc_close "$window"
 wait "$game_pid"
@@ -92,7 +89,7 @@ for ((i = 0; i < runs; i++)); do
   if ((i == 0)); then
     # Key press to cursor box: Right and Left in turns move the box between (1,1) and (2,1);
     # only the board is watched.
-    "$XCLIENT" latency "$window" --count 50 --region "${cx:-5},${cy:-24},240,288" Right Left \
+    "$XCLIENT" latency "$window" --count 50 --region "${cx:-5},${cy:-24},$BRELVOXAN_BOARD_WIDTH,$BRELVOXAN_CLIENT_HEIGHT" Right Left \
       >"$work/latency.txt"
     "$XCLIENT" settle "$window" "$work/traced_back.png" --quiet 300 >/dev/null
   fi
@@ -157,4 +154,5 @@ echo "key latency: p50 $(field key_latency_p50_ms "$work/latency.txt") ms," \
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "starts (ms): $(sort -g "$work/starts" | tr '\n' ' ')  bare: $(sort -g "$work/bare_starts" | tr '\n' ' ')"
 echo "files in $work"
-exit 0
+require_figures "start=$start_median" "sweep=$sweep_median" "worst sweep=$sweep_max" \
+  "pause=$pause_max" "key latency=$latency_p95" "CPU while waiting=$cpu_percent"

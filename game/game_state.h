@@ -19,14 +19,11 @@ struct Game {
   Side sideToMove = kBlack;
   Side humanSide = kBlack;
   int16_t consecutivePasses = 0;
-  int16_t blackCount = 0;
-  int16_t whiteCount = 0;
+  int16_t blackCount = 0, whiteCount = 0;  // as the last sweep counted them
   // The current square: the person's cursor, and the square of the CPU's last move.
-  int16_t cursorX = 1;
-  int16_t cursorY = 1;
+  int16_t cursorX = 1, cursorY = 1;
   // The square the cursor box was last drawn around; 0 when none has been drawn in this game.
-  int16_t drawnCursorX = 0;
-  int16_t drawnCursorY = 0;
+  int16_t drawnCursorX = 0, drawnCursorY = 0;
   int16_t keyCode = 0;  // the last key taken
 
   // The computer's level, 1..5, and the seed of its choices among equal moves (levels 2 to 5).

@@ -21,7 +21,7 @@ using WindowHandle = WindowObject*;    // the game window
 using SurfaceHandle = SurfaceObject*;  // a drawing target such as the back buffer
 
 // The contract every backend keeps (tests/platform_contract_test.cpp runs it against the
-// headless and SDL backends, host/win32/win32_check.cpp against Win32):
+// headless and SDL backends, tests/wine/win32_check.cpp against Win32):
 // - Null handles are accepted everywhere and refused: the call gives null, false or 0, stores
 //   nothing and changes nothing. A bitmap already deleted is refused the same way.
 // - A draw shows only on the game window: with a null or unknown owner nothing is shown (never

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "host/display_size.h"
 #include "host/platform.h"
 
 namespace host {
@@ -28,9 +29,10 @@ inline constexpr const char* kWindowClassName = "ROZOVU";
 inline constexpr const char* kInitialTitle = "BASIC ROZOVU";
 inline constexpr const char* kGameTitle = "Brelvoxan OrvanelTaste";
 inline constexpr int32_t kGameIconId = 102;
-// The window's outer size, frame and title bar included (the client size: host/display_size.h).
-inline constexpr int32_t kWindowWidth = 720;
-inline constexpr int32_t kWindowHeight = 324;
+// The window's outer size, frame and title bar included: as wide as the client area (the frame
+// takes its share of that), and 36 pixels of title bar and frame higher.
+inline constexpr int32_t kWindowWidth = kClientWidth;
+inline constexpr int32_t kWindowHeight = kClientHeight + 36;
 inline constexpr uint32_t kFirstPaintPollMs = 20;
 
 // Game thread, once: starts the window thread, waits in 20 ms looks for the first paint, then

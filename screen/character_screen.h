@@ -8,16 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "host/display_size.h"
 #include "host/text.h"
 #include "screen/image.h"
 
 namespace brelvoxan {
 
-inline constexpr int16_t kScreenColumns = 24;
-inline constexpr int16_t kScreenRows = 6;
-inline constexpr int16_t kClearRows = 7;
-inline constexpr int32_t kCellWidth = 30;
-inline constexpr int32_t kCellHeight = 48;
+inline constexpr int16_t kScreenColumns = host::kTextColumns;
+inline constexpr int16_t kScreenRows = host::kTextRows;
+inline constexpr int16_t kClearRows = kScreenRows + 1;  // one row more than the cursor reaches
+inline constexpr int32_t kCellWidth = host::kCellWidth;
+inline constexpr int32_t kCellHeight = host::kCellHeight;
 inline constexpr int16_t kBlankGlyph = 32;
 
 // The character screen: the glyph table, which glyphs loaded, and the text cursor. Made by the

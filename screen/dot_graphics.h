@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
+#include "host/display_size.h"
 #include "screen/character_screen.h"
 
 namespace brelvoxan {
 
-inline constexpr int32_t kDotWidth = 5;
-inline constexpr int32_t kDotHeight = 6;
+inline constexpr int32_t kDotWidth = host::kDotWidth;
+inline constexpr int32_t kDotHeight = host::kDotHeight;
 
 void plotDot(CharacterScreen& screen, double x, double y, int8_t colour);
 void drawLine(CharacterScreen& screen, double x1, double y1, double x2, double y2, int8_t colour);
@@ -20,7 +21,7 @@ int sign(double v);
 
 // The first dot column (row) of board column (row) 1..8: squares are 6 x 6 dots, square 1 at 0.
 inline constexpr int32_t squareDot(int32_t square) {
-  return (square - 1) * 6;
+  return (square - 1) * host::kSquareDots;
 }
 
 // The stone figure with top-left dot (dotX, dotY); centre set for +1 (black), clear otherwise.

@@ -174,18 +174,17 @@ TEST_F(Display, NewGameScreenAndItsCounts) {
 }
 
 TEST_F(Display, CountsAreRightAlignedWithoutStaleDigits) {
-  screen.locate(10, 3);
-  printCount(screen, 10);
-  EXPECT_EQ(readDisplay().textRow(3).substr(10, 2), "10");
-  screen.locate(10, 3);
-  printCount(screen, 9);
-  EXPECT_EQ(readDisplay().textRow(3).substr(10, 2), " 9");
-  screen.locate(10, 4);
-  printCount(screen, 0);
-  EXPECT_EQ(readDisplay().textRow(4).substr(10, 2), " 0");
-  screen.locate(10, 4);
-  printCount(screen, 64);
-  EXPECT_EQ(readDisplay().textRow(4).substr(10, 2), "64");
+  // In this order: 9 over 10 must not leave the 1 behind.
+  const struct {
+    int16_t row;
+    int16_t count;
+    const char* shown;
+  } kCounts[] = {{3, 10, "10"}, {3, 9, " 9"}, {4, 0, " 0"}, {4, 64, "64"}};
+  for (const auto& c : kCounts) {
+    screen.locate(10, c.row);
+    printCount(screen, c.count);
+    EXPECT_EQ(readDisplay().textRow(c.row).substr(10, 2), c.shown) << c.count;
+  }
 }
 
 TEST_F(Display, TheMessageRowsClearFromColumnNineToTwentyTwo) {

@@ -6,43 +6,26 @@
 # Usage: bash tests/hostile_glyphs.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
-build=${1:?usage: hostile_glyphs.sh BUILD_DIR}
-sim=$(cd "$build" && pwd)/brelvoxan-sim
-corpus=$PWD/fuzz/corpus
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: hostile_glyphs.sh BUILD_DIR}" || exit 1
 if [[ ! -x $sim ]]; then echo "skipped: no $sim"; exit 77; fi
-if [[ ! -f $corpus/rle8.bmp || ! -f res/bmp/000.bmp ]]; then
-  echo "skipped: run from the repository root"
-  exit 77
-fi
 sanitized=$(sed -n 's/^BRELVOXAN_SANITIZE:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+make_work
 
 # start NAME CODE=FILE...: the committed glyphs with FILE (from the corpus, or "fifo") as glyph
 # CODE; runs the simulator to the title and checks how it ended.
 start() {
   local name=$1 dir=$work/$1
   shift
-  mkdir -p "$dir/res"
-  cp -r res/bmp "$dir/res/bmp"
-  for pair in "$@"; do
-    local glyph=$dir/res/bmp/${pair%%=*}.bmp
-    rm -f "$glyph"
-    if [[ ${pair#*=} == fifo ]]; then mkfifo "$glyph"; else cp "$corpus/${pair#*=}" "$glyph"; fi
-  done
-  (cd "$dir" && /usr/bin/time -f "%M" -o "$dir/peak" timeout 20 "$sim" --png "$dir/title.png" \
-    </dev/null >"$dir/out" 2>"$dir/err")
-  local status=$?
+  glyph_folder "$dir" "$@"
+  sim_in_folder "$dir" --png "$dir/title.png"
+  local status=$? kilobytes
   [[ $status != 124 ]] || fail "$name: still starting after 20 s"
   [[ $status == 0 ]] || fail "$name: exit $status $(head -c 300 "$dir/err")"
-  local kilobytes
-  kilobytes=$(tail -n 1 "$dir/peak")
+  kilobytes=$(tail -n 1 "$dir/time" | cut -d' ' -f2)
   if [[ -z $sanitized ]] && ((kilobytes >= 64 * 1024)); then
     fail "$name: peak memory $((kilobytes / 1024)) MB"
   fi
@@ -79,19 +62,6 @@ for rle in rle8 rle4; do
   start "$rle" "065=$rle.bmp"
   cmp -s "$work/plain/title.png" "$work/$rle/title.png" || fail "$rle: the title looks different"
 done
-expect_title rle4 <<'TXT'
-screen:
-|  BRELVOXAN V1.0        |
-|                        |
-|      1:YOU VS CPU      |
-|      2:CPU VS YOU      |
-|                        |
-|  PROGRAM BY ZEPLOMAR   |
-board:
-TXT
+expect_title rle4 <tests/lib/title_screen.txt
 
-if ((failures > 0)); then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "hostile_glyphs: all passed"
+finish "" "hostile_glyphs: all passed"

@@ -6,11 +6,13 @@
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
-build=$(cd "${1:?usage: sdl_close.sh BUILD_DIR}" && pwd)
+cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: sdl_close.sh BUILD_DIR}" || exit 1
 game=$build/bench/brelvoxan-traced
-export XCLIENT=$build/brelvoxan-xclient
+export XCLIENT
 out=$build/sdl_close
-title="Brelvoxan OrvanelTaste"
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "skipped: this build has no SDL game"
@@ -25,24 +27,7 @@ done
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-game_pid=""
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-# shellcheck disable=SC2317  # run by the trap
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb "$out" 1280x1024 || exit 77  # it says why
+start_x_test "$out" 1280x1024 || exit 77  # it says why
 
 # wait_for_trace LOG FROM_LINE PATTERN: until a line after FROM_LINE matches (10 s at most).
 wait_for_trace() {
@@ -64,7 +49,7 @@ close_at() {
   "$game" "${game_args[@]}" 2>"$log" &
   game_pid=$!
   local window
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.
   if [[ -z $window ]] || ! wait_for_trace "$log" 0 " keywait " ||
     ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
@@ -81,22 +66,7 @@ close_at() {
     return
   fi
   xc_close "$window"
-  local waited=0
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$name: still running 1 s after the close request"
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-  else
-    wait "$game_pid"
-    local status=$?
-    [[ $status == 0 ]] || fail "$name: exit code $status"
-    echo "$name: exit code $status after about $waited ms"
-  fi
-  game_pid=""
+  expect_exit_zero "$name" 1000
 }
 
 close_at title " keywait "
@@ -108,8 +78,4 @@ game_args=(--level 5)
 close_at cpu_thinking " sleep 20$" 2
 game_args=()
 
-if ((failures > 0)); then
-  echo "$failures failure(s); traces in $out"
-  exit 1
-fi
-echo "sdl_close: all passed"
+finish "traces in $out" "sdl_close: all passed"

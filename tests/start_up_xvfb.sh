@@ -7,11 +7,10 @@
 # The pictures stay in BUILD_DIR/scale/.
 set -u
 
-build=$(cd "${1:?usage: start_up_xvfb.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/.." || exit 1
-game=$build/brelvoxan
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: start_up_xvfb.sh BUILD_DIR}" || exit 1
 out=$build/scale
 
 if [[ ! -x $game || ! -x $XCLIENT ]]; then
@@ -23,7 +22,6 @@ for tool in Xvfb xdotool /usr/bin/convert /usr/bin/compare; do
 done
 rm -rf "$out"
 mkdir -p "$out"
-status=0
 
 # --- The command line and no display: no window is opened, no X server is needed ---------------
 expect() {  # expect CODE LINES-ON-STDERR DESCRIPTION COMMAND...
@@ -35,12 +33,11 @@ expect() {  # expect CODE LINES-ON-STDERR DESCRIPTION COMMAND...
   stderr_lines=$(wc -l <"$out/stderr.txt")
   # Every line is the game's own: nothing from a library.
   if [[ $got != "$code" || $stderr_lines != "$lines" ]] || grep -qv '^brelvoxan: ' "$out/stderr.txt"; then
-    echo "FAIL: $what: exit code $got, standard error: $(head -c 300 "$out/stderr.txt")"
-    status=1
+    fail "$what: exit code $got, standard error: $(head -c 300 "$out/stderr.txt")"
   fi
 }
 expect 0 0 "--version" "$game" --version
-grep -qx "brelvoxan [0-9.]*" "$out/stdout.txt" || { echo "FAIL: --version printed $(cat "$out/stdout.txt")"; status=1; }
+grep -qx "brelvoxan [0-9.]*" "$out/stdout.txt" || fail "--version printed $(cat "$out/stdout.txt")"
 expect 0 0 "--help" "$game" --help
 expect 2 1 "an unknown option" "$game" --fullscreen
 expect 2 1 "--scale 5" "$game" --scale 5
@@ -50,41 +47,33 @@ expect 1 1 "an X display nobody serves" env -u WAYLAND_DISPLAY -u XDG_RUNTIME_DI
 # --- --scale 2 under Xvfb ---------------------------------------------------------------------------
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-game_pid=""
-trap '[[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null; stop_xvfb' EXIT
-# Wide enough for the 1440 x 576 window: parts beyond the screen could not be captured.
+trap stop_x_test EXIT
+# Wide enough for the window at twice the display's size: parts beyond the screen could not be
+# captured.
 start_xvfb "$out" 1920x1080 || exit 77
 
 "$game" --scale 2 2>"$out/stderr.txt" &
 game_pid=$!
-window=$(xc_find_title "Brelvoxan OrvanelTaste")
+window=$(xc_find_title "$BRELVOXAN_TITLE")
 if [[ -z $window ]]; then
   echo "FAIL: no game window within 10 s: $(head -c 300 "$out/stderr.txt")"
   exit 1
 fi
 geometry=$(xc_geometry "$window")
-if [[ $geometry != "0 0 1440 576" ]]; then
-  echo "FAIL: window at x y w h = $geometry, not 0 0 1440 576"
-  status=1
-fi
+size="$((2 * BRELVOXAN_CLIENT_WIDTH)) $((2 * BRELVOXAN_CLIENT_HEIGHT))"
+[[ $geometry == "0 0 $size" ]] || fail "window at x y w h = $geometry, not 0 0 $size"
 xc_settle "$window" "$out/title_scale2.png" 700 30000 || exit 1
 echo "" | "$sim" --png "$out/title_sim.png" >/dev/null || exit 1
 /usr/bin/convert "$out/title_sim.png" -filter point -resize 200% "$out/title_sim_x2.png" || exit 1
 if verdict=$(xc_compare "$out/title_scale2.png" "$out/title_sim_x2.png" "$out/diff.png"); then
   echo "title screen at --scale 2: the simulator's picture enlarged 2 x 2"
 else
-  echo "FAIL: --scale 2: $verdict (see $out/diff.png)"
-  status=1
+  fail "--scale 2: $verdict (see $out/diff.png)"
 fi
 xc_close "$window"
 wait "$game_pid"
 game_status=$?
 game_pid=""
-[[ $game_status == 0 ]] || { echo "FAIL: the game ended with code $game_status"; status=1; }
-if [[ -s $out/stderr.txt ]]; then
-  echo "FAIL: the game wrote to standard error: $(head -c 300 "$out/stderr.txt")"
-  status=1
-fi
-exit $status
+[[ $game_status == 0 ]] || fail "the game ended with code $game_status"
+[[ -s $out/stderr.txt ]] && fail "the game wrote to standard error: $(head -c 300 "$out/stderr.txt")"
+finish "pictures in $out"

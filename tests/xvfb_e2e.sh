@@ -7,13 +7,11 @@
 # Screenshots, simulator pictures and difference pictures stay in BUILD_DIR/e2e/.
 set -u
 
-build=$(cd "${1:?usage: xvfb_e2e.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/.." || exit 1
-game=$build/brelvoxan
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: xvfb_e2e.sh BUILD_DIR}" || exit 1
 out=$build/e2e
-title="Brelvoxan OrvanelTaste"
 
 if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
@@ -34,84 +32,28 @@ done
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
 # --- An X server of our own on a free display number -------------------------------------------
-game_pid=""
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
-# shellcheck disable=SC2317  # run by the trap
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb "$out" 1280x1024 || exit 77  # it says why
+start_x_test "$out" 1280x1024 || exit 77  # it says why
 echo "Xvfb on $DISPLAY"
 
 # --- Helpers ----------------------------------------------------------------------------------
 start_game() {
   "$game" 2>>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   if [[ -z $window ]]; then
-    fail "no window titled '$title' within 10 s"
+    fail "no window titled '$BRELVOXAN_TITLE' within 10 s"
     return 1
-  fi
-}
-
-# expect_exit SECONDS: the game must end with code 0 within the time.
-expect_exit_zero_within() {
-  local limit_ms=$1 waited=0
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < limit_ms)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "the game was still running ${limit_ms} ms after the close request"
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-  else
-    wait "$game_pid"
-    local status=$?
-    [[ $status == 0 ]] || fail "the game ended with code $status, not 0"
-    echo "closed: exit code $status after about $waited ms"
-  fi
-  game_pid=""
-}
-
-# check_state NAME KEYS QUIET_MS: waits until the window has not changed for QUIET_MS, saves it
-# as NAME.png, and compares it with the simulator's picture after KEYS.
-check_state() {
-  local name=$1 keys=$2 quiet=$3
-  if ! xc_settle "$window" "$out/$name.png" "$quiet" 30000; then
-    fail "$name: the window could not be captured or never settled"
-    return
-  fi
-  if ! echo "$keys" | "$sim" --png "$out/${name}_sim.png" >"$out/${name}_sim.txt"; then
-    fail "$name: the simulator failed"
-    return
-  fi
-  local verdict
-  if verdict=$(xc_compare "$out/$name.png" "$out/${name}_sim.png" "$out/${name}_diff.png"); then
-    echo "$name: identical to the simulator"
-  else
-    fail "$name: $verdict (see $out/${name}_diff.png)"
   fi
 }
 
 # --- One game's opening -------------------------------------------------------------------------
 if start_game; then
   got_title=$(xc_title "$window")
-  [[ $got_title == "$title" ]] || fail "window title '$got_title'"
+  [[ $got_title == "$BRELVOXAN_TITLE" ]] || fail "window title '$got_title'"
   geometry=$(xc_geometry "$window")
-  [[ $geometry == "0 0 720 288" ]] || fail "window at x y w h = $geometry, not 0 0 720 288"
+  size="$BRELVOXAN_CLIENT_WIDTH $BRELVOXAN_CLIENT_HEIGHT"
+  [[ $geometry == "0 0 $size" ]] || fail "window at x y w h = $geometry, not 0 0 $size"
 
   check_state title "" 700
 
@@ -147,7 +89,7 @@ if start_game; then
   fi
 
   xc_close "$window"
-  expect_exit_zero_within 1000
+  expect_exit_zero closed 1000
 fi
 
 # --- Closing in the middle of a sweep -----------------------------------------------------------
@@ -156,7 +98,7 @@ if start_game; then
   xc_keys "$window" 100 1
   sleep 0.3
   xc_close "$window"
-  expect_exit_zero_within 1000
+  expect_exit_zero closed 1000
 fi
 
 # --- No display: one clear line and a non-zero exit, not a hang -------------------------------------
@@ -175,8 +117,4 @@ if [[ -s $out/game_stderr.txt ]]; then
   fail "the game wrote to standard error: $(head -c 400 "$out/game_stderr.txt")"
 fi
 
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all end-to-end checks passed; pictures in $out"

@@ -1,77 +1,46 @@
 #include "host/sdl/key_map.h"
 
 #include "host/key_codes.h"
+#include "host/key_rules.h"
 
 namespace host::sdl {
 
 namespace {
 
-uint8_t code(int value) {
-  return static_cast<uint8_t>(value);
-}
-
-// The keypad's digit keys with Num Lock off act as the cursor block.
-uint8_t keypadWithoutNumLock(SDL_Scancode scancode) {
-  switch (scancode) {
-    case SDL_SCANCODE_KP_0:
-      return kVkInsert;
-    case SDL_SCANCODE_KP_1:
-      return kVkEnd;
-    case SDL_SCANCODE_KP_2:
-      return kVkDown;
-    case SDL_SCANCODE_KP_3:
-      return kVkNext;
-    case SDL_SCANCODE_KP_4:
-      return kVkLeft;
-    case SDL_SCANCODE_KP_5:
-      return kVkClear;
-    case SDL_SCANCODE_KP_6:
-      return kVkRight;
-    case SDL_SCANCODE_KP_7:
-      return kVkHome;
-    case SDL_SCANCODE_KP_8:
-      return kVkUp;
-    case SDL_SCANCODE_KP_9:
-      return kVkPrior;
-    default:
-      return kVkDelete;  // the keypad's decimal point
-  }
+// The keypad key's index for keys::keypadKey: its digit, or keys::kKeypadPoint.
+int keypadIndex(SDL_Scancode scancode) {
+  if (scancode == SDL_SCANCODE_KP_PERIOD) return keys::kKeypadPoint;
+  if (scancode == SDL_SCANCODE_KP_0) return 0;
+  return 1 + (scancode - SDL_SCANCODE_KP_1);
 }
 
 }  // namespace
 
 uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers) {
-  // Alt combinations and F10 are system keys on Windows and never reach a window's
-  // key-down handler.
-  if ((modifiers & KMOD_ALT) != 0) return 0;
+  if (!keys::reachesGame((modifiers & KMOD_ALT) != 0)) return 0;
 
-  // Main-row digits by position: the top row gives the digit codes on every layout.
   if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-    return code(kVk1 + (scancode - SDL_SCANCODE_1));
+    return keys::digitKey(1 + (scancode - SDL_SCANCODE_1));
   }
-  if (scancode == SDL_SCANCODE_0) return kVk0;
+  if (scancode == SDL_SCANCODE_0) return keys::digitKey(0);
 
   // Keypad digits and point depend on Num Lock.
   if ((scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0) ||
       scancode == SDL_SCANCODE_KP_PERIOD) {
-    if ((modifiers & KMOD_NUM) == 0) return keypadWithoutNumLock(scancode);
-    if (scancode == SDL_SCANCODE_KP_PERIOD) return kVkDecimal;
-    if (scancode == SDL_SCANCODE_KP_0) return kVkNumpad0;
-    return code(kVkNumpad0 + 1 + (scancode - SDL_SCANCODE_KP_1));
+    return keys::keypadKey(keypadIndex(scancode), (modifiers & KMOD_NUM) != 0);
   }
 
-  // Letters follow the layout (the letter printed on the key), never the case.
-  if (symbol >= SDLK_a && symbol <= SDLK_z) return code(kVkA + (symbol - SDLK_a));
+  // Letters follow the layout (the letter printed on the key).
+  if (symbol >= SDLK_a && symbol <= SDLK_z) return keys::letterKey(symbol - SDLK_a);
   if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-    return code(kVkA + (scancode - SDL_SCANCODE_A));  // a layout without Latin letters
+    return keys::letterKey(scancode - SDL_SCANCODE_A);  // a layout without Latin letters
   }
 
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
-    const uint8_t vk = code(kVkF1 + (scancode - SDL_SCANCODE_F1));
-    return vk == kVkF10 ? 0 : vk;
+    return keys::functionKey(1 + (scancode - SDL_SCANCODE_F1));
   }
   if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) {
-    return code(kVkF13 + (scancode - SDL_SCANCODE_F13));
+    return keys::functionKey(13 + (scancode - SDL_SCANCODE_F13));
   }
 
   switch (scancode) {

@@ -26,7 +26,7 @@
 #include "host/display_size.h"
 #include "host/platform.h"
 #include "host/sdl/key_map.h"
-#include "host/sdl/sdl_trace.h"
+#include "host/trace.h"
 #include "host/window_host.h"
 
 namespace host {
@@ -116,7 +116,7 @@ void blit(const BitmapObject& bitmap, SurfaceObject& target, int32_t x, int32_t 
 }
 
 [[noreturn]] void endProcess() {
-  sdl::trace("close");
+  trace("close");
   std::_Exit(0);
 }
 
@@ -168,7 +168,7 @@ void present(bool fromBackBuffer) {
     display.dirty = false;
   }
   SDL_UpdateWindowSurface(theWindow.window);
-  sdl::trace("present");
+  trace("present");
   reportPainted();
 }
 
@@ -189,7 +189,7 @@ SDL_Surface* makeIcon() {
 void finishSetupOnWindowThread() {
   State& s = state();
   SDL_Window* window = s.window.window;
-  sdl::trace("setup-begin");
+  trace("setup-begin");
   SDL_SetWindowTitle(window, kGameTitle);
   if (SDL_Surface* icon = makeIcon()) {
     SDL_SetWindowIcon(window, icon);
@@ -199,7 +199,7 @@ void finishSetupOnWindowThread() {
   const int32_t scale = state().displayScale;
   SDL_SetWindowSize(window, kClientWidth * scale, kClientHeight * scale);
   SDL_SetWindowPosition(window, 0, 0);
-  sdl::trace("setup");
+  trace("setup");
   {
     std::lock_guard lock(s.setupMutex);
     s.setupFinished = true;
@@ -228,7 +228,7 @@ void handleEvent(const SDL_Event& event) {
     const SDL_Keysym& key = event.key.keysym;
     const uint8_t code = sdl::virtualKeyCode(key.scancode, key.sym, key.mod);
     if (code != 0) {
-      sdl::trace("key", code);
+      trace("key", code);
       reportKeyDown(code);
     }
     return;
@@ -304,7 +304,7 @@ void createWindow() {
   // Key-downs are all the game reads; composing text would only cost time.
   SDL_StopTextInput();
   reportWindowCreated(&theWindow, &display.backBuffer, screenWidth, screenHeight);
-  sdl::trace("window");
+  trace("window");
 }
 
 void windowThreadMain() {
@@ -412,19 +412,19 @@ void showMessage(const char* text, bool problem) {
 }
 
 void setDisplayScale(int32_t factor) {
-  state().displayScale = std::clamp(factor, 1, 4);
+  state().displayScale = factor;  // 1..4: the command line allows no other (game/options.cpp)
 }
 
 // --- Time and keys -------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {
-  sdl::trace("sleep", milliseconds);
+  trace("sleep", milliseconds);
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-  sdl::trace("woke", milliseconds);
+  trace("woke", milliseconds);
 }
 
 void beginKeyWait() {
-  sdl::trace("keywait");
+  trace("keywait");
 }
 
 void keyPollPause() {

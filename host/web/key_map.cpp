@@ -1,6 +1,7 @@
 #include "host/web/key_map.h"
 
 #include "host/key_codes.h"
+#include "host/key_rules.h"
 
 namespace host::web {
 
@@ -60,12 +61,6 @@ constexpr Named kNamedKeys[] = {
     {"IntlBackslash", kVkOem102},
 };
 
-// The keypad's keys that act as the cursor block when they do not type, in the order
-// Numpad0..Numpad9, then NumpadDecimal (index kKeypadPoint).
-constexpr int kKeypadPoint = 10;
-constexpr uint8_t kKeypadCursorBlock[] = {kVkInsert, kVkEnd,  kVkDown, kVkNext,  kVkLeft,  kVkClear,
-                                          kVkRight,  kVkHome, kVkUp,   kVkPrior, kVkDelete};
-
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -85,42 +80,31 @@ int numberAfter(std::string_view text, std::string_view prefix) {
 
 uint8_t keypad(int index, std::string_view key) {
   // A keypad key that types a character has Num Lock on (or no Num Lock at all).
-  if (key.size() != 1) return kKeypadCursorBlock[index];
-  if (index == kKeypadPoint) return kVkDecimal;
-  return static_cast<uint8_t>(kVkNumpad0 + index);
+  return keys::keypadKey(index, key.size() == 1);
 }
 
 }  // namespace
 
 uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld) {
-  // Alt combinations and F10 are system keys on Windows and never reach a window's key-down.
-  if (altHeld) return 0;
+  if (!keys::reachesGame(altHeld)) return 0;
 
-  // Main-row digits by position: the top row gives the digit codes on every layout.
   if (code.size() == 6 && startsWith(code, "Digit") && code[5] >= '0' && code[5] <= '9') {
-    return static_cast<uint8_t>(kVk0 + (code[5] - '0'));
+    return keys::digitKey(code[5] - '0');
   }
-  if (code == "NumpadDecimal") return keypad(kKeypadPoint, key);
+  if (code == "NumpadDecimal") return keypad(keys::kKeypadPoint, key);
   if (code.size() == 7 && startsWith(code, "Numpad") && code[6] >= '0' && code[6] <= '9') {
     return keypad(code[6] - '0', key);
   }
 
   // Letters follow the layout (the letter printed on the key), never the case.
-  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
-    return static_cast<uint8_t>(kVkA + (key[0] - 'a'));
-  }
-  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') {
-    return static_cast<uint8_t>(kVkA + (key[0] - 'A'));
-  }
+  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return keys::letterKey(key[0] - 'a');
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return keys::letterKey(key[0] - 'A');
   if (code.size() == 4 && startsWith(code, "Key") && code[3] >= 'A' && code[3] <= 'Z') {
-    return static_cast<uint8_t>(kVkA + (code[3] - 'A'));  // a layout without Latin letters
+    return keys::letterKey(code[3] - 'A');  // a layout without Latin letters
   }
 
   const int function = numberAfter(code, "F");
-  if (function >= 1 && function <= 24) {
-    const auto vk = static_cast<uint8_t>(kVkF1 + function - 1);
-    return vk == kVkF10 ? 0 : vk;
-  }
+  if (function >= 1 && function <= 24) return keys::functionKey(function);
 
   for (const Named& named : kNamedKeys) {
     if (code == named.code) return named.vk;

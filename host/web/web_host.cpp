@@ -17,6 +17,7 @@
 
 #include "host/common/pixel_bitmap.h"
 #include "host/display_size.h"
+#include "host/pause_cadence.h"
 #include "host/platform.h"
 #include "host/web/key_map.h"
 #include "host/window_host.h"
@@ -103,11 +104,8 @@ constexpr int32_t kLargestScreenSide = 8192;
 // A waiting key pause looks at the slot again after this long even if no key came.
 constexpr int kKeyPauseLimitMs = 1000;
 // The page's timers fire late: by most of a millisecond on average, by several when the machine
-// is busy. A pause that begins within this long of the moment the previous one was due starts
-// from that moment instead, so a run of pauses keeps its pace: a sweep of 64 pauses of 10 ms
-// takes 640 ms, not 690 or more. Less than a display frame, so no lateness made up this way
-// can be seen.
-constexpr double kPaceCarryMs = 10.0;
+// is busy; the cadence keeps a run of pauses on pace.
+PauseCadence pauseCadence;
 
 WindowObject theWindow{"#display"};
 SurfaceObject backBuffer;
@@ -119,8 +117,6 @@ bool framePending = false;
 bool waitingForKey = false;
 int32_t keyWaits = 0;
 uint32_t sleepingMs = 0;
-
-double pauseDueAt = -1.0;  // page time at which the last pause was due to end; -1 before any
 
 void trace(const char* kind, int value = 0) {
   if (!jsTracing()) return;
@@ -232,9 +228,8 @@ void sleepMs(uint32_t milliseconds) {
   sleepingMs = milliseconds;
   trace("sleep", static_cast<int>(milliseconds));
   const double now = emscripten_get_now();
-  const bool keepsPace = pauseDueAt >= 0.0 && std::abs(now - pauseDueAt) <= kPaceCarryMs;
-  pauseDueAt = (keepsPace ? pauseDueAt : now) + milliseconds;
-  emscripten_sleep(static_cast<uint32_t>(std::max(0.0, std::ceil(pauseDueAt - now))));
+  const double dueAt = pauseCadence.dueAt(now, milliseconds);
+  emscripten_sleep(static_cast<uint32_t>(std::max(0.0, std::ceil(dueAt - now))));
   sleepingMs = 0;
   trace("woke", static_cast<int>(milliseconds));
 }

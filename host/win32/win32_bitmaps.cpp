@@ -110,6 +110,17 @@ const SelectedBitmap* selectedBitmap(HBITMAP bitmap) {
   return &map.emplace(bitmap, entry).first->second.selected;
 }
 
+BITMAPINFO pixelLayout(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top to bottom
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace win32
 
 // --- Bitmaps ---------------------------------------------------------------------------------
@@ -120,14 +131,7 @@ BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels)
   if (screen == nullptr) return nullptr;
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   if (bitmap != nullptr) {
-    // 32-bit rows top to bottom: in memory 0x00RRGGBB is blue, green, red, unused.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = win32::pixelLayout(width, height);
     std::vector<uint32_t> black;
     if (pixels == nullptr) {
       black.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);

@@ -17,4 +17,8 @@ struct SelectedBitmap {
 // The bitmap's own DC and size; null when the handle is not a bitmap or no DC can be made.
 const SelectedBitmap* selectedBitmap(HBITMAP bitmap);
 
+// The layout of the pixels the backend hands over: 32-bit rows top to bottom, 0x00RRGGBB (in
+// memory blue, green, red, unused).
+BITMAPINFO pixelLayout(int width, int height);
+
 }  // namespace host::win32

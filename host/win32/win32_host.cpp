@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "host/display_size.h"
+#include "host/pause_cadence.h"
 #include "host/platform.h"
 #include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_handles.h"
@@ -132,7 +133,7 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     }
     case WM_KEYDOWN:
-      win32::trace("key", static_cast<uint32_t>(wParam & 0xFF));
+      trace("key", static_cast<uint32_t>(wParam & 0xFF));
       reportKeyDown(static_cast<uint8_t>(wParam & 0xFF));
       return 0;
     case WM_DESTROY:
@@ -256,7 +257,7 @@ void finishWindowSetup() {
 }
 
 void setDisplayScale(int32_t factor) {
-  state().displayScale = factor < 1 ? 1 : factor > 4 ? 4 : factor;
+  state().displayScale = factor;  // 1..4: the command line allows no other (game/options.cpp)
 }
 
 // --- Time and keys ---------------------------------------------------------------------------
@@ -281,47 +282,38 @@ int64_t counterFrequency() {
   return frequency;
 }
 
-// The last pause: its length in milliseconds, when it ended and how late, in counter ticks.
-uint32_t lastPauseMs = 0;
-int64_t lastPauseEnd = 0;
-int64_t lastPauseLate = 0;
+double counterMs() {
+  return static_cast<double>(counterNow()) * 1000.0 / static_cast<double>(counterFrequency());
+}
+
+// Keeps a run of pauses on pace (host/pause_cadence.h); only the game thread sleeps.
+PauseCadence pauseCadence;
 
 }  // namespace
 
 // Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
 // which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a
 // millisecond early and the rest is spent spinning (yielding could lose the processor for a
-// whole time slice on a busy machine). A run of equal pauses keeps its cadence: when one ended
-// late, the next that follows straight after it is shortened by as much (never below half), so
-// a sweep of 64 steps of 10 ms takes 640 ms of pauses and not more.
+// whole time slice on a busy machine); the cadence makes up what a pause still ends late.
 void sleepMs(uint32_t milliseconds) {
   win32::traceDraws();
-  win32::trace("sleep", milliseconds);
-  const int64_t frequency = counterFrequency();
-  const int64_t start = counterNow();
-  int64_t length = static_cast<int64_t>(milliseconds) * frequency / 1000;
-  if (milliseconds == lastPauseMs && start - lastPauseEnd < length) {
-    length -= std::min(lastPauseLate, length / 2);
-  }
-  const int64_t end = start + length;
-  int64_t now = start;
+  trace("sleep", milliseconds);
+  double now = counterMs();
+  const double end = pauseCadence.dueAt(now, milliseconds);
   while (now < end) {
-    const int64_t leftMs = (end - now) * 1000 / frequency;
+    const double leftMs = end - now;
     if (leftMs >= 2) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(leftMs - 1), 0);
     } else {
       YieldProcessor();
     }
-    now = counterNow();
+    now = counterMs();
   }
-  lastPauseMs = milliseconds;
-  lastPauseEnd = now;
-  lastPauseLate = now - end;
-  win32::trace("woke", milliseconds);
+  trace("woke", milliseconds);
 }
 
 void beginKeyWait() {
-  win32::trace("keywait");
+  trace("keywait");
 }
 
 // Ends at once when a key is stored instead of looking every millisecond, so a long wait for a

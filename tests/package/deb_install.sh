@@ -7,12 +7,11 @@
 # The package and the pictures stay in BUILD_DIR/package/.
 set -u
 
-build=$(cd "${1:?usage: deb_install.sh BUILD_DIR}" && pwd)
 cd "$(dirname "$0")/../.." || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+use_build "${1:?usage: deb_install.sh BUILD_DIR}" || exit 1
 out=$build/package
-title="Brelvoxan OrvanelTaste"
 
 sudo_cmd=()
 if [[ $(id -u) != 0 ]]; then
@@ -28,11 +27,6 @@ if dpkg-query -W -f='${Status}' brelvoxan 2>/dev/null | grep -q 'install ok inst
   exit 77
 fi
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 apt_get() {
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"
 }
@@ -41,13 +35,9 @@ rm -rf "$out"
 mkdir -p "$out"
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
-# shellcheck source=tests/lib/xvfb.sh
-source tests/lib/xvfb.sh
 installed=0
-game_pid=""
 cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  stop_xvfb
+  stop_x_test
   ((installed)) && apt_get purge brelvoxan >>"$out/apt.log" 2>&1
 }
 trap cleanup EXIT
@@ -94,7 +84,7 @@ echo "installed: ${game:-nothing}"
 if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then
   (cd / && exec brelvoxan) 2>"$out/game_stderr.txt" &
   game_pid=$!
-  window=$(xc_find_title "$title")
+  window=$(xc_find_title "$BRELVOXAN_TITLE")
   if [[ -z $window ]]; then
     fail "the installed game opened no window: $(head -c 300 "$out/game_stderr.txt")"
   else
@@ -133,8 +123,4 @@ else
   fail "apt-get purge: $(tail -n 5 "$out/apt.log")"
 fi
 
-if ((failures > 0)); then
-  echo "$failures failure(s); logs and pictures in $out"
-  exit 1
-fi
-echo "the package installs, runs from / and removes cleanly"
+finish "logs and pictures in $out" "the package installs, runs from / and removes cleanly"

@@ -70,8 +70,9 @@ def first_game(page, server, check):
     scale = page.js("""
         const c = document.getElementById("display");
         const around = document.querySelector("main").offsetHeight - c.offsetHeight;
-        return [c.offsetWidth / 720, c.offsetHeight / 288,
-                Math.floor(Math.min((innerWidth - 32) / 720, (innerHeight - around) / 288))];""")
+        const w = brelvoxanGeometry.clientWidth, h = brelvoxanGeometry.clientHeight;
+        return [c.offsetWidth / w, c.offsetHeight / h,
+                Math.floor(Math.min((innerWidth - 32) / w, (innerHeight - around) / h))];""")
     if scale[0] != scale[1] or scale[0] != max(1, scale[2]):
         check.fail(f"display scaled {scale[0]} x {scale[1]}, the largest whole scale is {scale[2]}")
 

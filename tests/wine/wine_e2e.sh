@@ -10,12 +10,12 @@
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u
 
-build=$(cd "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" && pwd)
-# shellcheck source=tests/wine/wine_env.sh
-source "$(dirname "$0")/wine_env.sh"
 cd "$(dirname "$0")/../.." || exit 1
-sim=$build/brelvoxan-sim
-XCLIENT=$build/brelvoxan-xclient
+# shellcheck source=tests/lib/common.sh
+source tests/lib/common.sh
+# shellcheck source=tests/wine/wine_env.sh
+source tests/wine/wine_env.sh
+use_build "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" || exit 1
 for tool in "$sim" "$XCLIENT"; do
   if [[ ! -x $tool ]]; then
     echo "FAIL: $tool is missing; build everything first"
@@ -26,15 +26,9 @@ wine_setup "$build" "${2:-}" || exit $?
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe
-title="Brelvoxan OrvanelTaste"
 out=$build/wine_e2e
 rm -rf "$out"
 mkdir -p "$out"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # --- The release zip, unpacked into a fresh folder ----------------------------------------------
 zip=$(ls "$win32_build"/brelvoxan-*-windows-x64.zip 2>/dev/null | head -n 1)
@@ -59,12 +53,6 @@ resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_
   fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
 # --- Helpers --------------------------------------------------------------------------------------
-# crop IN.png X,Y,W,H OUT.png
-crop() {
-  local x y w h
-  IFS=, read -r x y w h <<<"$2"
-  /usr/bin/convert "$1" -crop "${w}x${h}+${x}+${y}" +repage "PNG24:$3"
-}
 game_pid=""
 window=""
 client_region=""
@@ -73,10 +61,10 @@ start_game() {
   (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
   game_pid=$!
   # This process's window: the last one's may still be on its way out of the X server.
-  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$title\$" 2>/dev/null |
+  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
     head -n 1)
   if [[ -z $window ]]; then
-    fail "no window titled '$title' within 20 s"
+    fail "no window titled '$BRELVOXAN_TITLE' within 20 s"
     kill "$game_pid" 2>/dev/null
     wait "$game_pid" 2>/dev/null
     game_pid=""
@@ -87,45 +75,33 @@ start_game() {
   # Keys go to the foreground window; a window shown while the last game's was still on its way
   # out may not have become it.
   local foreground
-  foreground=$(wine "$winprobe" activate "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
+  foreground=$(wine "$winprobe" activate "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
     fail "the game's window cannot be brought to the foreground"
   [[ $foreground == "foreground 1" ]] || echo "note: the window was not in the foreground at start"
+}
+
+# A game that outlives the close request: its picture, and whether it ends later.
+# shellcheck disable=SC2317  # run by expect_exit_zero
+on_still_running() {
+  "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
+  sleep 2
+  if kill -0 "$game_pid" 2>/dev/null; then
+    echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
+  else
+    echo "  it ended later (picture in still_running.png)"
+  fi
 }
 
 # close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
 # alt-f4 = the key chord) and expects exit code 0 within a second.
 close_and_expect_exit() {
-  local method=$1 where=$2 waited=0
+  local method=$1 where=$2
   if [[ $method == close ]]; then
     xc_close "$window"
   else
     xc_keys "$window" 0 Alt_L+F4
   fi
-  while kill -0 "$game_pid" 2>/dev/null && ((waited < 1000)); do
-    sleep 0.01
-    waited=$((waited + 10))
-  done
-  if kill -0 "$game_pid" 2>/dev/null; then
-    fail "$method $where: still running 1 s after the request (picture in still_running.png)"
-    "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
-    sleep 2
-    if kill -0 "$game_pid" 2>/dev/null; then
-      echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
-    else
-      echo "  it ended later"
-    fi
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-  else
-    wait "$game_pid"
-    local status=$?
-    if [[ $status == 0 ]]; then
-      echo "$method $where: exit code 0 within about $waited ms"
-    else
-      fail "$method $where: exit code $status"
-    fi
-  fi
-  game_pid=""
+  expect_exit_zero "$method $where" 1000
   # The next game gets a Wine server of its own, so that nothing one game leaves in the server
   # (input and foreground state) reaches the next: on a busy machine games started one after
   # another into the same server now and then lost a key or their window.
@@ -133,45 +109,22 @@ close_and_expect_exit() {
   wineserver -w 2>/dev/null
 }
 
-# check_state NAME KEYS QUIET_MS: waits until the window has not changed for QUIET_MS, keeps it as
-# NAME.png, and compares its visible client area with the simulator's picture after KEYS.
-check_state() {
-  local name=$1 keys=$2 quiet=$3 verdict
-  if ! "$XCLIENT" settle "$window" "$out/$name.png" --quiet "$quiet" --timeout 30000; then
-    fail "$name: the window could not be captured or never settled"
-    return
-  fi
-  crop "$out/$name.png" "$client_region" "$out/${name}_client.png" || {
-    fail "$name: cannot crop the client area $client_region"
-    return
-  }
-  if ! echo "$keys" | "$sim" --png "$out/${name}_sim_full.png" >"$out/${name}_sim.txt"; then
-    fail "$name: the simulator failed"
-    return
-  fi
-  crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$out/${name}_sim.png"
-  if verdict=$(xc_compare "$out/${name}_client.png" "$out/${name}_sim.png" \
-    "$out/${name}_diff.png"); then
-    echo "$name: identical to the simulator"
-  else
-    fail "$name: $verdict (see $out/${name}_diff.png)"
-  fi
-}
-
 # --- The window, and one game's opening -------------------------------------------------------------
 moves="Right Right Right Down Down"
 if start_game; then
-  info=$(wine "$winprobe" info "$title" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
-  [[ $(field window) == "0 0 720 324" ]] || fail "outer rectangle '$(field window)', not 0 0 720 324"
+  outer="0 0 $BRELVOXAN_WINDOW_WIDTH $BRELVOXAN_WINDOW_HEIGHT"
+  [[ $(field window) == "$outer" ]] || fail "outer rectangle '$(field window)', not $outer"
   [[ $(field style) == *"sizing 0 minimize 0 maximize 0 caption 1 sysmenu 1" ]] ||
     fail "style '$(field style)': wanted a caption and a close box, no sizing, no minimise or maximise"
   (($(field exstyle) & 0x200)) || fail "no client edge: extended style $(field exstyle)"
   read -r cx cy cw ch <<<"$(field client)"
-  # The visible part of the 720 x 288 picture: the client edge and the frame hide the rest.
-  client_region="${cx:-0},${cy:-0},$((${cw:-720} < 720 ? ${cw:-720} : 720)),$((${ch:-288} < 288 ? ${ch:-288} : 288))"
+  # The visible part of the display's picture: the client edge and the frame hide the rest.
+  w=$BRELVOXAN_CLIENT_WIDTH h=$BRELVOXAN_CLIENT_HEIGHT
+  client_region="${cx:-0},${cy:-0},$((${cw:-w} < w ? ${cw:-w} : w)),$((${ch:-h} < h ? ${ch:-h} : h))"
   echo "window: $(field class), $(field window), client $(field client), compared $client_region"
 
   check_state title "" 700
@@ -197,7 +150,7 @@ if start_game; then
 
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
-  wine "$winprobe" cover "$title" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
+  wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
   if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
@@ -248,8 +201,4 @@ fi
 if [[ -s $out/game_stderr.txt ]]; then
   echo "note: standard error of the game under Wine: $(head -c 400 "$out/game_stderr.txt")"
 fi
-if ((failures > 0)); then
-  echo "$failures failure(s); pictures in $out"
-  exit 1
-fi
-echo "all Wine end-to-end checks passed; pictures in $out"
+finish "pictures in $out" "all Wine end-to-end checks passed; pictures in $out"

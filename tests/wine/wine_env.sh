@@ -1,23 +1,21 @@
-# Sourced by the Wine tests and the Wine benchmark: a private Xvfb on a free display and a Wine
-# prefix of our own in the build folder, with Wine's debug channels off and its first-run noise
-# in a log file. Sets DISPLAY, WINEPREFIX, WINEDEBUG, wine_dir and win32_build.
+# Sourced by the Wine tests and the Wine benchmark (after tests/lib/common.sh): a private Xvfb on
+# a free display and a Wine prefix of our own in the build folder, with Wine's debug channels off
+# and its first-run noise in a log file. Sets DISPLAY, WINEPREFIX, WINEDEBUG, wine_dir and
+# win32_build (an absolute path, whether WIN32_BUILD_DIR was given relative or not).
 #
 #   wine_setup LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (default build-win32 in the repository;
 #                                 returns 77 when Wine or Xvfb is missing or cannot start)
 #   wine_teardown                 (also run on exit)
 
-wine_xvfb_pid=""
-
 wine_teardown() {
   # Only the wineserver of our own prefix, and with it the programs still running in it.
   [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
-  [[ -n $wine_xvfb_pid ]] && kill "$wine_xvfb_pid" 2>/dev/null
-  wine_xvfb_pid=""
+  stop_xvfb
 }
 
 wine_setup() {
   local build=$1
-  win32_build=${2:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build-win32}
+  win32_build=$(abs_path "${2:-$(dirname "${BASH_SOURCE[0]}")/../../build-win32}")
   if [[ ! -x $win32_build/brelvoxan.exe ]]; then
     echo "FAIL: no Windows build in $win32_build; run: bash tools/build-win32.sh"
     return 1
@@ -39,19 +37,7 @@ wine_setup() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   trap wine_teardown EXIT
 
-  local fifo=$wine_dir/displayfd.$$
-  rm -f "$fifo"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$wine_dir/xvfb.log" 2>&1 &
-  wine_xvfb_pid=$!
-  local number=""
-  read -r -t 10 number <"$fifo"
-  rm -f "$fifo"
-  if [[ -z $number ]] || ! kill -0 "$wine_xvfb_pid" 2>/dev/null; then
-    echo "skipped: Xvfb could not start: $(tail -n 3 "$wine_dir/xvfb.log" | tr '\n' ' ')"
-    return 77
-  fi
-  export DISPLAY=:$number
+  start_xvfb "$wine_dir" 1280x1024 || { echo "skipped: no X server"; return 77; }
 
   if [[ ! -f $WINEPREFIX/.brelvoxan-ready ]]; then
     rm -rf "$WINEPREFIX"

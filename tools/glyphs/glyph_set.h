@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/display_size.h"
+
 namespace brelvoxan::glyphs {
 
 inline constexpr int kGlyphCount = 256;
@@ -16,12 +18,8 @@ inline constexpr int kClearDotCode = 0;
 inline constexpr int kSetDotCode = 1;
 inline constexpr int kBlankCode = 32;
 
-inline constexpr int kDotWidth = 5;   // pixels
-inline constexpr int kDotHeight = 6;  // pixels
-inline constexpr int kCellDotsAcross = 6;
-inline constexpr int kCellDotsDown = 8;
-inline constexpr int kCellWidth = kDotWidth * kCellDotsAcross;  // 30 pixels
-inline constexpr int kCellHeight = kDotHeight * kCellDotsDown;  // 48 pixels
+// The dot and cell sizes (kDotWidth, kCellDotsAcross, kCellWidth, ...) are the game's own.
+using namespace host::geometry;
 
 // Characters are 5 by 7 dots in the top-left of the cell; the last column and row stay clear so
 // that neighbouring characters never touch.

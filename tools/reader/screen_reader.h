@@ -12,25 +12,21 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/display_size.h"
 #include "host/headless/headless.h"
 
 namespace brelvoxan::reader {
 
 using host::headless::Pixels;
 
-inline constexpr int kTextColumns = 24;
-inline constexpr int kTextRows = 6;
-inline constexpr int kCellWidth = 30;
-inline constexpr int kCellHeight = 48;
-inline constexpr int kDotWidth = 5;
-inline constexpr int kDotHeight = 6;
-inline constexpr int kDotColumns = kTextColumns * kCellWidth / kDotWidth;  // 144
-inline constexpr int kDotRows = kTextRows * kCellHeight / kDotHeight;      // 48
+// The grid, cell, dot and display sizes (kTextColumns, kCellWidth, kDotRows, ...) are the
+// game's own.
+using namespace host::geometry;
 // The dots read include the row just below the display: the board edge and the cursor box of
 // the bottom board row end there (in the back buffer, outside the window's client area).
 inline constexpr int kDotRowsRead = kDotRows + 1;
-inline constexpr int kDisplayWidth = kTextColumns * kCellWidth;  // 720
-inline constexpr int kDisplayHeight = kTextRows * kCellHeight;   // 288
+inline constexpr int kDisplayWidth = host::kClientWidth;
+inline constexpr int kDisplayHeight = host::kClientHeight;
 inline constexpr int kClearDotCode = 0;
 inline constexpr int kSetDotCode = 1;
 inline constexpr int kNoGlyph = -1;

@@ -7,9 +7,12 @@
 "use strict";
 
 var Module = (function () {
-  const width = 720;
-  const height = 288;
+  // The display's size in pixels, from geometry.js (written by the build from the game's header).
+  const width = brelvoxanGeometry.clientWidth;
+  const height = brelvoxanGeometry.clientHeight;
   const canvas = document.getElementById("display");
+  canvas.width = width;
+  canvas.height = height;
   const status = document.getElementById("status");
   const main = document.querySelector("main");
   let running = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/platform.h"
+#include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_handles.h"
 #include "screen/image.h"
 
@@ -59,13 +60,7 @@ std::vector<uint32_t> readPixels(host::BitmapHandle bitmap) {
   int32_t width = 0;
   int32_t height = 0;
   if (!host::bitmapSize(bitmap, &width, &height)) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = host::win32::pixelLayout(width, height);
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
   HDC screen = GetDC(nullptr);
   const int rows = GetDIBits(screen, host::win32::toHbitmap(bitmap), 0, static_cast<UINT>(height),
