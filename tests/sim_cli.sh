@@ -171,13 +171,13 @@ done
 
 # --- --solve: one line per position, errors named by line, the rest still solved ---------------
 printf '%s\n' '% comment' \
-  'O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X-------- X ; 20 empties' \
+  'XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X ; black takes h8' \
   'not a position' \
   '-OOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOX X' >"$work/positions"
 "$sim" --solve <"$work/positions" >"$work/solve.out" 2>"$work/solve.err"
 status=$?
 [[ $status == 1 ]] || fail "solve: status $status, want 1 for the bad line"
-[[ $(cat "$work/solve.out") == $'a2 +38\na1 -48' ]] || fail "solve: $(cat "$work/solve.out")"
+[[ $(cat "$work/solve.out") == $'h8 +64\na1 -48' ]] || fail "solve: $(cat "$work/solve.out")"
 grep -q '^brelvoxan-sim: line 3: ' "$work/solve.err" || fail "solve: no error for line 3"
 grep -q '^line 2: [0-9]* nodes, [0-9.]* s$' "$work/solve.err" || fail "solve: no nodes and time"
 
