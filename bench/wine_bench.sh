@@ -5,7 +5,7 @@
 # figure with its goal. Not a test: it takes about a minute and the figures depend on the machine.
 # Usage: bash bench/wine_bench.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR] [RUNS]
 #   (from the repository root; the Linux build gives the X probe, the Windows build comes from
-#   tools/build-win32.sh and is run from its unpacked release in dist/)
+#   tools/build-win32.sh and is run from its unpacked release in dist/brelvoxan-VERSION-windows-x64/)
 set -u
 
 runs=${3:-5}
@@ -24,7 +24,7 @@ source tests/wine/wine_env.sh
 source tools/xclient/xclient.sh
 [[ -x $XCLIENT ]] || { echo "missing $XCLIENT; build everything first" >&2; exit 1; }
 wine_setup "$build" "$win32_dir" || exit 1
-dist=$win32_build/dist
+dist=$(ls -d "$win32_build"/dist/brelvoxan-*-windows-x64 2>/dev/null | head -n 1)
 for f in "$dist/brelvoxan.exe" "$win32_build/brelvoxan-traced.exe" \
   "$win32_build/brelvoxan-winprobe.exe"; do
   [[ -f $f ]] || { echo "missing $f; run tools/build-win32.sh" >&2; exit 1; }

@@ -2,8 +2,13 @@
 # Included once from the top-level CMakeLists.txt; the version comes from its project() line.
 include(GNUInstallDirs)
 
-set(BRELVOXAN_HOMEPAGE "https://brelvoxan.org" CACHE STRING "The project's home page")
 set(BRELVOXAN_RELEASE_DATE "2026-12-07")
+# The package's Maintainer field and the signature of its changelog. Whoever builds packages for
+# others sets their own name and address.
+set(BRELVOXAN_MAINTAINER "Brelvoxan Packager <packager@brelvoxan.invalid>" CACHE STRING
+  "Maintainer of the Debian package: Name <address>")
+# Games go where Debian puts them, relative to the install prefix.
+set(BRELVOXAN_INSTALL_GAMESDIR games CACHE STRING "Folder of the game program below the prefix")
 set(BRELVOXAN_APP_ID org.brelvoxan.Brelvoxan)
 set(BRELVOXAN_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(BRELVOXAN_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
@@ -18,14 +23,23 @@ if(TARGET brelvoxan AND NOT WIN32)
     COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6 > brelvoxan.6.gz
     WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
     DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6)
-  add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz)
+  # The package's changelog, compressed as Debian keeps it.
+  execute_process(COMMAND date -u -R -d "${BRELVOXAN_RELEASE_DATE}"
+    OUTPUT_VARIABLE BRELVOXAN_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE)
+  configure_file(${BRELVOXAN_PACKAGING_DIR}/changelog.in ${BRELVOXAN_PACKAGING_OUT}/changelog @ONLY)
+  add_custom_command(OUTPUT ${BRELVOXAN_PACKAGING_OUT}/changelog.gz
+    COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/changelog > changelog.gz
+    WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
+    DEPENDS ${BRELVOXAN_PACKAGING_OUT}/changelog)
+  add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz
+    ${BRELVOXAN_PACKAGING_OUT}/changelog.gz)
 
   # Everything the install rules copy, without the tests and tools.
   add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_icons brelvoxan_manual)
 
-  install(TARGETS brelvoxan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS brelvoxan RUNTIME DESTINATION ${BRELVOXAN_INSTALL_GAMESDIR})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/bmp
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/brelvoxan/res)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/games/brelvoxan/res)
   install(FILES ${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml
@@ -35,17 +49,23 @@ if(TARGET brelvoxan AND NOT WIN32)
       DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
   install(FILES ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan
-    RENAME copyright)
+  install(FILES ${BRELVOXAN_PACKAGING_DIR}/copyright ${BRELVOXAN_PACKAGING_OUT}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME brelvoxan)
   set(CPACK_PACKAGE_VENDOR "Brelvoxan developers")
-  set(CPACK_PACKAGE_CONTACT "Brelvoxan developers")
+  set(CPACK_PACKAGE_CONTACT ${BRELVOXAN_MAINTAINER})
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${BRELVOXAN_MAINTAINER})
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reversi against the computer on an old handheld's screen")
-  set(CPACK_PACKAGE_DESCRIPTION
-    "Brelvoxan is Reversi for one person against the computer, in a window that imitates the\n"
-    "small monochrome dot-matrix display of an old handheld computer. Played with the keyboard.")
+  # One string: the long description, which CPack puts indented under the synopsis.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brelvoxan is Reversi for one person against the computer, in a window that
+imitates the small monochrome dot-matrix display of an old handheld computer:
+24 by 6 character cells and a plane of dots on which the board is drawn.
+.
+It is played with the keyboard: the digit keys choose a side, the arrow keys
+and Enter place a stone, Ctrl+Q quits. The computer looks one move ahead and
+weighs the squares of the board.")
   set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
   # The program looks for its glyphs under the prefix it was built for, so the package installs
   # there too: configure with -DCMAKE_INSTALL_PREFIX=/usr for a package in /usr.

@@ -20,15 +20,18 @@ CONVERT = "/usr/bin/convert"
 
 
 def read_glyph():
-    """The 24-bit glyph as rows of (r, g, b), top to bottom."""
+    """The glyph (a 4-bit palette BMP) as rows of (r, g, b), top to bottom."""
     data = open(GLYPH, "rb").read()
     offset, = struct.unpack_from("<I", data, 10)
     width, height = struct.unpack_from("<ii", data, 18)
-    stride = (width * 3 + 3) // 4 * 4
+    colours, = struct.unpack_from("<I", data, 46)
+    palette = [tuple(data[54 + i * 4:57 + i * 4][::-1]) for i in range(colours or 16)]
+    stride = (width * 4 + 31) // 32 * 4
     rows = []
     for y in range(height):
-        row = data[offset + (height - 1 - y) * stride:][:width * 3]
-        rows.append([(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]) for x in range(width)])
+        row = data[offset + (height - 1 - y) * stride:][:stride]
+        rows.append([palette[(row[x // 2] >> (4 if x % 2 == 0 else 0)) & 0xF]
+                     for x in range(width)])
     return rows
 
 

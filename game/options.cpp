@@ -2,6 +2,7 @@
 
 #include "build_info.h"
 #include "game/opponent.h"
+#include "host/display_size.h"
 
 namespace brelvoxan {
 
@@ -37,17 +38,19 @@ StartOptions finish(std::string text) {
   return options;
 }
 
+// A tab separates a term from its description; the platform lines the descriptions up for a
+// console or a message box (host/message_layout.h).
 std::string helpText(const std::vector<std::string>& glyphFolders) {
   std::string text =
       "Usage: brelvoxan [--level N] [--seed N] [--scale N]\n"
       "Reversi against the computer on the imitated screen of an old handheld computer.\n"
       "\n"
       "Keys:\n"
-      "  1 or 2       on the title screen: play Black (you move first) or White\n"
-      "  arrow keys   move the cursor box\n"
-      "  Enter        place a stone\n"
-      "  any key      go on after a pass or after the result\n"
-      "Close the window to quit.\n"
+      "  1 or 2\ton the title screen: play Black (you move first) or White\n"
+      "  arrow keys\tmove the cursor box\n"
+      "  Enter\tplace a stone\n"
+      "  any key\tgo on after a pass or after the result\n"
+      "  Ctrl+Q\tquit, as closing the window does\n"
       "\n"
       "The glyphs are read from the first of these folders that holds any:\n";
   for (const std::string& folder : glyphFolders) {
@@ -58,14 +61,11 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
   text +=
       "\n"
       "Options:\n"
-      "  --level N    the computer's strength, N = 1 to 5 (default 1): 1 looks one move ahead\n"
-      "               with fixed square weights; 2 to 5 search deeper and deeper, and 5 plays\n"
-      "               perfectly once 18 squares are empty\n"
-      "  --seed N     repeat the choices of levels 2 to 5 among equally good moves (N a whole\n"
-      "               number); without it they differ from game to game\n"
-      "  --scale N    show every pixel of the display as N x N pixels, N = 1 to 4 (default 1)\n"
-      "  --help       show this text and exit\n"
-      "  --version    show the version and exit\n";
+      "  --level N\tthe computer's strength, 1 (default) to 5; 5 is perfect from 18 empties\n"
+      "  --seed N\trepeat the choices of levels 2 to 5 among equally good moves\n"
+      "  --scale N\tshow each pixel as N x N pixels, N = 1 (default) to 4 if it fits\n"
+      "  --help\tshow this text and exit\n"
+      "  --version\tshow the version and exit\n";
   return text;
 }
 
@@ -91,6 +91,22 @@ bool parseScale(const std::string& value, int32_t* scale) {
 }
 
 }  // namespace
+
+ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
+  ScaleFit fit{wanted, {}};
+  while (fit.scale > kMinScale && (host::kClientWidth * fit.scale > usableWidth ||
+                                   host::kClientHeight * fit.scale > usableHeight)) {
+    --fit.scale;
+  }
+  if (fit.scale < wanted) {
+    fit.note = std::string(kProgramName) + ": --scale " + std::to_string(wanted) + " needs a " +
+               std::to_string(host::kClientWidth * wanted) + " x " +
+               std::to_string(host::kClientHeight * wanted) + " window, the screen has room for " +
+               std::to_string(usableWidth) + " x " + std::to_string(usableHeight) +
+               "; using --scale " + std::to_string(fit.scale);
+  }
+  return fit;
+}
 
 StartOptions parseOptions(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& glyphFolders) {

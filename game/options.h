@@ -1,5 +1,5 @@
 // The command line: --help, --version, --scale N, --level N and --seed N. Everything else is
-// refused.
+// refused. The help text separates terms from their descriptions with tabs (host/message_layout.h).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,15 @@ struct StartOptions {
   int level = 1;                 // the computer's level, 1..5
   std::optional<uint64_t> seed;  // the seed of the computer's choices; none: a new one each run
 };
+
+// The scale that is used: the wanted one, or the largest below it whose window fits a client
+// area of usableWidth x usableHeight pixels (never below 1); `note` is one line saying so when
+// the scale was lowered, empty otherwise.
+struct ScaleFit {
+  int32_t scale = 1;
+  std::string note;
+};
+ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight);
 
 // Reads the arguments after the program name. The help text lists `glyphFolders`, the folders
 // the glyphs are looked for in.

@@ -117,8 +117,14 @@ struct GameStopped {};
 std::string programFolder();
 
 // Tells the person who started the game something: the text on standard output (a problem on
-// standard error) where there is a console, in a message box on Windows.
+// standard error) where there is a console, in a message box on Windows when it was started
+// without one. Tabs separate terms from descriptions (host/message_layout.h).
 void showMessage(const char* text, bool problem);
+
+// The largest client area the game's window can have on the primary screen's usable area (the
+// screen less task bars and panels, less the window's frame where the platform knows it ahead
+// of the window). False, and nothing stored, when the platform cannot tell.
+bool usableClientArea(int32_t* width, int32_t* height);
 
 // Every pixel of the display becomes factor x factor window pixels (1..4, 1 the normal size).
 // Called once, before startWindowThread.

@@ -29,8 +29,9 @@ inline constexpr const char* kWindowClassName = "ROZOVU";
 inline constexpr const char* kInitialTitle = "BASIC ROZOVU";
 inline constexpr const char* kGameTitle = "Brelvoxan OrvanelTaste";
 inline constexpr int32_t kGameIconId = 102;
-// The window's outer size, frame and title bar included: as wide as the client area (the frame
-// takes its share of that), and 36 pixels of title bar and frame higher.
+// The outer size, frame and title bar included, of the headless backend's model window. The
+// Win32 window takes whatever outer size its frame needs around a client area of exactly the
+// display's size.
 inline constexpr int32_t kWindowWidth = kClientWidth;
 inline constexpr int32_t kWindowHeight = kClientHeight + 36;
 inline constexpr uint32_t kFirstPaintPollMs = 20;

@@ -43,30 +43,40 @@ Bmp readBmp(const std::string& path) {
   if (b[0] != 'B' || b[1] != 'M') return fail("no BM signature");
   if (le(b, 2, 4) != b.size()) return fail("bfSize is not the file size");
   if (le(b, 6, 4) != 0) return fail("reserved fields not zero");
-  if (le(b, 10, 4) != 54) return fail("pixels do not follow the headers");
   if (le(b, 14, 4) != 40) return fail("not a BITMAPINFOHEADER");
   const auto height = static_cast<int32_t>(le(b, 22, 4));
   bmp.width = static_cast<int>(le(b, 18, 4));
   bmp.height = height;
   if (bmp.width <= 0 || height <= 0) return fail("not a bottom-up bitmap with a size");
-  if (le(b, 26, 2) != 1 || le(b, 28, 2) != 24) return fail("not one plane of 24 bits");
+  if (le(b, 26, 2) != 1 || le(b, 28, 2) != 4) return fail("not one plane of 4 bits");
   if (le(b, 30, 4) != 0) return fail("compressed");
-  const size_t stride = (static_cast<size_t>(bmp.width) * 3 + 3) / 4 * 4;
+  const size_t colours = le(b, 46, 4);
+  if (colours < 1 || colours > 16 || le(b, 50, 4) != 0) return fail("palette counts");
+  const size_t offset = 54 + colours * 4;
+  if (le(b, 10, 4) != offset) return fail("pixels do not follow the palette");
+  const size_t stride = (static_cast<size_t>(bmp.width) * 4 + 31) / 32 * 4;
   const size_t imageSize = stride * static_cast<size_t>(bmp.height);
   if (le(b, 34, 4) != imageSize) return fail("biSizeImage");
   if (le(b, 38, 4) != 2835 || le(b, 42, 4) != 2835) return fail("resolution");
-  if (le(b, 46, 4) != 0 || le(b, 50, 4) != 0) return fail("palette counts");
-  if (b.size() != 54 + imageSize) return fail("pixel data size");
+  if (b.size() != offset + imageSize) return fail("pixel data size");
+  std::vector<uint32_t> palette;
+  for (size_t i = 0; i < colours; ++i) palette.push_back(le(b, 54 + i * 4, 4));
+  for (size_t i = 0; i < colours; ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (palette[i] == palette[j]) return fail("a colour twice in the palette");
+    }
+  }
   bmp.pixels.resize(static_cast<size_t>(bmp.width * bmp.height));
   for (int y = 0; y < bmp.height; ++y) {
-    const size_t row = 54 + stride * static_cast<size_t>(bmp.height - 1 - y);
-    for (int x = 0; x < bmp.width; ++x) {
-      const size_t p = row + static_cast<size_t>(x) * 3;
-      bmp.pixels[static_cast<size_t>(y * bmp.width + x)] =
-          (uint32_t{b[p + 2]} << 16) | (uint32_t{b[p + 1]} << 8) | b[p];
-    }
-    for (size_t pad = row + static_cast<size_t>(bmp.width) * 3; pad < row + stride; ++pad) {
-      if (b[pad] != 0) return fail("padding not zero");
+    const size_t row = offset + stride * static_cast<size_t>(bmp.height - 1 - y);
+    for (size_t x = 0; x < stride * 2; ++x) {
+      const uint32_t index = (b[row + x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF;
+      if (x >= static_cast<size_t>(bmp.width)) {
+        if (index != 0) return fail("padding not zero");
+        continue;
+      }
+      if (index >= colours) return fail("a pixel outside the palette");
+      bmp.pixels[static_cast<size_t>(y * bmp.width) + x] = palette[index];
     }
   }
   bmp.ok = true;
@@ -125,10 +135,19 @@ double luminance(uint32_t rgb) {
   return 0.299 * ((rgb >> 16) & 0xFF) + 0.587 * ((rgb >> 8) & 0xFF) + 0.114 * (rgb & 0xFF);
 }
 
-TEST_F(GlyphFiles, AllAreUncompressed24BitBottomUpBitmaps) {
+TEST_F(GlyphFiles, AllAre4BitPaletteBitmapsWithThePixelsTheGameHasAlwaysShown) {
+  // FNV-1a over every pixel (0x00RRGGBB, little-endian) of the 256 glyphs in code order. The
+  // files may change form, never picture: every front end must keep showing the same pixels.
+  uint64_t hash = 0xCBF29CE484222325u;
   for (int code = 0; code < 256; ++code) {
-    EXPECT_TRUE(files_[code].ok) << files_[code].error;
+    ASSERT_TRUE(files_[code].ok) << files_[code].error;
+    for (const uint32_t pixel : files_[code].pixels) {
+      for (int shift = 0; shift < 32; shift += 8) {
+        hash = (hash ^ ((pixel >> shift) & 0xFF)) * 0x100000001B3u;
+      }
+    }
   }
+  EXPECT_EQ(hash, 0x3D6C847B02AF15B5u);
 }
 
 TEST_F(GlyphFiles, DotsTileAtTheDotPitchAndLookLikeAnLcd) {

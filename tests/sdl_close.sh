@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Closing the SDL window ends the game with exit code 0 within a second wherever it stands: at
-# the title, in a stone sweep, in the computer's pause (level 1, and level 5 thinking in it) and
-# at the person's key wait. The traced
+# Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0 within a second
+# wherever it stands: at the title, in a stone sweep, in the computer's pause (level 1, and level 5
+# thinking in it) and at the person's key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
@@ -38,11 +38,14 @@ wait_for_trace() {
   done
 }
 
-# close_at NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends the
-# keys, waits for a trace line matching PATTERN, asks the window to close and expects exit
-# code 0 within a second. The game gets the arguments in $game_args.
+# close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
+# the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
+# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second. The game gets the arguments in
+# $game_args.
 game_args=()
 close_at() {
+  local method=$1
+  shift
   local name=$1 pattern=$2
   shift 2
   local log=$out/$name.trace
@@ -65,17 +68,23 @@ close_at() {
     fail "$name: never reached '$pattern'"
     return
   fi
-  xc_close "$window"
-  expect_exit_zero "$name" 1000
+  if [[ $method == close ]]; then
+    xc_close "$window"
+  else
+    xc_keys "$window" 0 ctrl+q 2>/dev/null  # the window is gone before the keys are released
+  fi
+  expect_exit_zero "$method $name" 1000
 }
 
-close_at title " keywait "
-close_at sweep " sleep 10$" 1
-close_at cpu_pause " sleep 700$" 2
-close_at key_wait " keywait " 1
-# Level 5 thinks right after the first 20 ms of its pause.
-game_args=(--level 5)
-close_at cpu_thinking " sleep 20$" 2
-game_args=()
+for method in close ctrl-q; do
+  close_at $method title " keywait "
+  close_at $method sweep " sleep 10$" 1
+  close_at $method cpu_pause " sleep 700$" 2
+  close_at $method key_wait " keywait " 1
+  # Level 5 thinks right after the first 20 ms of its pause.
+  game_args=(--level 5)
+  close_at $method cpu_thinking " sleep 20$" 2
+  game_args=()
+done
 
 finish "traces in $out" "sdl_close: all passed"

@@ -107,5 +107,19 @@ TEST(SdlKeyMap, EveryCodeIsAValidSlotValue) {
   EXPECT_EQ(vk(SDL_SCANCODE_PRINTSCREEN), 0);
 }
 
+TEST(SdlKeyMap, CtrlQIsTheQuitShortcutOnEveryLayout) {
+  EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_LCTRL));
+  EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_RCTRL | KMOD_SHIFT | KMOD_NUM));
+  // Q alone is a key for the game; Ctrl with Alt is AltGr, which types characters.
+  EXPECT_FALSE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_NONE));
+  EXPECT_FALSE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_LCTRL | KMOD_RALT));
+  EXPECT_FALSE(isQuitShortcut(SDL_SCANCODE_W, SDLK_w, KMOD_LCTRL));
+  // The layout's Q where it has Latin letters (AZERTY swaps A and Q), the key in Q's place where
+  // it has none.
+  EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_A, SDLK_q, KMOD_LCTRL));
+  EXPECT_FALSE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_a, KMOD_LCTRL));
+  EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_Q, 0x439, KMOD_LCTRL));  // Cyrillic short i
+}
+
 }  // namespace
 }  // namespace host::sdl

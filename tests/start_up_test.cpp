@@ -32,7 +32,7 @@ TEST(Options, AcceptedCommandLines) {
   const StartOptions help = parse({"--scale", "2", "--help"});
   EXPECT_FALSE(help.run);
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* part : {"--scale N", "Enter", "Close the window to quit",
+  for (const char* part : {"--scale N\t", "Enter\t", "Ctrl+Q\tquit",
                            "res/bmp (below the current folder)\n", "/opt/game/res/bmp\n"}) {
     EXPECT_NE(help.message.find(part), std::string::npos) << part;
   }
@@ -60,6 +60,27 @@ TEST(Options, RefusedCommandLinesGiveOneLineAndCodeTwo) {
   EXPECT_EQ(shown.find('\x1b'), std::string::npos);
   EXPECT_EQ(shown.find('\n'), std::string::npos);
   EXPECT_LT(shown.size(), 120u);
+}
+
+TEST(Options, ScaleIsLoweredToWhatTheScreenHasRoomFor) {
+  // Room to spare, and an exact fit: kept, nothing said.
+  EXPECT_EQ(fitScale(3, 2560, 1400).scale, 3);
+  EXPECT_TRUE(fitScale(3, 2560, 1400).note.empty());
+  EXPECT_EQ(fitScale(2, 1440, 576).scale, 2);
+  EXPECT_TRUE(fitScale(2, 1440, 576).note.empty());
+  // One pixel short in either direction lowers it.
+  EXPECT_EQ(fitScale(2, 1439, 576).scale, 1);
+  EXPECT_EQ(fitScale(2, 1440, 575).scale, 1);
+  // A 1920 x 1040 work area takes --scale 2 at most.
+  const ScaleFit fit = fitScale(4, 1920, 1040);
+  EXPECT_EQ(fit.scale, 2);
+  EXPECT_EQ(fit.note.rfind("brelvoxan: --scale 4 ", 0), 0u) << fit.note;
+  EXPECT_NE(fit.note.find("1920 x 1040"), std::string::npos) << fit.note;
+  EXPECT_NE(fit.note.find("using --scale 2"), std::string::npos) << fit.note;
+  EXPECT_EQ(fit.note.find('\n'), std::string::npos) << fit.note;
+  // Never below 1, however small the screen.
+  EXPECT_EQ(fitScale(3, 640, 200).scale, 1);
+  EXPECT_EQ(fitScale(3, 0, 0).scale, 1);
 }
 
 class GlyphSearch : public ::testing::Test {

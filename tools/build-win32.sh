@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows program with mingw-w64 into build-win32/ (a stripped release build),
-# packs the release zip with CPack (build-win32/brelvoxan-VERSION-windows-x64.zip: brelvoxan.exe,
-# res/bmp, README.md, LICENSE.txt) and unpacks it into build-win32/dist/.
+# packs the release with CPack: build-win32/brelvoxan-VERSION-windows-x64.zip (one folder of that
+# name with brelvoxan.exe, res\bmp, README.txt, LICENSE.txt) and, when makensis is installed, the
+# installer build-win32/brelvoxan-VERSION-windows-x64.exe; unpacks the zip into build-win32/dist/.
 #
 #   tools/build-win32.sh [--werror] [--check]
 #     --werror  warnings are errors (CI)
@@ -33,8 +34,8 @@ cmake -S "$root" -B "$build" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE=Release \
   -DBRELVOXAN_BUILD_SDL=OFF -DBRELVOXAN_WERROR="$werror" >/dev/null
 cmake --build "$build" -j "$(nproc)"
-rm -f "$build"/brelvoxan-*-windows-x64.zip
-(cd "$build" && cpack -C Release >/dev/null)
+rm -f "$build"/brelvoxan-*-windows-x64.zip "$build"/brelvoxan-*-windows-x64.exe
+(cd "$build" && cpack -C Release >"$build/cpack.log") || { tail -n 20 "$build/cpack.log" >&2; exit 1; }
 zip=$(ls "$build"/brelvoxan-*-windows-x64.zip)
 
 # The program finds its glyphs in res\bmp beside it, from whatever folder it is started.
@@ -42,6 +43,8 @@ rm -rf "$dist"
 mkdir -p "$dist"
 (cd "$dist" && cmake -E tar xf "$zip")
 echo "Windows release: $zip (unpacked in $dist)"
+installer=$(ls "$build"/brelvoxan-*-windows-x64.exe 2>/dev/null || true)
+[[ -n $installer ]] && echo "Windows installer: $installer"
 
 if [ "$run_check" = 1 ]; then
   bash "$root/tests/wine/wine_check.sh" "$build" "$build"

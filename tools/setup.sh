@@ -9,10 +9,13 @@ case "${1:-}" in
     clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xdotool imagemagick
     g++-mingw-w64-x86-64-posix wine wine64
-    file desktop-file-utils appstream
+    file desktop-file-utils appstream lintian nsis
     clang-14 libclang-rt-14-dev libfuzzer-14-dev time
     emscripten chromium chromium-driver python3-selenium
-  ) ;;
+  )
+  # npm for Lighthouse; where Node.js brings its own npm, that one.
+  command -v npm >/dev/null || packages+=(npm)
+  ;;
   *) echo "usage: $0 [--play]" >&2; exit 2 ;;
 esac
 missing=()
@@ -25,3 +28,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The page audit of the browser tests, from npm.
+[ "${1:-}" = --play ] || bash "$(dirname "$0")/lighthouse.sh"

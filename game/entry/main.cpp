@@ -1,6 +1,7 @@
 // The game program: reads the command line, then everything happens in the game's main
 // procedure; the process ends when the window is closed.
 #include <chrono>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,7 +19,15 @@ int main(int argc, char** argv) {
     host::showMessage(options.message.c_str(), options.exitCode != 0);
     return options.exitCode;
   }
-  host::setDisplayScale(options.scale);
+  int32_t scale = options.scale;
+  int32_t usableWidth = 0;
+  int32_t usableHeight = 0;
+  if (scale > 1 && host::usableClientArea(&usableWidth, &usableHeight)) {
+    const brelvoxan::ScaleFit fit = brelvoxan::fitScale(scale, usableWidth, usableHeight);
+    if (!fit.note.empty()) host::showMessage(fit.note.c_str(), true);
+    scale = fit.scale;
+  }
+  host::setDisplayScale(scale);
   brelvoxan::Game game;
   game.level = options.level;
   // Without --seed, every run meets other choices among equally good moves.

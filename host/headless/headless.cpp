@@ -152,6 +152,14 @@ void showMessage(const char* text, bool problem) {
 // The headless window is read back pixel for pixel, always at the display's own size.
 void setDisplayScale(int32_t /*factor*/) {}
 
+// The whole screen is usable: the headless window has no frame and the screen no panels.
+bool usableClientArea(int32_t* width, int32_t* height) {
+  if (width == nullptr || height == nullptr) return false;
+  *width = state().screenWidth;
+  *height = state().screenHeight;
+  return true;
+}
+
 // --- Time and keys ---------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {

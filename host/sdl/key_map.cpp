@@ -133,4 +133,10 @@ uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modif
   }
 }
 
+bool isQuitShortcut(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers) {
+  if ((modifiers & KMOD_CTRL) == 0 || (modifiers & KMOD_ALT) != 0) return false;
+  const bool latinLetter = symbol >= SDLK_a && symbol <= SDLK_z;
+  return latinLetter ? symbol == SDLK_q : scancode == SDL_SCANCODE_Q;
+}
+
 }  // namespace host::sdl

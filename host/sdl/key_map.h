@@ -14,4 +14,8 @@ namespace host::sdl {
 // key; the keypad gives digits with Num Lock on and the cursor-block codes with it off.
 uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers);
 
+// Ctrl+Q, the desktop's quit shortcut: the layout's Q (the key in Q's place on a layout without
+// Latin letters) with Ctrl held and Alt not (Ctrl+Alt is AltGr, which types characters).
+bool isQuitShortcut(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers);
+
 }  // namespace host::sdl

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,6 +23,7 @@
 #include "brelvoxan_icon.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/display_size.h"
+#include "host/message_layout.h"
 #include "host/platform.h"
 #include "host/sdl/key_map.h"
 #include "host/trace.h"
@@ -226,6 +226,8 @@ void handleEvent(const SDL_Event& event) {
   }
   if (event.type == SDL_KEYDOWN) {
     const SDL_Keysym& key = event.key.keysym;
+    // Ctrl+Q ends the game as closing the window does; its Q never reaches the key slot.
+    if (sdl::isQuitShortcut(key.scancode, key.sym, key.mod)) endProcess();
     const uint8_t code = sdl::virtualKeyCode(key.scancode, key.sym, key.mod);
     if (code != 0) {
       trace("key", code);
@@ -251,30 +253,41 @@ bool named(const char* variable) {
   return variable != nullptr && variable[0] != '\0';
 }
 
+// Chooses the video driver and starts SDL's video once, on whichever thread asks first: the
+// game thread for usableClientArea before the window thread exists, or the window thread.
+void initVideo() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // Plain software framebuffer: a window of this size needs no GL stack.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Signals keep their usual meaning; closing the window is the only way the game ends itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A board game has no reason to keep the screen saver away.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Without a Wayland display SDL would still try Wayland after X, and the Wayland library
+    // prints a line of its own to standard error; with no display named at all nothing is tried.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr && !named(std::getenv("WAYLAND_DISPLAY"))) {
+      if (!named(std::getenv("DISPLAY"))) {
+        failWindow("no display to show it on (DISPLAY is not set)");
+      }
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) failWindow();
+    // Without a display SDL falls back to drivers that draw nowhere; a game nobody can see would
+    // wait for keys forever.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
+        SDL_strcmp(driver, "dummy") == 0) {
+      failWindow("no display to show it on");
+    }
+  });
+}
+
 void createWindow() {
   State& s = state();
   Display& display = s.display;
   WindowObject& theWindow = s.window;
-  // Plain software framebuffer: a window of this size needs no GL stack.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  // Signals keep their usual meaning; closing the window is the only way the game ends itself.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // A board game has no reason to keep the screen saver away.
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // Without a Wayland display SDL would still try Wayland after X, and the Wayland library
-  // prints a line of its own to standard error; with no display named at all nothing is tried.
-  if (std::getenv("SDL_VIDEODRIVER") == nullptr && !named(std::getenv("WAYLAND_DISPLAY"))) {
-    if (!named(std::getenv("DISPLAY"))) failWindow("no display to show it on (DISPLAY is not set)");
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-  }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) failWindow();
-  // Without a display SDL falls back to drivers that draw nowhere; a game nobody can see would
-  // wait for keys forever.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
-      SDL_strcmp(driver, "dummy") == 0) {
-    failWindow("no display to show it on");
-  }
+  initVideo();
 
   const uint32_t firstType = SDL_RegisterEvents(2);
   if (firstType == static_cast<uint32_t>(-1)) failWindow();
@@ -405,10 +418,21 @@ std::string programFolder() {
 
 void showMessage(const char* text, bool problem) {
   std::FILE* stream = problem ? stderr : stdout;
-  std::fputs(text, stream);
-  const size_t length = std::strlen(text);
-  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', stream);
+  const std::string shown = layOutMessage(text, MessageLayout::kConsole);
+  std::fputs(shown.c_str(), stream);
+  if (shown.empty() || shown.back() != '\n') std::fputc('\n', stream);
   std::fflush(stream);
+}
+
+// The desktop's work area; the window manager's frame is not known before the window exists.
+bool usableClientArea(int32_t* width, int32_t* height) {
+  if (width == nullptr || height == nullptr) return false;
+  initVideo();
+  SDL_Rect area{};
+  if (SDL_GetDisplayUsableBounds(0, &area) != 0 || area.w <= 0 || area.h <= 0) return false;
+  *width = area.w;
+  *height = area.h;
+  return true;
 }
 
 void setDisplayScale(int32_t factor) {

@@ -112,8 +112,8 @@ SurfaceObject backBuffer;
 std::vector<uint8_t> canvasPixels;  // the client area as RGBA bytes for putImageData
 bool framePending = false;
 
-// For the page's test and benchmark: what the game is doing now. Kept up to date only when the
-// page asked for a trace.
+// What the game is doing now, for the page's taps and, published only when the page asked for
+// a trace, for its test and benchmark.
 bool waitingForKey = false;
 int32_t keyWaits = 0;
 uint32_t sleepingMs = 0;
@@ -222,6 +222,10 @@ void showMessage(const char* text, bool problem) {
 // line that could ask for another.
 void setDisplayScale(int32_t) {}
 
+bool usableClientArea(int32_t*, int32_t*) {
+  return false;
+}
+
 // --- Time and keys -------------------------------------------------------------------------
 
 void sleepMs(uint32_t milliseconds) {
@@ -251,3 +255,14 @@ void keyStored() {
 }
 
 }  // namespace host
+
+// For the page's taps on the board: whether the game waits for a key with the canvas showing
+// all it drew, and how many key waits it has begun (a new one means the last key was taken).
+extern "C" {
+EMSCRIPTEN_KEEPALIVE int brelvoxan_waiting_for_key() {
+  return host::waitingForKey && !host::framePending ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int brelvoxan_key_waits() {
+  return host::keyWaits;
+}
+}

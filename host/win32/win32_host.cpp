@@ -133,6 +133,13 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     }
     case WM_KEYDOWN:
+      // Ctrl+Q closes the window as its close box does; its Q never reaches the key slot.
+      // Ctrl with Alt is AltGr, which types characters on many layouts.
+      if (wParam == 'Q' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        trace("quit");
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+      }
       trace("key", static_cast<uint32_t>(wParam & 0xFF));
       reportKeyDown(static_cast<uint8_t>(wParam & 0xFF));
       return 0;
@@ -249,10 +256,14 @@ void finishWindowSetup() {
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX);
   style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MAXIMIZEBOX);
   SetWindowLongA(window, GWL_STYLE, style);
-  // Enlarged, the frame stays as it is and the client area grows with the display.
+  // The outer size is whatever this style's frame needs around a client area of exactly the
+  // display's size, enlarged by the scale: a fixed outer size would cut the display's edges.
   const int32_t n = state().displayScale;
-  SetWindowPos(window, nullptr, 0, 0, kWindowWidth + (n - 1) * kClientWidth,
-               kWindowHeight + (n - 1) * kClientHeight, SWP_FRAMECHANGED);
+  RECT outer{0, 0, kClientWidth * n, kClientHeight * n};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(style), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_FRAMECHANGED);
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: the game built for /usr in BUILD_DIR/package-build,
-# packaged with CPack, installed with apt, started by name from / under Xvfb and its title screen
+# packaged with CPack, checked with lintian (no errors, no warnings), installed with apt, started by name from / under Xvfb and its title screen
 # compared with the simulator's, then removed again with apt. Needs root (or sudo without a
 # password), apt and Xvfb.
 # Usage: bash tests/package/deb_install.sh BUILD_DIR (from the repository root; 77 = skipped).
@@ -62,6 +62,16 @@ deb=$(ls "$out"/brelvoxan_*.deb 2>/dev/null | head -n 1)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package $(basename "$deb"), Depends: $depends"
 [[ $depends == *libsdl2* && $depends == *libc6* ]] || fail "the library dependencies are missing"
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$deb" >"$out/lintian.txt" 2>&1
+  if grep -E '^[EW]: ' "$out/lintian.txt"; then
+    fail "lintian reports errors or warnings (above; all in $out/lintian.txt)"
+  else
+    echo "lintian: no errors, no warnings"
+  fi
+else
+  fail "lintian is not installed (tools/setup.sh installs it)"
+fi
 
 # --- Install it ---------------------------------------------------------------------------------
 if ! apt_get install "$deb" >"$out/apt.log" 2>&1; then
@@ -69,14 +79,21 @@ if ! apt_get install "$deb" >"$out/apt.log" 2>&1; then
   exit 1
 fi
 installed=1
+# What apt tells a user about it: a synopsis and a long description of plain lines.
+apt show brelvoxan >"$out/apt_show.txt" 2>/dev/null
+grep -q "^Description: Reversi against the computer" "$out/apt_show.txt" &&
+  ! grep -q "^ ;" "$out/apt_show.txt" || fail "apt show: $(grep -A2 '^Description' "$out/apt_show.txt")"
 files=$(dpkg-query -L brelvoxan)
-for wanted in /usr/bin/brelvoxan /usr/share/brelvoxan/res/bmp/255.bmp \
+for wanted in /usr/games/brelvoxan /usr/share/games/brelvoxan/res/bmp/255.bmp \
   /usr/share/applications/org.brelvoxan.Brelvoxan.desktop \
   /usr/share/metainfo/org.brelvoxan.Brelvoxan.metainfo.xml /usr/share/man/man6/brelvoxan.6.gz \
   /usr/share/icons/hicolor/16x16/apps/brelvoxan.png \
-  /usr/share/icons/hicolor/256x256/apps/brelvoxan.png /usr/share/doc/brelvoxan/copyright; do
+  /usr/share/icons/hicolor/256x256/apps/brelvoxan.png /usr/share/doc/brelvoxan/copyright \
+  /usr/share/doc/brelvoxan/changelog.gz; do
   grep -qx "$wanted" <<<"$files" || fail "the package has no $wanted"
 done
+# Debian's PATH for users has /usr/games; root's often has not.
+export PATH=$PATH:/usr/games
 game=$(command -v brelvoxan) || fail "brelvoxan is not found on the PATH after installing"
 echo "installed: ${game:-nothing}"
 

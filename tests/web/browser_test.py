@@ -67,14 +67,18 @@ def first_game(page, server, check):
     focus = page.js("return document.activeElement && document.activeElement.id")
     if focus != "display":
         check.fail(f"the keyboard is on '{focus}' at the start, not on the game")
+    # The largest whole scale whose display fits beside the page's margins, the status line
+    # below it.
     scale = page.js("""
-        const c = document.getElementById("display");
-        const around = document.querySelector("main").offsetHeight - c.offsetHeight;
+        const c = document.getElementById("display").getBoundingClientRect();
+        const bar = document.getElementById("bar").offsetHeight;
         const w = brelvoxanGeometry.clientWidth, h = brelvoxanGeometry.clientHeight;
-        return [c.offsetWidth / w, c.offsetHeight / h,
-                Math.floor(Math.min((innerWidth - 32) / w, (innerHeight - around) / h))];""")
-    if scale[0] != scale[1] or scale[0] != max(1, scale[2]):
-        check.fail(f"display scaled {scale[0]} x {scale[1]}, the largest whole scale is {scale[2]}")
+        const room = Math.min((document.documentElement.clientWidth - 16) / w,
+                              (innerHeight - 24 - bar) / h);
+        return [c.width / w, c.height / h, Math.floor(room), c.bottom <= innerHeight];""")
+    if scale[0] != scale[1] or scale[0] != max(1, scale[2]) or not scale[3]:
+        check.fail(f"display scaled {scale[0]} x {scale[1]}, the largest whole scale is {scale[2]}"
+                   f"{'' if scale[3] else ', and it leaves the window'}")
 
     waits = play(page, waits, "1")
     check.same_as_simulator(page, "game_start", "1")

@@ -20,6 +20,10 @@ CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--force-device-scale-factor=1")
 
 
+PHONE_USER_AGENT = ("Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 "
+                    "(KHTML, like Gecko) Chrome/126.0 Mobile Safari/537.36")
+
+
 def find_browser():
     """(chromium, chromedriver, reason): the paths, or None and why the browser cannot run."""
     chromium = next((p for p in CHROMIUM_CANDIDATES if Path(p).is_file()), None)
@@ -94,6 +98,37 @@ class Page:
     def close(self):
         self.driver.quit()
         shutil.rmtree(self.profile, ignore_errors=True)
+
+    def cdp(self, command, params=None):
+        return self.driver.execute_cdp_cmd(command, params or {})
+
+    def emulate_phone(self, width, height, ratio=3):
+        """A phone's screen, pixel ratio, touch and user agent (None: back to the window)."""
+        if width is None:
+            self.cdp("Emulation.clearDeviceMetricsOverride")
+            self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": False})
+            self.cdp("Emulation.setUserAgentOverride", {"userAgent": ""})
+            return
+        self.cdp("Emulation.setUserAgentOverride", {"userAgent": PHONE_USER_AGENT})
+        self.cdp("Emulation.setDeviceMetricsOverride",
+                 {"width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
+        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+    def tap(self, x, y):
+        """A finger down and up at (x, y) in CSS pixels of the viewport."""
+        point = [{"x": x, "y": y, "radiusX": 4, "radiusY": 4, "force": 1, "id": 0}]
+        self.cdp("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": point})
+        self.cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+    def tap_element(self, selector):
+        box = self.js("const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+                      "return [r.left + r.width / 2, r.top + r.height / 2];", selector)
+        self.tap(*box)
+
+    def forget(self, url):
+        """Clears what the page's origin keeps (service worker, caches, storage): a fresh visit."""
+        origin = "/".join(url.split("/")[:3])
+        self.cdp("Storage.clearDataForOrigin", {"origin": origin, "storageTypes": "all"})
 
     def load(self, url):
         self.driver.get(url)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real Windows program under Wine and Xvfb, started from the unpacked release zip in a fresh
-# folder: checks the program's version information and icons, the window's class, outer
-# rectangle and style; plays the opening of a game with X key events and compares the client
+# folder: checks the program's version information and icons, the window's class, style and a
+# client area of exactly the display's size (also at --scale 2); plays the opening of a game with X key events and compares the client
 # area pixel for pixel with the simulator's picture of the same state; covers the window with
 # another and uncovers it; presses two keys while the game is busy and expects only the last to
-# act; closes the window (WM_DELETE_WINDOW and Alt+F4) at the title, in a sweep, in the
+# act; closes the window (WM_DELETE_WINDOW, Alt+F4 and Ctrl+Q) at the title, in a sweep, in the
 # computer's pause and at a key wait, each time expecting exit code 0 within a second.
 # Usage: bash tests/wine/wine_e2e.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (exit 77 = skipped)
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
@@ -36,12 +36,16 @@ if [[ -z $zip ]]; then
   echo "FAIL: no release zip in $win32_build; run: bash tools/build-win32.sh"
   exit 1
 fi
-unpacked=$out/unpacked
-mkdir -p "$unpacked"
-(cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
-for f in brelvoxan.exe README.md LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
+mkdir -p "$out/unpacked"
+(cd "$out/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+# One folder, named as the zip.
+top=$(ls "$out/unpacked")
+[[ $top == "$(basename "$zip" .zip)" ]] || fail "the zip unpacks into '$top', not one folder named as the zip"
+unpacked=$out/unpacked/$top
+for f in brelvoxan.exe README.txt LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
   [[ -f $unpacked/$f ]] || fail "the zip has no $f"
 done
+grep -q "Ctrl+Q" "$unpacked/README.txt" || fail "README.txt does not tell the keys"
 glyphs=$(find "$unpacked/res/bmp" -name '*.bmp' | wc -l)
 [[ $glyphs == 256 ]] || fail "the zip has $glyphs glyph files, not 256"
 echo "unpacked $(basename "$zip"): $(find "$unpacked" -type f | wc -l) files"
@@ -52,62 +56,10 @@ resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_
 [[ $resources == "product Brelvoxan;version $version;icons 1 1;" ]] ||
   fail "version information and icons of brelvoxan.exe: '$resources', wanted Brelvoxan $version, icons 101 and 102"
 
-# --- Helpers --------------------------------------------------------------------------------------
-game_pid=""
-window=""
-client_region=""
-start_game() {
-  # From the unpacked folder, where the game finds res\bmp.
-  (cd "$unpacked" && exec wine brelvoxan.exe 2>>"$out/game_stderr.txt") &
-  game_pid=$!
-  # This process's window: the last one's may still be on its way out of the X server.
-  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
-    head -n 1)
-  if [[ -z $window ]]; then
-    fail "no window titled '$BRELVOXAN_TITLE' within 20 s"
-    kill "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-    game_pid=""
-    return 1
-  fi
-  # The title screen, once the set-up after the first paint is over.
-  "$XCLIENT" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
-  # Keys go to the foreground window; a window shown while the last game's was still on its way
-  # out may not have become it.
-  local foreground
-  foreground=$(wine "$winprobe" activate "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r') ||
-    fail "the game's window cannot be brought to the foreground"
-  [[ $foreground == "foreground 1" ]] || echo "note: the window was not in the foreground at start"
-}
-
-# A game that outlives the close request: its picture, and whether it ends later.
-# shellcheck disable=SC2317  # run by expect_exit_zero
-on_still_running() {
-  "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
-  sleep 2
-  if kill -0 "$game_pid" 2>/dev/null; then
-    echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
-  else
-    echo "  it ended later (picture in still_running.png)"
-  fi
-}
-
-# close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
-# alt-f4 = the key chord) and expects exit code 0 within a second.
-close_and_expect_exit() {
-  local method=$1 where=$2
-  if [[ $method == close ]]; then
-    xc_close "$window"
-  else
-    xc_keys "$window" 0 Alt_L+F4
-  fi
-  expect_exit_zero "$method $where" 1000
-  # The next game gets a Wine server of its own, so that nothing one game leaves in the server
-  # (input and foreground state) reaches the next: on a busy machine games started one after
-  # another into the same server now and then lost a key or their window.
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-}
+# shellcheck source=tests/wine/wine_game.sh
+source tests/wine/wine_game.sh
+game_folder=$unpacked
+game_program=brelvoxan.exe
 
 # --- The window, and one game's opening -------------------------------------------------------------
 moves="Right Right Right Down Down"
@@ -116,16 +68,17 @@ if start_game; then
   echo "$info" >"$out/window_info.txt"
   field() { awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print}' <<<"$info"; }
   [[ $(field class) == ROZOVU ]] || fail "window class '$(field class)', not ROZOVU"
-  outer="0 0 $BRELVOXAN_WINDOW_WIDTH $BRELVOXAN_WINDOW_HEIGHT"
-  [[ $(field window) == "$outer" ]] || fail "outer rectangle '$(field window)', not $outer"
+  read -r wx wy _ _ <<<"$(field window)"
+  [[ "$wx $wy" == "0 0" ]] || fail "window at '$wx $wy', not at the top-left corner"
   [[ $(field style) == *"sizing 0 minimize 0 maximize 0 caption 1 sysmenu 1" ]] ||
     fail "style '$(field style)': wanted a caption and a close box, no sizing, no minimise or maximise"
   (($(field exstyle) & 0x200)) || fail "no client edge: extended style $(field exstyle)"
   read -r cx cy cw ch <<<"$(field client)"
-  # The visible part of the display's picture: the client edge and the frame hide the rest.
+  # The whole display, no pixel cut by the frame.
   w=$BRELVOXAN_CLIENT_WIDTH h=$BRELVOXAN_CLIENT_HEIGHT
-  client_region="${cx:-0},${cy:-0},$((${cw:-w} < w ? ${cw:-w} : w)),$((${ch:-h} < h ? ${ch:-h} : h))"
-  echo "window: $(field class), $(field window), client $(field client), compared $client_region"
+  [[ "$cw $ch" == "$w $h" ]] || fail "client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  client_region="${cx:-0},${cy:-0},$w,$h"
+  echo "window: $(field class), $(field window), client $(field client)"
 
   check_state title "" 700
   # The keypad's 1 (End with Num Lock off) is taken and ignored; only the main row's 1 chooses.
@@ -165,6 +118,27 @@ if start_game; then
   close_and_expect_exit close "at a key wait"
 fi
 
+# --- Twice the size ---------------------------------------------------------------------------------
+if [[ -n $client_region ]] && start_game --scale 2; then
+  info=$(wine "$winprobe" info "$BRELVOXAN_TITLE" 2>>"$out/probe_stderr.txt" | tr -d '\r')
+  read -r cx cy cw ch <<<"$(field client)"
+  w=$((2 * BRELVOXAN_CLIENT_WIDTH)) h=$((2 * BRELVOXAN_CLIENT_HEIGHT))
+  if [[ "$cw $ch" != "$w $h" ]]; then
+    fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not $w x $h"
+  elif xc_settle "$window" "$out/scale2.png" 700 30000 >/dev/null &&
+    crop "$out/scale2.png" "$cx,$cy,$w,$h" "$out/scale2_client.png"; then
+    /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png"
+    if verdict=$(xc_compare "$out/scale2_client.png" "$out/scale2_sim.png" "$out/scale2_diff.png"); then
+      echo "--scale 2: client $w x $h, the simulator's title enlarged 2 x 2"
+    else
+      fail "--scale 2: $verdict (see $out/scale2_diff.png)"
+    fi
+  else
+    fail "--scale 2: no capture"
+  fi
+  close_and_expect_exit ctrl-q "at the title at --scale 2"
+fi
+
 # --- Closing everywhere -----------------------------------------------------------------------------
 if [[ -n $client_region ]]; then
   if start_game; then
@@ -175,7 +149,12 @@ if [[ -n $client_region ]]; then
     check_state cpu_reply "1 $moves Enter" 2500
     close_and_expect_exit alt-f4 "at a key wait"
   fi
-  for method in close alt-f4; do
+  if start_game; then
+    xc_keys "$window" 0 1
+    "$XCLIENT" settle "$window" "$out/ctrl_q_start.png" --quiet 1500 --timeout 30000 >/dev/null
+    close_and_expect_exit ctrl-q "at a key wait"
+  fi
+  for method in close alt-f4 ctrl-q; do
     if start_game; then
       close_and_expect_exit "$method" "at the title"
     fi

@@ -33,11 +33,13 @@ wine_setup() {
   mkdir -p "$wine_dir"
   export WINEPREFIX=$wine_dir/prefix
   export WINEDEBUG=-all
-  # No offer to fetch the .NET and HTML engines on the first run.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No offer to fetch the .NET and HTML engines on the first run, and no menu entries on the
+  # Linux desktop for the shortcuts an installer makes.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   trap wine_teardown EXIT
 
-  start_xvfb "$wine_dir" 1280x1024 || { echo "skipped: no X server"; return 77; }
+  # Room for the window at --scale 2.
+  start_xvfb "$wine_dir" 1600x1200 || { echo "skipped: no X server"; return 77; }
 
   if [[ ! -f $WINEPREFIX/.brelvoxan-ready ]]; then
     rm -rf "$WINEPREFIX"

@@ -1,4 +1,6 @@
-// Paints the dot patterns into pictures and writes them as plain 24-bit BMP files.
+// Paints the dot patterns into pictures and writes them as 4-bit palette BMP files: a glyph has
+// three colours, so half a byte a pixel holds it exactly and every BMP reader knows the format.
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -17,6 +19,7 @@ constexpr Rgb kSetDot = {0x28, 0x30, 0x1E};    // a dot that is on
 
 constexpr int32_t kPixelsPerMetre = 2835;  // 72 dpi
 constexpr uint32_t kHeadersSize = 14 + 40;
+constexpr size_t kMostColours = 16;  // what 4 bits a pixel can index
 
 void paintDot(Picture& picture, int left, int top, bool on) {
   for (int y = 0; y < kDotHeight; ++y) {
@@ -74,41 +77,60 @@ Picture renderGlyph(int code, const std::array<DotCell, kGlyphCount>& cells) {
 }
 
 std::vector<uint8_t> encodeBmp(const Picture& picture) {
+  // The palette: the picture's colours in the order they first appear, top row first.
+  std::vector<uint32_t> palette;
+  std::vector<uint8_t> indices;
+  indices.reserve(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const Rgb c = picture.at(x, y);
+      const uint32_t colour =
+          static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
+      auto found = std::find(palette.begin(), palette.end(), colour);
+      if (found == palette.end()) {
+        if (palette.size() == kMostColours) throw std::length_error("more than 16 colours");
+        found = palette.insert(palette.end(), colour);
+      }
+      indices.push_back(static_cast<uint8_t>(found - palette.begin()));
+    }
+  }
+
   const auto width = static_cast<uint32_t>(picture.width);
   const auto height = static_cast<uint32_t>(picture.height);
-  const uint32_t stride = (width * 3 + 3) & ~3u;
+  const uint32_t stride = (width * 4 + 31) / 32 * 4;
   const uint32_t imageSize = stride * height;
+  const auto paletteSize = static_cast<uint32_t>(palette.size() * 4);
 
   std::vector<uint8_t> out;
-  out.reserve(kHeadersSize + imageSize);
+  out.reserve(kHeadersSize + paletteSize + imageSize);
   // BITMAPFILEHEADER
   out.push_back('B');
   out.push_back('M');
-  put32(out, kHeadersSize + imageSize);
+  put32(out, kHeadersSize + paletteSize + imageSize);
   put16(out, 0);
   put16(out, 0);
-  put32(out, kHeadersSize);
+  put32(out, kHeadersSize + paletteSize);
   // BITMAPINFOHEADER; a positive height means rows are stored bottom-up.
   put32(out, 40);
   put32(out, width);
   put32(out, height);
-  put16(out, 1);   // planes
-  put16(out, 24);  // bits per pixel
-  put32(out, 0);   // BI_RGB
+  put16(out, 1);  // planes
+  put16(out, 4);  // bits per pixel
+  put32(out, 0);  // BI_RGB
   put32(out, imageSize);
   put32(out, static_cast<uint32_t>(kPixelsPerMetre));
   put32(out, static_cast<uint32_t>(kPixelsPerMetre));
-  put32(out, 0);  // colours used
-  put32(out, 0);  // important colours
+  put32(out, static_cast<uint32_t>(palette.size()));         // colours used
+  put32(out, 0);                                             // important colours: all
+  for (const uint32_t colour : palette) put32(out, colour);  // blue, green, red, 0
 
   for (int y = picture.height - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(stride, 0);
     for (int x = 0; x < picture.width; ++x) {
-      const Rgb c = picture.at(x, y);
-      out.push_back(c.b);
-      out.push_back(c.g);
-      out.push_back(c.r);
+      const uint8_t index = indices[static_cast<size_t>(y) * width + static_cast<size_t>(x)];
+      row[static_cast<size_t>(x / 2)] |= static_cast<uint8_t>(index << (x % 2 == 0 ? 4 : 0));
     }
-    for (uint32_t pad = width * 3; pad < stride; ++pad) out.push_back(0);
+    out.insert(out.end(), row.begin(), row.end());
   }
   return out;
 }

@@ -1,5 +1,5 @@
-// The glyph set of the imitated LCD: the dot pattern of every character code and the 24-bit BMP
-// files the game reads from res/bmp. Codes 0 and 1 are single dots (clear and set); every other
+// The glyph set of the imitated LCD: the dot pattern of every character code and the 4-bit palette
+// BMP files the game reads from res/bmp. Codes 0 and 1 are single dots (clear and set); every other
 // code is a 6 by 8 dot character cell painted with exactly those two dot pictures, so text and
 // the board's dot graphics share one look.
 #pragma once
@@ -57,7 +57,9 @@ struct Picture {
 // The picture of one code: a 5 by 6 dot for codes 0 and 1, a 30 by 48 cell otherwise.
 Picture renderGlyph(int code, const std::array<DotCell, kGlyphCount>& cells);
 
-// BITMAPFILEHEADER + BITMAPINFOHEADER, BI_RGB, 24 bits, bottom-up rows padded to 4 bytes.
+// BITMAPFILEHEADER + BITMAPINFOHEADER, BI_RGB, 4 bits a pixel with a palette of the picture's
+// colours in the order they first appear, bottom-up rows padded to 4 bytes. Throws
+// std::length_error for a picture of more than 16 colours.
 std::vector<uint8_t> encodeBmp(const Picture& picture);
 
 // "000.bmp" .. "255.bmp".

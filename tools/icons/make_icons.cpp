@@ -5,6 +5,8 @@
 //   make-icons ART --ico DIR       DIR/brelvoxan-16.ico and brelvoxan-32.ico, 16 colours
 //   make-icons ART --header FILE   a C++ header with the 32 x 32 picture for the window icon
 //   make-icons ART --check-ico DIR exit 1 unless DIR's .ico files are exactly what --ico writes
+//   make-icons ART --web DIR       DIR/icon-192.png and icon-512.png, the web page's app icons
+//   make-icons ART --check-web DIR exit 1 unless DIR's app icons are exactly what --web writes
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +27,7 @@ namespace fs = std::filesystem;
 
 constexpr int kHicolorSizes[] = {16, 32, 48, 64, 128, 256};
 constexpr int kIcoSizes[] = {16, 32};
+constexpr int kWebSizes[] = {192, 512};
 constexpr int kWindowIconSize = 32;
 constexpr size_t kMaxColours = 16;  // the .ico files keep 4 bits a pixel
 
@@ -80,6 +83,9 @@ Art readArt(const fs::path& path) {
   for (const int size : kHicolorSizes) {
     if (size % art.size != 0) fail("every icon size must be a multiple of the picture's");
   }
+  for (const int size : kWebSizes) {
+    if (size % art.size != 0) fail("every icon size must be a multiple of the picture's");
+  }
   return art;
 }
 
@@ -89,7 +95,7 @@ uint8_t indexAt(const Art& art, int size, int x, int y) {
   return art.pixels[static_cast<size_t>(y / factor) * art.size + static_cast<size_t>(x / factor)];
 }
 
-void writePng(const Art& art, int size, const fs::path& path) {
+std::string pngBytes(const Art& art, int size) {
   std::vector<uint8_t> rgba;
   rgba.reserve(static_cast<size_t>(size) * size * 4);
   for (int y = 0; y < size; ++y) {
@@ -100,10 +106,23 @@ void writePng(const Art& art, int size, const fs::path& path) {
                    static_cast<uint8_t>(colour), 0xFF});
     }
   }
+  int length = 0;
+  unsigned char* png = stbi_write_png_to_mem(rgba.data(), size * 4, size, size, 4, &length);
+  if (png == nullptr) fail("cannot encode a PNG");
+  std::string bytes(reinterpret_cast<const char*>(png), static_cast<size_t>(length));
+  STBIW_FREE(png);
+  return bytes;
+}
+
+void writeFile(const fs::path& path, const std::string& bytes);
+
+void writePng(const Art& art, int size, const fs::path& path) {
   fs::create_directories(path.parent_path());
-  if (stbi_write_png(path.string().c_str(), size, size, 4, rgba.data(), size * 4) == 0) {
-    fail("cannot write " + path.string());
-  }
+  writeFile(path, pngBytes(art, size));
+}
+
+fs::path webIconName(const fs::path& folder, int size) {
+  return folder / ("icon-" + std::to_string(size) + ".png");
 }
 
 void put16(std::vector<uint8_t>& out, uint32_t value) {
@@ -198,7 +217,7 @@ int main(int argc, char** argv) {
   if (argc < 4 || argc % 2 != 0) {
     std::fprintf(stderr,
                  "usage: make-icons ART [--hicolor DIR] [--ico DIR] [--header FILE] "
-                 "[--check-ico DIR]\n");
+                 "[--check-ico DIR] [--web DIR] [--check-web DIR]\n");
     return 2;
   }
   const Art art = readArt(argv[1]);
@@ -215,6 +234,18 @@ int main(int argc, char** argv) {
         writeFile(icoName(where, size), asString(icoFile(art, size)));
     } else if (what == "--header") {
       writeFile(where, header(art));
+    } else if (what == "--web") {
+      for (const int size : kWebSizes) writePng(art, size, webIconName(where, size));
+    } else if (what == "--check-web") {
+      for (const int size : kWebSizes) {
+        std::ifstream in(webIconName(where, size), std::ios::binary);
+        const std::string committed{std::istreambuf_iterator<char>(in), {}};
+        if (committed != pngBytes(art, size)) {
+          std::fprintf(stderr, "make-icons: %s differs from the picture; run make-icons --web\n",
+                       webIconName(where, size).string().c_str());
+          return 1;
+        }
+      }
     } else if (what == "--check-ico") {
       for (const int size : kIcoSizes) {
         std::ifstream in(icoName(where, size), std::ios::binary);
