@@ -96,8 +96,7 @@ void playTurns(Game& game, CharacterScreen& screen, bool humanFirst) {
     screen.locate(kStatusColumn, 0);
     screen.printText("CPU (");
     printSideName(screen, game.sideToMove);
-    host::sleepMs(kCpuThinkDelayMs);
-    chooseCpuMove(game, screen, game.sideToMove);
+    computerTurn(game, screen, game.sideToMove);
     game.sideToMove = static_cast<Side>(-game.sideToMove);
     if (boardFull(game)) return;
     humanTurn = true;

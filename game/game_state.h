@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "game/opponent.h"
 #include "reversi/board.h"
 #include "screen/character_screen.h"
 
@@ -23,6 +25,15 @@ struct Game {
   // The square the cursor box was last drawn around; 0 when none has been drawn in this game.
   int16_t drawnCursorX = 0, drawnCursorY = 0;
   int16_t keyCode = 0;  // the last key taken
+
+  // The computer's level, 1..5, and the seed of its choices among equal moves (levels 2 to 5).
+  int level = kDefaultLevel;
+  uint64_t seed = 0;
+  // The simulator and the tests: the pause before a computer move is always whole, however long
+  // the computer thought, so that their virtual clock stays repeatable.
+  bool thinkingTakesNoTime = false;
+  // The computer at `level`, made at its first turn; shared, so that a game can be copied.
+  std::shared_ptr<Opponent> opponent;
 };
 
 // Plays the current square (cursorX, cursorY) for `side`, whose scan found runs to turn: ends a
@@ -37,7 +48,12 @@ StoneCounts refreshStoneCentres(Game& game, CharacterScreen& screen);
 // The board of a new game: the four centre stones, the board edge and the legend stones.
 void drawNewGameBoard(const Game& game, CharacterScreen& screen);
 
-// The CPU's whole turn: decides, then plays and draws the move (or shows the pass).
+// The CPU's move at level 1: decides, then plays and draws the move (or shows the pass).
 void chooseCpuMove(Game& game, CharacterScreen& screen, Side side);
+
+// The computer's whole turn after its line is shown: the pause of kCpuThinkDelayMs, then the
+// move. Level 1 decides when the pause ends; levels 2 to 5 think during the pause and play when
+// it ends.
+void computerTurn(Game& game, CharacterScreen& screen, Side side);
 
 }  // namespace brelvoxan

@@ -1,6 +1,7 @@
 #include "game/options.h"
 
 #include "build_info.h"
+#include "game/opponent.h"
 #include "host/display_size.h"
 
 namespace brelvoxan {
@@ -41,7 +42,7 @@ StartOptions finish(std::string text) {
 // console or a message box (host/message_layout.h).
 std::string helpText(const std::vector<std::string>& glyphFolders) {
   std::string text =
-      "Usage: brelvoxan [--scale N]\n"
+      "Usage: brelvoxan [--level N] [--seed N] [--scale N]\n"
       "Reversi against the computer on the imitated screen of an old handheld computer.\n"
       "\n"
       "Keys:\n"
@@ -61,10 +62,26 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
   text +=
       "\n"
       "Options:\n"
+      "  --level N\tthe computer's strength, 1 (default) to 5; 5 is perfect from 18 empties\n"
+      "  --seed N\trepeat the choices of levels 2 to 5 among equally good moves\n"
       "  --scale N\tshow each pixel as N x N pixels, N = 1 (default) to 4 if it fits\n"
       "  --help\tshow this text and exit\n"
       "  --version\tshow the version and exit\n";
   return text;
+}
+
+// A whole number of at most 20 decimal digits within [low, high]; anything else is refused.
+std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high) {
+  if (value.empty() || value.size() > 20) return std::nullopt;
+  uint64_t n = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const auto digit = static_cast<uint64_t>(c - '0');
+    if (n > (UINT64_MAX - digit) / 10) return std::nullopt;
+    n = n * 10 + digit;
+  }
+  if (n < low || n > high) return std::nullopt;
+  return n;
 }
 
 // A whole number 1..4 written as one digit; anything else is refused.
@@ -101,19 +118,49 @@ StartOptions parseOptions(const std::vector<std::string>& arguments,
     if (argument == "--version") {
       return finish(std::string(kProgramName) + " " + kVersion + "\n");
     }
+    // Each option with a value takes it as the next argument or after '='.
+    struct ValueOption {
+      const char* name;
+      const char* wants;
+    };
+    static constexpr ValueOption kValueOptions[] = {
+        {"--scale", "a number from 1 to 4"},
+        {"--level", "a level from 1 to 5"},
+        {"--seed", "a whole number from 0 to 18446744073709551615"},
+    };
+    const ValueOption* option = nullptr;
     std::string value;
-    if (argument == "--scale") {
-      if (i + 1 == arguments.size()) return refuse("--scale needs a number from 1 to 4");
-      value = arguments[++i];
-    } else if (argument.rfind("--scale=", 0) == 0) {
-      value = argument.substr(8);
-    } else if (!argument.empty() && argument[0] == '-') {
-      return refuse("unknown option '" + printable(argument) + "'");
-    } else {
+    for (const ValueOption& candidate : kValueOptions) {
+      const std::string name = candidate.name;
+      if (argument == name) {
+        if (i + 1 == arguments.size()) return refuse(name + " needs " + candidate.wants);
+        option = &candidate;
+        value = arguments[++i];
+      } else if (argument.rfind(name + "=", 0) == 0) {
+        option = &candidate;
+        value = argument.substr(name.size() + 1);
+      }
+    }
+    if (option == nullptr) {
+      if (!argument.empty() && argument[0] == '-') {
+        return refuse("unknown option '" + printable(argument) + "'");
+      }
       return refuse("unexpected argument '" + printable(argument) + "'");
     }
-    if (!parseScale(value, &options.scale)) {
-      return refuse("--scale takes a number from 1 to 4, not '" + printable(value) + "'");
+    const std::string name = option->name;
+    bool valid = false;
+    if (name == "--scale") {
+      valid = parseScale(value, &options.scale);
+    } else if (name == "--level") {
+      const std::optional<uint64_t> level = parseWholeNumber(value, kMinLevel, kMaxLevel);
+      if (level) options.level = static_cast<int>(*level);
+      valid = level.has_value();
+    } else {
+      options.seed = parseWholeNumber(value, 0, UINT64_MAX);
+      valid = options.seed.has_value();
+    }
+    if (!valid) {
+      return refuse(name + " takes " + option->wants + ", not '" + printable(value) + "'");
     }
   }
   return options;

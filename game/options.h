@@ -1,8 +1,9 @@
-// The command line: --help, --version and --scale N. Everything else is refused.
-// The help text separates terms from their descriptions with tabs (host/message_layout.h).
+// The command line: --help, --version, --scale N, --level N and --seed N. Everything else is
+// refused. The help text separates terms from their descriptions with tabs (host/message_layout.h).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,12 @@ inline constexpr int32_t kMinScale = 1;
 inline constexpr int32_t kMaxScale = 4;
 
 struct StartOptions {
-  bool run = true;      // false: show `message` and end with `exitCode`
-  int exitCode = 0;     // 0 after --help or --version, 2 for a refused command line
-  std::string message;  // the help or version text, or the one line of a refusal
-  int32_t scale = 1;    // window pixels per display pixel in each direction
+  bool run = true;               // false: show `message` and end with `exitCode`
+  int exitCode = 0;              // 0 after --help or --version, 2 for a refused command line
+  std::string message;           // the help or version text, or the one line of a refusal
+  int32_t scale = 1;             // window pixels per display pixel in each direction
+  int level = 1;                 // the computer's level, 1..5
+  std::optional<uint64_t> seed;  // the seed of the computer's choices; none: a new one each run
 };
 
 // The scale that is used: the wanted one, or the largest below it whose window fits a client

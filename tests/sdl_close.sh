@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0 within a second
-# wherever it stands: at the title, in a stone sweep, in the computer's pause and at the person's
-# key wait. The traced
+# wherever it stands: at the title, in a stone sweep, in the computer's pause (level 1, and level 5
+# thinking in it) and at the person's key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
@@ -40,14 +40,16 @@ wait_for_trace() {
 
 # close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
 # the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
-# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second.
+# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second. The game gets the arguments in
+# $game_args.
+game_args=()
 close_at() {
   local method=$1
   shift
   local name=$1 pattern=$2
   shift 2
   local log=$out/$name.trace
-  "$game" 2>"$log" &
+  "$game" "${game_args[@]}" 2>"$log" &
   game_pid=$!
   local window
   window=$(xc_find_title "$BRELVOXAN_TITLE")
@@ -79,6 +81,10 @@ for method in close ctrl-q; do
   close_at $method sweep " sleep 10$" 1
   close_at $method cpu_pause " sleep 700$" 2
   close_at $method key_wait " keywait " 1
+  # Level 5 thinks right after the first 20 ms of its pause.
+  game_args=(--level 5)
+  close_at $method cpu_thinking " sleep 20$" 2
+  game_args=()
 done
 
 finish "traces in $out" "sdl_close: all passed"

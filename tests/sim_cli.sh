@@ -171,4 +171,41 @@ run fullpng "\n" --png /dev/full
 [[ $status == 1 ]] || fail "fullpng: status $status"
 grep -qF "cannot write /dev/full" "$work/fullpng.err" || fail "fullpng: $(cat "$work/fullpng.err")"
 
+# --- Levels: level 1 is the default, byte for byte; a searching level answers in the same time --
+run level1 "$keys\n" --level 1 --png "$work/level1.png"
+cmp -s "$work/again1.out" "$work/level1.out" || fail "level1: output differs from the default"
+cmp -s "$work/again1.png" "$work/level1.png" || fail "level1: PNG differs from the default"
+run level5a "2\n" --level 5 --seed 7
+run level5b "2\n" --level 5 --seed 7
+[[ $status == 0 ]] || fail "level5: status $status $(cat "$work/level5b.err")"
+cmp -s "$work/level5a.out" "$work/level5b.out" || fail "level5: the same seed played differently"
+grep -q '^clock: 2000$' "$work/level5a.out" || fail "level5: clock $(grep clock "$work/level5a.out")"
+for args in "--level 0" "--level 6" "--level" "--seed -1" "--seed x" "--seed 18446744073709551616" \
+  "--level 2 --level 3" "--match 1" "--match 1 6" "--match 2 1 --games 3" \
+  "--match 2 1 --games 202" "--games 4" "--solve --match 2 1" "--solve --level 2"; do
+  n=$((n + 1))
+  # shellcheck disable=SC2086
+  run "badopt$n" "" $args
+  expect_error "badopt$n" "${args%% *}"
+done
+
+# --- --solve: one line per position, errors named by line, the rest still solved ---------------
+printf '%s\n' '% comment' \
+  'XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X ; black takes h8' \
+  'not a position' \
+  '-OOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOX X' >"$work/positions"
+"$sim" --solve <"$work/positions" >"$work/solve.out" 2>"$work/solve.err"
+status=$?
+[[ $status == 1 ]] || fail "solve: status $status, want 1 for the bad line"
+[[ $(cat "$work/solve.out") == $'h8 +64\na1 -48' ]] || fail "solve: $(cat "$work/solve.out")"
+grep -q '^brelvoxan-sim: line 3: ' "$work/solve.err" || fail "solve: no error for line 3"
+grep -q '^line 2: [0-9]* nodes, [0-9.]* s$' "$work/solve.err" || fail "solve: no nodes and time"
+
+# --- --match: the result line --------------------------------------------------------------------
+"$sim" --match 2 1 --games 4 --seed 3 >"$work/match.out" 2>"$work/match.err"
+status=$?
+[[ $status == 0 ]] || fail "match: status $status $(cat "$work/match.err")"
+grep -Eq '^2 vs 1: wins [0-4], draws [0-4], losses [0-4], score [0-9.]+%$' "$work/match.out" ||
+  fail "match: $(cat "$work/match.out")"
+
 finish "" "sim_cli: all passed"

@@ -1,7 +1,9 @@
 // The game program: reads the command line, then everything happens in the game's main
 // procedure; the process ends when the window is closed.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,13 @@ int main(int argc, char** argv) {
     scale = fit.scale;
   }
   host::setDisplayScale(scale);
-  brelvoxan::gameMain();
+  brelvoxan::Game game;
+  game.level = options.level;
+  // Without --seed, every run meets other choices among equally good moves.
+  game.seed = options.seed.value_or(
+      (static_cast<uint64_t>(std::random_device{}()) << 32) ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  brelvoxan::CharacterScreen screen;
+  brelvoxan::gameMain(game, screen);
   return 0;
 }

@@ -1,5 +1,7 @@
-// brelvoxan-sim [--png FILE]: runs the real game on the headless backend with keys read from
-// standard input, then prints the display as read back from the back buffer.
+// brelvoxan-sim [--level N] [--seed N] [--png FILE]: runs the real game on the headless backend
+// with keys read from standard input, then prints the display as read back from the back buffer.
+// brelvoxan-sim --solve: the exact solver over positions read from standard input.
+// brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
 // Left, Right, Enter, Space, Esc, one digit or capital letter, or vkN with N in 1..254. Each
@@ -9,16 +11,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <string>
 
 #include "game/game.h"
+#include "game/opponent.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
 #include "host/platform.h"
 #include "screen/character_screen.h"
 #include "tools/reader/screen_reader.h"
+#include "tools/sim/openings.h"
+#include "tools/sim/sim_tools.h"
 
 namespace {
 
@@ -145,23 +151,110 @@ int fail(int status, const std::string& message) {
   return status;
 }
 
+// A whole number in [low, high] written in decimal digits only.
+std::optional<uint64_t> parseNumber(const std::string& text, uint64_t low, uint64_t high) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
+constexpr const char* kUsage =
+    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys | --solve < positions | "
+    "--match A B [--games N] [--seed N]";
+
+int usageError(const std::string& message) {
+  return fail(2, message + " (" + kUsage + ")");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   namespace reader = brelvoxan::reader;
   namespace headless = host::headless;
+  namespace sim = brelvoxan::sim;
 
   std::optional<std::string> pngPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--png" && i + 1 < argc && !pngPath) {
-      pngPath = argv[++i];
-    } else if (arg == "--png") {
-      return fail(2, pngPath ? "--png given twice" : "--png needs a file name");
+  std::optional<uint64_t> level;
+  std::optional<uint64_t> seed;
+  bool solve = false;
+  std::optional<std::pair<int, int>> match;
+  std::optional<uint64_t> games;
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::string levelRange = "a level from " + std::to_string(brelvoxan::kMinLevel) + " to " +
+                                 std::to_string(brelvoxan::kMaxLevel);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    auto once = [&](bool given) { return given ? usageError(arg + " given twice") : 0; };
+    if (arg == "--png") {
+      if (int e = once(pngPath.has_value())) return e;
+      if (!hasValue) return usageError("--png needs a file name");
+      pngPath = args[++i];
+    } else if (arg == "--level") {
+      if (int e = once(level.has_value())) return e;
+      level = hasValue ? parseNumber(args[++i], brelvoxan::kMinLevel, brelvoxan::kMaxLevel)
+                       : std::nullopt;
+      if (!level) return usageError("--level needs " + levelRange);
+    } else if (arg == "--seed") {
+      if (int e = once(seed.has_value())) return e;
+      seed = hasValue ? parseNumber(args[++i], 0, UINT64_MAX) : std::nullopt;
+      if (!seed)
+        return usageError("--seed needs a whole number from 0 to " + std::to_string(UINT64_MAX));
+    } else if (arg == "--solve") {
+      if (int e = once(solve)) return e;
+      solve = true;
+    } else if (arg == "--match") {
+      if (int e = once(match.has_value())) return e;
+      std::optional<uint64_t> a;
+      std::optional<uint64_t> b;
+      if (i + 2 < args.size()) {
+        a = parseNumber(args[i + 1], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
+        b = parseNumber(args[i + 2], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
+      }
+      if (!a || !b) return usageError("--match needs two levels, each " + levelRange);
+      match = {static_cast<int>(*a), static_cast<int>(*b)};
+      i += 2;
+    } else if (arg == "--games") {
+      if (int e = once(games.has_value())) return e;
+      const uint64_t most = 2 * sim::kMatchOpenings.size();
+      games = hasValue ? parseNumber(args[++i], 2, most) : std::nullopt;
+      if (!games || *games % 2 != 0) {
+        return usageError("--games needs an even number from 2 to " + std::to_string(most) +
+                          " (each opening is played twice, colours swapped)");
+      }
     } else {
-      return fail(2, "unknown argument '" + escaped(arg) + "' (usage: " + kProgram +
-                         " [--png FILE] < keys)");
+      return usageError("unknown argument '" + escaped(arg) + "'");
     }
+  }
+  const int modes = (solve ? 1 : 0) + (match ? 1 : 0);
+  if (modes > 1) return usageError("--solve and --match exclude each other");
+  if (games && !match) return usageError("--games goes with --match");
+  if (solve && (level || seed || pngPath)) {
+    return usageError("--solve takes no other option");
+  }
+  if (match && (level || pngPath)) return usageError("--match takes only --games and --seed");
+
+  if (solve) {
+    const int status = sim::runSolve(std::cin, std::cout, std::cerr);
+    return std::fflush(stdout) == 0 ? status : 1;
+  }
+  if (match) {
+    const sim::MatchResult r = sim::playMatch(
+        match->first, match->second, static_cast<int>(games.value_or(100)), seed.value_or(1));
+    std::cout << sim::formatMatchResult(match->first, match->second, r);
+    std::fprintf(stderr,
+                 "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
+                 "ms (processor %.0f ms)\n",
+                 match->first, r.worstThinkMsA, r.worstThinkCpuMsA, match->second, r.worstThinkMsB,
+                 r.worstThinkCpuMsB);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
 
   headless::reset();
@@ -176,6 +269,9 @@ int main(int argc, char** argv) {
     return code;
   });
   brelvoxan::Game game;
+  game.level = static_cast<int>(level.value_or(brelvoxan::kDefaultLevel));
+  game.seed = seed.value_or(1);
+  game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;
   brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);

@@ -3,6 +3,8 @@
 // playing offline, and shows what happens while the program loads or if it fails. Adding ?trace
 // to the address makes the game record its sleeps, key waits, keys and paints in
 // Module.brelvoxanTrace (for the browser test and the benchmark).
+// The computer's level comes from ?level=N in the address, else from the level last chosen on
+// this page (kept in the browser's local storage), else 1; choosing another restarts the game.
 "use strict";
 
 var Module = (function () {
@@ -78,8 +80,35 @@ var Module = (function () {
 
   // --- Keys -----------------------------------------------------------------------------------
   canvas.focus();
-  // A click anywhere gives the keyboard back to the game.
-  document.addEventListener("click", () => canvas.focus({preventScroll: true}));
+  // A click anywhere but on the level choice gives the keyboard back to the game.
+  document.addEventListener("click", event => {
+    if (!event.target.closest("#options")) canvas.focus({preventScroll: true});
+  });
+
+  const levelChoice = document.getElementById("level");
+  const levelKey = "brelvoxan.level";
+  function levelFrom(text) {
+    return /^[1-5]$/.test(text || "") ? text : null;
+  }
+  function storedLevel() {
+    try {
+      return levelFrom(window.localStorage.getItem(levelKey));
+    } catch (e) {
+      return null;  // storage refused (private mode, file page): the default level
+    }
+  }
+  const level = levelFrom(new URLSearchParams(location.search).get("level")) || storedLevel() || "1";
+  levelChoice.value = level;
+  levelChoice.addEventListener("change", () => {
+    try {
+      window.localStorage.setItem(levelKey, levelChoice.value);
+    } catch (e) {
+      // Not remembered; the address still carries it.
+    }
+    const params = new URLSearchParams(location.search);
+    params.set("level", levelChoice.value);
+    location.search = params.toString();
+  });
   canvas.addEventListener("blur", () => {
     if (running && !touch) say("Click the display to play.");
   });
@@ -200,6 +229,7 @@ var Module = (function () {
   }
 
   const module = {
+    arguments: ["--level", level],
     canvas: canvas,
     // The glyph files are unpacked in one turn of the page and the game starts in the next, so
     // that neither keeps the page from answering for long.

@@ -1,0 +1,50 @@
+// The computer opponent at a chosen level: level 1 is the one-move-ahead player with the fixed
+// table of square weights (cpu_player.h), levels 2 to 5 the searching engine (search.h).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+#include "reversi/board.h"
+
+namespace brelvoxan {
+
+namespace engine {
+class Engine;
+}
+
+inline constexpr int kMinLevel = 1;
+inline constexpr int kMaxLevel = 5;
+inline constexpr int kDefaultLevel = 1;
+
+// The longest a searching level thinks about one move by default: within the computer's pause.
+inline constexpr std::chrono::milliseconds kDefaultThinkCap{600};
+
+struct ComputerMove {
+  bool pass = true;
+  int16_t x = 0;  // 1..8 when not a pass
+  int16_t y = 0;
+};
+
+class Opponent {
+ public:
+  // `level` 1..5 (clamped); `seed` makes the choices among equal moves of levels 2 to 5
+  // repeatable.
+  Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap = kDefaultThinkCap);
+  ~Opponent();
+  Opponent(const Opponent&) = delete;
+  Opponent& operator=(const Opponent&) = delete;
+
+  int level() const { return level_; }
+
+  // The move for `side` on `b`; `b` is left as it was.
+  ComputerMove choose(const Board& b, Side side);
+
+ private:
+  int level_;
+  std::chrono::milliseconds thinkCap_;
+  std::unique_ptr<engine::Engine> engine_;  // levels 2 to 5 only
+};
+
+}  // namespace brelvoxan

@@ -1,0 +1,90 @@
+// The rules on 64-bit masks, for the searching levels. Square index = (row - 1) * 8 + (column - 1)
+// with column x and row y as on the bordered board (1..8), so bit 0 is a1 at the top left and
+// bit 7 is h1 at the top right. Nothing here draws, allocates or keeps state.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "reversi/board.h"
+
+namespace brelvoxan::engine {
+
+using Mask = uint64_t;
+
+inline constexpr int kPassMove = -1;
+
+// Number of set bits. Without the processor's instruction, the library's fallback is a call;
+// this is faster inline.
+constexpr int countBits(Mask m) {
+#if defined(__POPCNT__) || !(defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)))
+  return std::popcount(m);
+#else
+  m = m - ((m >> 1) & 0x5555555555555555ULL);
+  m = (m & 0x3333333333333333ULL) + ((m >> 2) & 0x3333333333333333ULL);
+  m = (m + (m >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((m * 0x0101010101010101ULL) >> 56);
+#endif
+}
+
+// A position as seen by the side to move: its own discs and its opponent's.
+struct Position {
+  Mask own = 0;
+  Mask opp = 0;
+
+  Mask empties() const { return ~(own | opp); }
+  int emptyCount() const { return countBits(empties()); }
+  // The same position with the other side to move.
+  Position passed() const { return {opp, own}; }
+  bool operator==(const Position&) const = default;
+};
+
+constexpr int squareOf(int x, int y) {
+  return (y - 1) * 8 + (x - 1);
+}
+constexpr int columnOf(int square) {
+  return square % 8 + 1;
+}
+constexpr int rowOf(int square) {
+  return square / 8 + 1;
+}
+constexpr Mask bitOf(int square) {
+  return Mask{1} << square;
+}
+
+// The start position, black to move.
+Position startPosition();
+
+// Squares where the side to move may play.
+Mask legalMoves(const Position& p);
+
+// The discs a move on `square` turns; 0 when the move is not legal (the square must be empty).
+Mask flipsOf(const Position& p, int square);
+
+// The position after the side to move plays `square`, turning `flips`; the other side is then
+// to move.
+inline Position afterMove(const Position& p, int square, Mask flips) {
+  return {p.opp & ~flips, p.own | flips | bitOf(square)};
+}
+
+// Final disc difference for the side to move when neither side can move: empty squares go to
+// the side with more discs.
+int finalScore(const Position& p);
+
+// Leaves `depth` plies below `p`, counted as on the bordered board: a pass uses a ply and a
+// position where neither side can move is one leaf.
+uint64_t perft(const Position& p, int depth);
+
+// Conversion from and to the bordered board, `side` to move.
+Position fromBoard(const Board& b, Side side);
+void toBoard(const Position& p, Side side, Board* b);
+
+// "a1".."h8", or "pass".
+std::string squareName(int square);
+// The square of "a1".."h8" (lower or upper case column letter); nothing for anything else.
+std::optional<int> parseSquare(std::string_view text);
+
+}  // namespace brelvoxan::engine

@@ -1,0 +1,84 @@
+// The exact solver: the best final disc difference (empty squares to the winner) from a
+// position, by alpha-beta with a transposition table, fastest-first move ordering and parity
+// ordering near the end.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "reversi/bitboard.h"
+
+namespace brelvoxan::engine {
+
+using Clock = std::chrono::steady_clock;
+
+// When a search gives up; the far future when it never does.
+struct Deadline {
+  Clock::time_point at = Clock::time_point::max();
+  bool passed() const { return at != Clock::time_point::max() && Clock::now() >= at; }
+};
+
+struct ExactResult {
+  int move = kPassMove;    // the first best move found, or kPassMove
+  std::vector<int> equal;  // every move with the best score (filled on request)
+  int score = 0;           // final disc difference for the side to move
+  bool complete = true;    // false when the deadline stopped the search; nothing else is valid
+};
+
+class EndgameSolver {
+ public:
+  // A table of 2^tableBits entries.
+  explicit EndgameSolver(int tableBits = 19);
+
+  // Best move and exact score. With `findEqual`, also every move of the same score (a little
+  // slower). A position where neither side can move gives kPassMove and its final score.
+  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {});
+
+  // Positions visited since construction.
+  uint64_t nodes() const { return nodes_; }
+
+ private:
+  struct Entry {
+    Mask own = 0;
+    Mask opp = 0;
+    int8_t lower = -64;
+    int8_t upper = 64;
+    int8_t move = -1;
+  };
+
+  int search(const Position& p, int alpha, int beta, int empties);
+  int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
+  int searchLast(const Position& p, int square);
+  bool shouldStop();
+  Entry& slot(const Position& p);
+
+  std::vector<Entry> table_;
+  Mask tableMask_;
+  uint64_t nodes_ = 0;
+  Deadline deadline_;
+  bool stopped_ = false;
+  int untilClockLook_ = 0;  // nodes until the next look at the clock
+};
+
+// Orders moves for the searches: fewer replies for the opponent first (corner replies count
+// twice), then corners and frontiers. `next` is the position after the move on `square`.
+int moveOrderKey(const Position& next, int square);
+
+// A move and the position it leads to, with its ordering key.
+struct Child {
+  Position next;
+  int square;
+  int key;
+};
+
+// The children of `p` for `moves` in `out` (room for 32), best first: `tableMove` first, then by
+// moveOrderKey, or with `evaluated` by a two-ply search over the evaluation (where many squares
+// are empty and a good first move saves the most). Returns their number.
+int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out,
+                    bool evaluated = false);
+
+// A hash of both sides' discs.
+uint64_t hashPosition(const Position& p);
+
+}  // namespace brelvoxan::engine

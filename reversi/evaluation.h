@@ -1,0 +1,22 @@
+// The searching levels' judgement of a position that is not yet finished: mobility, frontier,
+// corners and the squares next to empty corners, stable discs, parity and disc count, each
+// weighted by how many squares are still empty.
+#pragma once
+
+#include "reversi/bitboard.h"
+
+namespace brelvoxan::engine {
+
+// Scores stay within this bound, below the scores of finished games (search.h).
+inline constexpr int kMaxEvaluation = 60000;
+
+// Score of `p` for the side to move; higher is better.
+int evaluate(const Position& p);
+
+// Discs of `own` that can never be turned: a lower bound, grown from the edges and full lines.
+Mask stableDiscs(Mask own, Mask opp);
+
+// Empty squares next to any disc of `discs`.
+Mask emptyNeighbours(Mask discs, Mask empties);
+
+}  // namespace brelvoxan::engine

@@ -1,0 +1,205 @@
+#include "reversi/search.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "reversi/evaluation.h"
+
+namespace brelvoxan::engine {
+
+namespace {
+
+constexpr int kTableBits = 18;
+constexpr int kNodesBetweenClockLooks = 2048;
+constexpr int kWinScore = 100000;
+constexpr int kInfinity = 1000000;
+// Of the cap, the share an exact solve above the sure range may use before the midgame search
+// takes over.
+constexpr int kExactSharePercent = 70;
+
+// Level 2 looks two plies ahead and knows the last 8 squares exactly; every level above looks
+// two plies further and four squares earlier.
+constexpr LevelSettings kLevelSettings[] = {
+    {2, 8, 8},
+    {4, 12, 12},
+    {6, 16, 16},
+    {8, 20, 18},
+};
+
+}  // namespace
+
+LevelSettings levelSettings(int level) {
+  level = std::clamp(level, kMinSearchLevel, kMaxLevel);
+  return kLevelSettings[level - kMinSearchLevel];
+}
+
+int terminalScore(const Position& p) {
+  const int diff = finalScore(p);
+  if (diff > 0) return kWinScore + diff;
+  if (diff < 0) return -kWinScore + diff;
+  return 0;
+}
+
+uint64_t Random::next() {
+  // splitmix64
+  uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+Engine::Engine(uint64_t seed) : random_(seed), table_(size_t{1} << kTableBits) {}
+
+bool Engine::shouldStop() {
+  if (--untilClockLook_ <= 0) {
+    untilClockLook_ = kNodesBetweenClockLooks;
+    if (deadline_.passed()) stopped_ = true;
+  }
+  return stopped_;
+}
+
+int Engine::pickEqual(const std::vector<int>& moves) {
+  return moves[static_cast<size_t>(random_.below(static_cast<int>(moves.size())))];
+}
+
+MoveChoice Engine::choose(const Position& p, int level, std::chrono::milliseconds cap) {
+  const LevelSettings settings = levelSettings(level);
+  const Clock::time_point start = Clock::now();
+  MoveChoice choice;
+  if (legalMoves(p) == 0) return choice;
+
+  const int empties = p.emptyCount();
+  if (empties <= settings.exactEmpties) {
+    Deadline deadline;
+    if (empties > settings.sureEmpties) deadline.at = start + cap * kExactSharePercent / 100;
+    const ExactResult exact = solver_.solve(p, true, deadline);
+    if (exact.complete) {
+      choice.exact = true;
+      choice.score = exact.score;
+      choice.equal = exact.equal;
+      choice.move = pickEqual(choice.equal);
+      return choice;
+    }
+  }
+  choice = searchMidgame(p, settings.depth, Deadline{start + cap});
+  choice.move = pickEqual(choice.equal);
+  return choice;
+}
+
+MoveChoice Engine::searchMidgame(const Position& p, int depth, Deadline deadline) {
+  deadline_ = deadline;
+  stopped_ = false;
+  untilClockLook_ = 0;
+  MoveChoice done;
+  for (int d = 1; d <= depth; ++d) {
+    MoveChoice attempt;
+    if (!searchRoot(p, d, &attempt)) {
+      // The first ply always completes; a deeper one cut short is dropped.
+      done.capped = true;
+      break;
+    }
+    done = attempt;
+    done.depth = d;
+  }
+  return done;
+}
+
+bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
+  Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
+  const int tableMove = (entry.own == p.own && entry.opp == p.opp) ? entry.move : -1;
+  Child children[32];
+  const int n = orderedChildren(p, legalMoves(p), tableMove, children);
+  int best = -kInfinity;
+  for (int i = 0; i < n; ++i) {
+    const Child& c = children[i];
+    int v;
+    if (i == 0) {
+      v = -search(c.next, depth - 1, -kInfinity, kInfinity, false);
+    } else {
+      // A window round the best so far tells equal from worse and better.
+      v = -search(c.next, depth - 1, -(best + 1), -(best - 1), false);
+      if (v > best) v = -search(c.next, depth - 1, -kInfinity, -best, false);
+    }
+    // The first ply is never stopped, so that a move is always known.
+    if (stopped_ && depth > 1) return false;
+    if (v > best) {
+      best = v;
+      choice->equal.assign(1, c.square);
+    } else if (v == best) {
+      choice->equal.push_back(c.square);
+    }
+  }
+  choice->score = best;
+  choice->move = choice->equal.front();
+  entry = Entry{
+      p.own, p.opp, best, best, static_cast<int8_t>(depth), static_cast<int8_t>(choice->move)};
+  return true;
+}
+
+int Engine::search(const Position& p, int depth, int alpha, int beta, bool passed) {
+  ++nodes_;
+  // Nodes next to the leaves never stop, so that the first ply always completes.
+  if (depth > 1 && shouldStop()) return 0;
+  const Mask moves = legalMoves(p);
+  if (moves == 0) {
+    const Position q = p.passed();
+    if (passed || legalMoves(q) == 0) return terminalScore(p);
+    return -search(q, depth, -beta, -alpha, true);
+  }
+  if (depth == 0) return evaluate(p);
+
+  Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
+  int tableMove = -1;
+  if (entry.own == p.own && entry.opp == p.opp) {
+    tableMove = entry.move;
+    if (entry.depth >= depth) {
+      if (entry.lower >= beta) return entry.lower;
+      if (entry.upper <= alpha) return entry.upper;
+      if (entry.lower == entry.upper) return entry.lower;
+    }
+  }
+
+  Child children[32];
+  const int n = orderedChildren(p, moves, tableMove, children);
+  const int alphaIn = alpha;
+  int best = -kInfinity;
+  int bestMove = -1;
+  for (int i = 0; i < n; ++i) {
+    const Child& c = children[i];
+    int v;
+    if (i == 0) {
+      v = -search(c.next, depth - 1, -beta, -alpha, false);
+    } else {
+      v = -search(c.next, depth - 1, -alpha - 1, -alpha, false);
+      if (v > alpha && v < beta) v = -search(c.next, depth - 1, -beta, -v, false);
+    }
+    if (stopped_) return 0;
+    if (v > best) {
+      best = v;
+      bestMove = c.square;
+      if (v > alpha) {
+        alpha = v;
+        if (alpha >= beta) break;
+      }
+    }
+  }
+
+  if (depth >= entry.depth || !(entry.own == p.own && entry.opp == p.opp)) {
+    entry = Entry{p.own,
+                  p.opp,
+                  -kInfinity,
+                  kInfinity,
+                  static_cast<int8_t>(depth),
+                  static_cast<int8_t>(bestMove)};
+    if (best >= beta) {
+      entry.lower = best;
+    } else if (best <= alphaIn) {
+      entry.upper = best;
+    } else {
+      entry.lower = entry.upper = best;
+    }
+  }
+  return best;
+}
+
+}  // namespace brelvoxan::engine

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "reversi/bitboard.h"
+#include "reversi/board.h"
+#include "reversi/endgame.h"
+#include "reversi/evaluation.h"
+#include "reversi/perft.h"
+#include "reversi/search.h"
+
+namespace brelvoxan::engine {
+namespace {
+
+// A random game on the bordered board, one position per ply with the side to move.
+struct Ply {
+  Board board;
+  Side side;
+};
+std::vector<Ply> randomGame(std::mt19937& rng) {
+  std::vector<Ply> plies;
+  Board b;
+  resetBoard(b);
+  Side side = kBlack;
+  for (int passes = 0; passes < 2;) {
+    plies.push_back({b, side});
+    std::vector<std::pair<int, int>> legal;
+    for (int x = 1; x <= 8; ++x) {
+      for (int y = 1; y <= 8; ++y) {
+        if (b.at(x, y) == kEmpty && isLegalMove(b, x, y, side)) legal.push_back({x, y});
+      }
+    }
+    if (legal.empty()) {
+      ++passes;
+    } else {
+      passes = 0;
+      const auto [x, y] = legal[rng() % legal.size()];
+      const FlipScan scan = scanFlips(b, x, y, side);
+      b.at(x, y) = side;
+      applyFlips(b, scan, x, y, side);
+    }
+    side = static_cast<Side>(-side);
+  }
+  return plies;
+}
+
+// The exact score by plain alpha-beta on the bordered board: no table, no ordering, no shortcut.
+int referenceScore(Board& b, Side side, int alpha, int beta, bool passed) {
+  int best = -65;
+  for (int x = 1; x <= 8; ++x) {
+    for (int y = 1; y <= 8; ++y) {
+      if (b.at(x, y) != kEmpty) continue;
+      const FlipScan scan = scanFlips(b, x, y, side);
+      if (scan.flipDirections < 1) continue;
+      const Board before = b;
+      b.at(x, y) = side;
+      applyFlips(b, scan, x, y, side);
+      const int v = -referenceScore(b, static_cast<Side>(-side), -beta, -alpha, false);
+      b = before;
+      if (v > best) best = v;
+      if (best > alpha) alpha = best;
+      if (alpha >= beta) return best;
+    }
+  }
+  if (best > -65) return best;
+  if (!passed) return -referenceScore(b, static_cast<Side>(-side), -beta, -alpha, true);
+  const StoneCounts c = countStones(b);
+  const int own = side == kBlack ? c.black : c.white;
+  const int opp = side == kBlack ? c.white : c.black;
+  const int empties = 64 - own - opp;
+  return own > opp ? own - opp + empties : own < opp ? own - opp - empties : 0;
+}
+
+// Random positions with `minEmpties`..`maxEmpties` empty squares from random games.
+std::vector<Ply> randomEndgames(int count, int minEmpties, int maxEmpties, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<Ply> out;
+  while (static_cast<int>(out.size()) < count) {
+    const int want = minEmpties + static_cast<int>(rng() % (maxEmpties - minEmpties + 1));
+    for (const Ply& p : randomGame(rng)) {
+      if (fromBoard(p.board, p.side).emptyCount() == want) {
+        out.push_back(p);
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+TEST(BitboardTest, AgreesWithTheBorderedBoardOnMovesAndFlipsOverRandomGames) {
+  std::mt19937 rng(17);
+  int positions = 0;
+  for (int game = 0; game < 300; ++game) {
+    for (const Ply& ply : randomGame(rng)) {
+      const Position p = fromBoard(ply.board, ply.side);
+      const Mask moves = legalMoves(p);
+      for (int x = 1; x <= 8; ++x) {
+        for (int y = 1; y <= 8; ++y) {
+          const int sq = squareOf(x, y);
+          if (ply.board.at(x, y) != kEmpty) {
+            EXPECT_FALSE(moves & bitOf(sq));
+            continue;
+          }
+          const bool legal = isLegalMove(ply.board, x, y, ply.side);
+          ASSERT_EQ(legal, (moves & bitOf(sq)) != 0) << squareName(sq);
+          ASSERT_EQ(legal, flipsOf(p, sq) != 0) << squareName(sq);
+          if (!legal) continue;
+          Board after = ply.board;
+          after.at(x, y) = ply.side;
+          applyFlips(after, scanFlips(ply.board, x, y, ply.side), x, y, ply.side);
+          ASSERT_EQ(afterMove(p, sq, flipsOf(p, sq)),
+                    fromBoard(after, static_cast<Side>(-ply.side)))
+              << squareName(sq);
+        }
+      }
+      ++positions;
+    }
+  }
+  EXPECT_GT(positions, 300 * 55);
+}
+
+TEST(BitboardTest, PerftMatchesTheBorderedBoardAndConvertsBothWays) {
+  Board b;
+  resetBoard(b);
+  EXPECT_EQ(fromBoard(b, kBlack), startPosition());
+  for (int depth = 1; depth <= 7; ++depth) {
+    EXPECT_EQ(perft(startPosition(), depth), brelvoxan::perft(b, kBlack, depth)) << depth;
+  }
+  EXPECT_EQ(perft(startPosition(), 9), 3005288u);
+
+  std::mt19937 rng(3);
+  for (const Ply& ply : randomGame(rng)) {
+    Board back;
+    toBoard(fromBoard(ply.board, ply.side), ply.side, &back);
+    ASSERT_EQ(back.cells, ply.board.cells);
+  }
+}
+
+TEST(BitboardTest, NamesSquares) {
+  EXPECT_EQ(squareName(squareOf(1, 1)), "a1");
+  EXPECT_EQ(squareName(squareOf(8, 1)), "h1");
+  EXPECT_EQ(squareName(squareOf(1, 2)), "a2");
+  EXPECT_EQ(squareName(kPassMove), "pass");
+  EXPECT_EQ(parseSquare("h8"), squareOf(8, 8));
+  EXPECT_EQ(parseSquare("C4"), squareOf(3, 4));
+  EXPECT_EQ(parseSquare("i1"), std::nullopt);
+  EXPECT_EQ(parseSquare("a9"), std::nullopt);
+  EXPECT_EQ(parseSquare("a"), std::nullopt);
+}
+
+TEST(EvaluationTest, StableDiscsNeverTurnLaterInTheGame) {
+  std::mt19937 rng(5);
+  int stableSeen = 0;
+  for (int game = 0; game < 200; ++game) {
+    const std::vector<Ply> plies = randomGame(rng);
+    for (size_t i = 0; i < plies.size(); ++i) {
+      const Position p = fromBoard(plies[i].board, kBlack);
+      const Mask black = stableDiscs(p.own, p.opp);
+      const Mask white = stableDiscs(p.opp, p.own);
+      ASSERT_EQ(black & ~p.own, 0u);
+      stableSeen += countBits(black | white);
+      for (size_t j = i + 1; j < plies.size(); ++j) {
+        const Position later = fromBoard(plies[j].board, kBlack);
+        ASSERT_EQ(black & ~later.own, 0u) << "ply " << i << " to " << j;
+        ASSERT_EQ(white & ~later.opp, 0u) << "ply " << i << " to " << j;
+      }
+    }
+  }
+  EXPECT_GT(stableSeen, 1000);
+}
+
+TEST(EvaluationTest, PrefersCornersAndMobilityAndIsBounded) {
+  // White holds a1 against black's x-square: better for white to move than for black.
+  Position p = startPosition();
+  const Position withCorner{p.own | bitOf(squareOf(2, 2)), p.opp | bitOf(squareOf(1, 1))};
+  EXPECT_LT(evaluate(withCorner), 0);
+  EXPECT_GT(evaluate(withCorner.passed()), 0);
+  EXPECT_LE(std::abs(evaluate({~Mask{0} >> 1, Mask{1} << 63})), kMaxEvaluation);
+}
+
+TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
+  EndgameSolver solver(16);
+  for (const Ply& ply : randomEndgames(300, 1, 11, 11)) {
+    Board b = ply.board;
+    const int want = referenceScore(b, ply.side, -64, 64, false);
+    const Position p = fromBoard(ply.board, ply.side);
+    const ExactResult r = solver.solve(p, true);
+    ASSERT_TRUE(r.complete);
+    ASSERT_EQ(r.score, want) << p.own << " " << p.opp;
+    if (legalMoves(p) == 0) {
+      EXPECT_EQ(r.move, kPassMove);
+      continue;
+    }
+    // Every move named equal reaches the best score, and no other does.
+    const Mask equal = [&] {
+      Mask m = 0;
+      for (int sq : r.equal) m |= bitOf(sq);
+      return m;
+    }();
+    EXPECT_TRUE(equal & bitOf(r.move));
+    for (Mask moves = legalMoves(p); moves; moves &= moves - 1) {
+      const int sq = std::countr_zero(moves);
+      Board after;
+      toBoard(afterMove(p, sq, flipsOf(p, sq)), static_cast<Side>(-ply.side), &after);
+      const int v = -referenceScore(after, static_cast<Side>(-ply.side), -64, 64, false);
+      ASSERT_EQ(v == want, (equal & bitOf(sq)) != 0) << squareName(sq);
+    }
+  }
+}
+
+// Unoptimised builds (the sanitizer builds) check fewer positions in the long checks.
+#ifdef NDEBUG
+constexpr int kLongCheckPositions = 1000;
+#else
+constexpr int kLongCheckPositions = 50;
+#endif
+
+// The long check: 1,000 positions of up to 14 empty squares (label slow).
+TEST(EndgameSlowTest, SolverMatchesPlainAlphaBetaOnAThousandPositions) {
+  EndgameSolver solver;
+  int checked = 0;
+  for (const Ply& ply : randomEndgames(kLongCheckPositions, 4, 14, 1000)) {
+    Board b = ply.board;
+    const int want = referenceScore(b, ply.side, -64, 64, false);
+    const ExactResult r = solver.solve(fromBoard(ply.board, ply.side), false);
+    ASSERT_EQ(r.score, want);
+    ++checked;
+  }
+  EXPECT_EQ(checked, kLongCheckPositions);
+}
+
+TEST(EndgameSlowTest, SolvesAPublishedPositionAndStopsAtItsDeadline) {
+  // 20 empty squares; the best move is a2 and black wins by 38.
+  const std::string board = "O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X--------";
+  Position p;
+  for (int sq = 0; sq < 64; ++sq) {
+    if (board[static_cast<size_t>(sq)] == 'X') p.own |= bitOf(sq);
+    if (board[static_cast<size_t>(sq)] == 'O') p.opp |= bitOf(sq);
+  }
+  EndgameSolver solver;
+  const ExactResult stopped = solver.solve(p, false, Deadline{Clock::now()});
+  EXPECT_FALSE(stopped.complete);
+  const ExactResult r = solver.solve(p, false);
+  EXPECT_TRUE(r.complete);
+  EXPECT_EQ(squareName(r.move), "a2");
+  EXPECT_EQ(r.score, 38);
+}
+
+TEST(SearchTest, LevelsGoDeeperAndSolveEarlierOneAfterAnother) {
+  for (int level = kMinSearchLevel; level < kMaxLevel; ++level) {
+    EXPECT_LT(levelSettings(level).depth, levelSettings(level + 1).depth);
+    EXPECT_LT(levelSettings(level).exactEmpties, levelSettings(level + 1).exactEmpties);
+  }
+  EXPECT_GE(levelSettings(kMaxLevel).sureEmpties, 18);
+}
+
+TEST(SearchTest, LevelFivePlaysABestMoveInTheEndgame) {
+  Engine engine(7);
+  EndgameSolver solver(16);
+  for (const Ply& ply : randomEndgames(4, 14, 16, 21)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    if (legalMoves(p) == 0) continue;
+    const MoveChoice choice = engine.choose(p, kMaxLevel, std::chrono::hours(1));
+    ASSERT_TRUE(choice.exact);
+    const int best = solver.solve(p, false).score;
+    const Position next = afterMove(p, choice.move, flipsOf(p, choice.move));
+    EXPECT_EQ(-solver.solve(next, false).score, best);
+  }
+}
+
+TEST(SearchTest, SeedRepeatsChoicesAndDifferentSeedsVary) {
+  // The four first moves are equal by symmetry.
+  std::set<int> firstMoves;
+  for (uint64_t seed = 1; seed <= 16; ++seed) {
+    Engine a(seed);
+    Engine b(seed);
+    const MoveChoice ca = a.choose(startPosition(), 3, std::chrono::hours(1));
+    EXPECT_EQ(ca.equal.size(), 4u);
+    EXPECT_EQ(ca.move, b.choose(startPosition(), 3, std::chrono::hours(1)).move);
+    firstMoves.insert(ca.move);
+  }
+  EXPECT_GT(firstMoves.size(), 1u);
+}
+
+TEST(SearchTest, TimeCapStillGivesALegalMove) {
+  std::mt19937 rng(9);
+  const std::vector<Ply> plies = randomGame(rng);
+  const Position p = fromBoard(plies[20].board, plies[20].side);
+  Engine engine(1);
+  const MoveChoice choice = engine.choose(p, kMaxLevel, std::chrono::milliseconds(0));
+  EXPECT_TRUE(choice.capped);
+  EXPECT_GE(choice.depth, 1);
+  EXPECT_TRUE(legalMoves(p) & bitOf(choice.move));
+}
+
+}  // namespace
+}  // namespace brelvoxan::engine

@@ -1,0 +1,201 @@
+#include "tools/sim/sim_tools.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <istream>
+#include <ostream>
+
+#include "game/opponent.h"
+#include "reversi/endgame.h"
+#include "tools/sim/openings.h"
+
+namespace brelvoxan::sim {
+
+namespace {
+
+using engine::bitOf;
+using engine::Position;
+
+// Reads one line of at most kMaxSolveLineLength bytes; the rest of a longer line is read and
+// dropped, and *tooLong set. False at the end of the input.
+bool readBoundedLine(std::istream& in, std::string* line, bool* tooLong) {
+  line->clear();
+  *tooLong = false;
+  int c;
+  bool any = false;
+  while ((c = in.get()) != EOF) {
+    any = true;
+    if (c == '\n') return true;
+    if (line->size() < kMaxSolveLineLength) {
+      line->push_back(static_cast<char>(c));
+    } else {
+      *tooLong = true;
+    }
+  }
+  return any;
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string signedScore(int score) {
+  return (score >= 0 ? "+" : "") + std::to_string(score);
+}
+
+}  // namespace
+
+std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* error) {
+  SolveLine result;
+  line = line.substr(0, line.find(';'));
+  while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+  while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+  if (line.empty() || line[0] == '%') {
+    result.comment = true;
+    return result;
+  }
+  if (line.size() < 66) {
+    *error = "expected 64 squares of X, O or -, a space and X or O; got " +
+             std::to_string(line.size()) + " characters";
+    return std::nullopt;
+  }
+  engine::Mask black = 0;
+  engine::Mask white = 0;
+  for (int sq = 0; sq < 64; ++sq) {
+    const char c = line[static_cast<size_t>(sq)];
+    if (c == 'X' || c == 'x') {
+      black |= bitOf(sq);
+    } else if (c == 'O' || c == 'o') {
+      white |= bitOf(sq);
+    } else if (c != '-') {
+      *error = "square " + engine::squareName(sq) + " is neither X, O nor -";
+      return std::nullopt;
+    }
+  }
+  std::string_view rest = line.substr(64);
+  if (!isBlank(rest[0])) {
+    *error = "expected a space after the 64 squares";
+    return std::nullopt;
+  }
+  while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+  if (rest == "X" || rest == "x") {
+    result.position = {black, white};
+  } else if (rest == "O" || rest == "o") {
+    result.position = {white, black};
+  } else {
+    *error = "the side to move must be X or O";
+    return std::nullopt;
+  }
+  const int empties = result.position.emptyCount();
+  if (empties > kMaxSolveEmpties) {
+    *error = std::to_string(empties) + " empty squares; at most " +
+             std::to_string(kMaxSolveEmpties) + " are solved";
+    return std::nullopt;
+  }
+  return result;
+}
+
+int runSolve(std::istream& in, std::ostream& out, std::ostream& err) {
+  engine::EndgameSolver solver;
+  std::string line;
+  bool tooLong = false;
+  int status = 0;
+  for (int number = 1; readBoundedLine(in, &line, &tooLong); ++number) {
+    std::string error;
+    std::optional<SolveLine> parsed;
+    if (tooLong) {
+      error = "line longer than " + std::to_string(kMaxSolveLineLength) + " characters";
+    } else {
+      parsed = parseSolveLine(line, &error);
+    }
+    if (!parsed) {
+      err << "brelvoxan-sim: line " << number << ": " << error << '\n';
+      status = 1;
+      continue;
+    }
+    if (parsed->comment) continue;
+    const uint64_t nodesBefore = solver.nodes();
+    const auto start = std::chrono::steady_clock::now();
+    const engine::ExactResult r = solver.solve(parsed->position, false);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    out << engine::squareName(r.move) << ' ' << signedScore(r.score) << '\n' << std::flush;
+    char timing[96];
+    std::snprintf(timing, sizeof timing, "line %d: %llu nodes, %.3f s\n", number,
+                  static_cast<unsigned long long>(solver.nodes() - nodesBefore), seconds);
+    err << timing << std::flush;
+  }
+  return status;
+}
+
+MatchResult playMatch(int a, int b, int games, uint64_t seed) {
+  MatchResult result;
+  Opponent first(a, seed);
+  Opponent second(b, seed ^ 0x5DEECE66DULL);
+  for (int game = 0; game < games; ++game) {
+    const std::string_view opening =
+        kMatchOpenings[static_cast<size_t>(game / 2) % kMatchOpenings.size()];
+    const Side firstSide = game % 2 == 0 ? kBlack : kWhite;
+    Board board;
+    resetBoard(board);
+    Side side = kBlack;
+    for (size_t i = 0; i + 1 < opening.size(); i += 2) {
+      const std::optional<int> sq = engine::parseSquare(opening.substr(i, 2));
+      const int x = engine::columnOf(*sq);
+      const int y = engine::rowOf(*sq);
+      const FlipScan scan = scanFlips(board, x, y, side);
+      board.at(x, y) = side;
+      applyFlips(board, scan, x, y, side);
+      side = static_cast<Side>(-side);
+    }
+    int passes = 0;
+    while (passes < 2) {
+      Opponent& mover = side == firstSide ? first : second;
+      const auto start = std::chrono::steady_clock::now();
+      const std::clock_t cpuStart = std::clock();
+      const ComputerMove move = mover.choose(board, side);
+      const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+              .count();
+      const bool isFirst = side == firstSide;
+      double& worst = isFirst ? result.worstThinkMsA : result.worstThinkMsB;
+      double& worstCpu = isFirst ? result.worstThinkCpuMsA : result.worstThinkCpuMsB;
+      worst = std::max(worst, ms);
+      worstCpu = std::max(worstCpu, cpuMs);
+      if (move.pass) {
+        ++passes;
+      } else {
+        passes = 0;
+        const FlipScan scan = scanFlips(board, move.x, move.y, side);
+        board.at(move.x, move.y) = side;
+        applyFlips(board, scan, move.x, move.y, side);
+      }
+      side = static_cast<Side>(-side);
+    }
+    const StoneCounts counts = countStones(board);
+    const int firstDiscs = firstSide == kBlack ? counts.black : counts.white;
+    const int secondDiscs = firstSide == kBlack ? counts.white : counts.black;
+    if (firstDiscs > secondDiscs) {
+      ++result.wins;
+    } else if (firstDiscs < secondDiscs) {
+      ++result.losses;
+    } else {
+      ++result.draws;
+    }
+  }
+  return result;
+}
+
+std::string formatMatchResult(int a, int b, const MatchResult& r) {
+  const int games = r.wins + r.draws + r.losses;
+  const double score = games == 0 ? 0 : 100.0 * (r.wins + 0.5 * r.draws) / games;
+  char text[160];
+  std::snprintf(text, sizeof text, "%d vs %d: wins %d, draws %d, losses %d, score %.1f%%\n", a, b,
+                r.wins, r.draws, r.losses, score);
+  return text;
+}
+
+}  // namespace brelvoxan::sim
