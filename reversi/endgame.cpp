@@ -1,6 +1,7 @@
 #include "reversi/endgame.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 #include "reversi/evaluation.h"
@@ -10,11 +11,12 @@ namespace brelvoxan::engine {
 namespace {
 
 // Up to this many empty squares the solver walks the list of empty squares instead of
-// generating moves; the table serves from kTableEmpties on.
-constexpr int kSmallEmpties = 5;
-constexpr int kTableEmpties = 6;
-// From this many empty squares on, a cheap stability bound may cut a node.
-constexpr int kStabilityEmpties = 12;
+// generating moves; below kOrderedEmpties it tries moves in parity order without the table; from
+// there on it sorts them and keeps a table.
+constexpr int kSmallEmpties = 4;
+constexpr int kOrderedEmpties = 7;
+// From this many empty squares on, the table's knowledge of the children may cut a node.
+constexpr int kEnhancedCutoffEmpties = 12;
 constexpr int kNodesBetweenClockLooks = 4096;
 constexpr int kEvaluatedOrderEmpties = 20;
 
@@ -23,6 +25,36 @@ constexpr Mask kCornerMask = 0x8100000000000081ULL;
 // The four quadrants, for parity ordering.
 constexpr Mask kQuadrants[4] = {0x000000000F0F0F0FULL, 0x00000000F0F0F0F0ULL, 0x0F0F0F0F00000000ULL,
                                 0xF0F0F0F000000000ULL};
+
+// The empty squares of the quadrants holding an odd number of them.
+Mask oddQuadrants(Mask empty) {
+  Mask odd = 0;
+  for (const Mask q : kQuadrants) {
+    if (countBits(empty & q) & 1) odd |= q;
+  }
+  return odd;
+}
+
+// The squares round each square, for a quick test that a move may turn something.
+constexpr auto kNeighbours = [] {
+  std::array<Mask, 64> n{};
+  for (int sq = 0; sq < 64; ++sq) {
+    const int x = sq % 8;
+    const int y = sq / 8;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) {
+        if ((dx || dy) && x + dx >= 0 && x + dx < 8 && y + dy >= 0 && y + dy < 8) {
+          n[static_cast<size_t>(sq)] |= Mask{1} << ((y + dy) * 8 + x + dx);
+        }
+      }
+    }
+  }
+  return n;
+}();
+
+Mask neighbours(int square) {
+  return kNeighbours[static_cast<size_t>(square)];
+}
 
 // Plain alpha-beta over the evaluation, for ordering moves where many squares are empty.
 int shallowScore(const Position& p, int depth, int alpha, int beta) {
@@ -43,6 +75,42 @@ int shallowScore(const Position& p, int depth, int alpha, int beta) {
     }
   }
   return best;
+}
+
+// The solver's ordering: the fewest replies for the opponent first (corner replies count
+// twice), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
+// exact play.
+int endgameKey(const Position& next, int square, Mask odd) {
+  const Mask replies = legalMoves(next);
+  int key = -16 * (countBits(replies) + countBits(replies & kCornerMask));
+  if (bitOf(square) & kCornerMask) key += 4;
+  if (bitOf(square) & odd) key += 2;
+  // Frontier: empty squares next to the opponent's discs are the mover's future moves.
+  const Mask empty = next.empties();
+  key += 4 * (countBits(emptyNeighbours(next.own, empty)) -
+              countBits(emptyNeighbours(next.opp, empty)));
+  return key;
+}
+
+// The children of `p`, best first, as orderedChildren but by endgameKey below
+// kEvaluatedOrderEmpties.
+int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
+  if (evaluated) return orderedChildren(p, moves, tableMove, out, true);
+  const Mask odd = oddQuadrants(p.empties());
+  int n = 0;
+  while (moves) {
+    const int sq = std::countr_zero(moves);
+    moves &= moves - 1;
+    const Position next = afterMove(p, sq, flipsOf(p, sq));
+    const int key = sq == tableMove ? 1 << 30 : endgameKey(next, sq, odd);
+    int i = n++;
+    while (i > 0 && out[i - 1].key < key) {
+      out[i] = out[i - 1];
+      --i;
+    }
+    out[i] = Child{next, sq, key};
+  }
+  return n;
 }
 
 }  // namespace
@@ -95,8 +163,27 @@ uint64_t hashPosition(const Position& p) {
 EndgameSolver::EndgameSolver(int tableBits)
     : table_(size_t{1} << tableBits), tableMask_((Mask{1} << tableBits) - 1) {}
 
-EndgameSolver::Entry& EndgameSolver::slot(const Position& p) {
-  return table_[static_cast<size_t>(hashPosition(p) & tableMask_)];
+const EndgameSolver::Entry* EndgameSolver::find(const Position& p) const {
+  const size_t at = static_cast<size_t>(hashPosition(p) & tableMask_);
+  for (const size_t i : {at, at ^ 1}) {
+    const Entry& e = table_[i];
+    if (e.own == p.own && e.opp == p.opp) return &e;
+  }
+  return nullptr;
+}
+
+EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
+  // Two slots per position: its own entry if there is one, else the one for fewer empty
+  // squares (cheaper to find again) gives way.
+  const size_t at = static_cast<size_t>(hashPosition(p) & tableMask_);
+  Entry& a = table_[at];
+  Entry& b = table_[at ^ 1];
+  if (a.own == p.own && a.opp == p.opp) return a;
+  if (b.own == p.own && b.opp == p.opp) return b;
+  Entry& e = a.empties <= b.empties ? a : b;
+  e = Entry{p.own, p.opp};
+  e.empties = static_cast<int8_t>(empties);
+  return e;
 }
 
 bool EndgameSolver::shouldStop() {
@@ -151,23 +238,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
 }
 
 int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
-  if (empties <= kSmallEmpties) {
-    int squares[kSmallEmpties];
-    int count = 0;
-    const Mask empty = p.empties();
-    // Odd quadrants first: there the side to move can hope for the last move.
-    for (int odd = 1; odd >= 0; --odd) {
-      for (const Mask q : kQuadrants) {
-        Mask in = empty & q;
-        if ((countBits(in) & 1) != odd) continue;
-        while (in) {
-          squares[count++] = std::countr_zero(in);
-          in &= in - 1;
-        }
-      }
-    }
-    return searchSmall(p, alpha, beta, squares, count, false);
-  }
+  if (empties < kOrderedEmpties) return searchNear(p, alpha, beta, empties);
   ++nodes_;
   if (shouldStop()) return 0;
 
@@ -178,29 +249,35 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     return -search(q, -beta, -alpha, empties);
   }
 
-  if (empties >= kStabilityEmpties) {
-    // The opponent's stable discs stay its own: the score is at most 64 minus twice them.
+  // The opponent's stable discs stay its own: the score is at most 64 minus twice them. Only
+  // worth computing when the opponent has discs enough for a cut.
+  if (alpha >= 64 - 2 * countBits(p.opp)) {
     const int upper = 64 - 2 * countBits(stableDiscs(p.opp, p.own));
     if (upper <= alpha) return upper;
     if (upper < beta) beta = upper;
   }
 
-  Entry* entry = nullptr;
   int tableMove = -1;
-  if (empties >= kTableEmpties) {
-    entry = &slot(p);
-    if (entry->own == p.own && entry->opp == p.opp) {
-      if (entry->lower >= beta) return entry->lower;
-      if (entry->upper <= alpha) return entry->upper;
-      if (entry->lower == entry->upper) return entry->lower;
-      alpha = std::max(alpha, static_cast<int>(entry->lower));
-      beta = std::min(beta, static_cast<int>(entry->upper));
-      tableMove = entry->move;
-    }
+  if (const Entry* entry = find(p)) {
+    if (entry->lower >= beta) return entry->lower;
+    if (entry->upper <= alpha) return entry->upper;
+    if (entry->lower == entry->upper) return entry->lower;
+    alpha = std::max(alpha, static_cast<int>(entry->lower));
+    beta = std::min(beta, static_cast<int>(entry->upper));
+    tableMove = entry->move;
   }
 
   Child children[32];
-  const int n = orderedChildren(p, moves, tableMove, children, empties >= kEvaluatedOrderEmpties);
+  const int n = endgameChildren(p, moves, tableMove, children, empties >= kEvaluatedOrderEmpties);
+
+  if (empties >= kEnhancedCutoffEmpties) {
+    // A child the table already knows to be bad enough for the opponent cuts at once.
+    for (int i = 0; i < n; ++i) {
+      const Entry* known = find(children[i].next);
+      if (known && -known->upper >= beta) return -known->upper;
+    }
+  }
+
   const int alphaIn = alpha;
   int best = -65;
   int bestMove = -1;
@@ -224,16 +301,52 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     }
   }
 
-  if (entry) {
-    if (!(entry->own == p.own && entry->opp == p.opp)) *entry = Entry{p.own, p.opp};
-    if (best >= beta) {
-      entry->lower = static_cast<int8_t>(best);
-    } else if (best <= alphaIn) {
-      entry->upper = static_cast<int8_t>(best);
-    } else {
-      entry->lower = entry->upper = static_cast<int8_t>(best);
+  Entry& store = place(p, empties);
+  if (best >= beta) {
+    store.lower = static_cast<int8_t>(best);
+  } else if (best <= alphaIn) {
+    store.upper = static_cast<int8_t>(best);
+  } else {
+    store.lower = store.upper = static_cast<int8_t>(best);
+  }
+  store.move = static_cast<int8_t>(bestMove);
+  return best;
+}
+
+int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int empties) {
+  if (empties <= kSmallEmpties) {
+    int squares[kSmallEmpties];
+    int count = 0;
+    const Mask empty = p.empties();
+    // Odd quadrants first: there the side to move can hope for the last move.
+    const Mask odd = oddQuadrants(empty);
+    for (Mask in = empty & odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
+    for (Mask in = empty & ~odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
+    return searchSmall(p, alpha, beta, squares, count, false);
+  }
+  ++nodes_;
+  if (shouldStop()) return 0;
+  const Mask moves = legalMoves(p);
+  if (moves == 0) {
+    const Position q = p.passed();
+    if (legalMoves(q) == 0) return finalScore(p);
+    return -searchNear(q, -beta, -alpha, empties);
+  }
+  // Few squares left: parity order is nearly as good as sorting and far cheaper.
+  const Mask odd = oddQuadrants(p.empties());
+  int best = -65;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (Mask left = moves & (pass == 0 ? odd : ~odd); left; left &= left - 1) {
+      const int sq = std::countr_zero(left);
+      const int v = -searchNear(afterMove(p, sq, flipsOf(p, sq)), -beta, -alpha, empties - 1);
+      if (v > best) {
+        best = v;
+        if (v > alpha) {
+          alpha = v;
+          if (alpha >= beta) return best;
+        }
+      }
     }
-    entry->move = static_cast<int8_t>(bestMove);
   }
   return best;
 }
@@ -245,6 +358,8 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
   int best = -65;
   for (int i = 0; i < count; ++i) {
     const int sq = squares[i];
+    // A move needs an opponent disc next to it.
+    if (!(neighbours(sq) & p.opp)) continue;
     const Mask flips = flipsOf(p, sq);
     if (flips == 0) continue;
     // The square leaves the list for the recursion and comes back in its place afterwards.
@@ -266,13 +381,16 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
 }
 
 int EndgameSolver::searchLast(const Position& p, int square) {
-  // One empty square: the side to move plays it if it can, else the opponent if it can.
-  Mask flips = flipsOf(p, square);
-  if (flips) return finalScore(afterMove(p, square, flips).passed());
-  const Position q = p.passed();
-  flips = flipsOf(q, square);
-  if (flips) return -finalScore(afterMove(q, square, flips).passed());
-  return finalScore(p);
+  // One empty square: the side to move plays it if it can, else the opponent if it can. With
+  // the board then full, the score is the difference of the counts.
+  const int own = countBits(p.own);
+  const int diff = 2 * own - 63;  // own - opp with the square still empty
+  int flipped = countBits(flipsOf(p, square));
+  if (flipped) return diff + 2 * flipped + 1;
+  flipped = countBits(flipsOf(p.passed(), square));
+  if (flipped) return diff - 2 * flipped - 1;
+  // Nobody can play it: it goes to the winner.
+  return diff > 0 ? diff + 1 : diff - 1;
 }
 
 }  // namespace brelvoxan::engine

@@ -45,13 +45,17 @@ class EndgameSolver {
     int8_t lower = -64;
     int8_t upper = 64;
     int8_t move = -1;
+    int8_t empties = -1;
   };
 
   int search(const Position& p, int alpha, int beta, int empties);
+  int searchNear(const Position& p, int alpha, int beta, int empties);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
   int searchLast(const Position& p, int square);
   bool shouldStop();
-  Entry& slot(const Position& p);
+  const Entry* find(const Position& p) const;
+  // The entry to fill for `p`, found with `empties` empty squares.
+  Entry& place(const Position& p, int empties);
 
   std::vector<Entry> table_;
   Mask tableMask_;
