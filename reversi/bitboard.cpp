@@ -4,9 +4,7 @@ namespace brelvoxan::engine {
 
 namespace {
 
-// Columns b..g: a run along a row or a diagonal may only pass through these, so that a shift by
-// 1, 7 or 9 never carries a run from one edge of the board round to the other.
-constexpr Mask kInnerColumns = 0x7E7E7E7E7E7E7E7EULL;
+using detail::kInnerColumns;
 
 // A direction as a shift: left shifts go towards h8, right shifts towards a1.
 struct Shift {
@@ -46,23 +44,6 @@ Mask legalMoves(const Position& p) {
     moves |= shifted(t, s);
   }
   return moves & p.empties();
-}
-
-Mask flipsOf(const Position& p, int square) {
-  const Mask from = bitOf(square);
-  Mask flips = 0;
-  for (const Shift& s : kShifts) {
-    const Mask run = p.opp & s.runMask;
-    Mask line = 0;
-    Mask at = shifted(from, s);
-    while (at & run) {
-      line |= at;
-      at = shifted(at, s);
-    }
-    // Without a disc in the run the first step may have wrapped to the other edge.
-    if (line != 0 && (at & p.own)) flips |= line;
-  }
-  return flips;
 }
 
 int finalScore(const Position& p) {
