@@ -14,9 +14,9 @@ namespace {
 // generating moves; below kOrderedEmpties it tries moves in parity order without the table; from
 // there on it sorts them and keeps a table.
 constexpr int kSmallEmpties = 4;
-constexpr int kOrderedEmpties = 7;
+constexpr int kOrderedEmpties = 6;
 // From this many empty squares on, the table's knowledge of the children may cut a node.
-constexpr int kEnhancedCutoffEmpties = 12;
+constexpr int kEnhancedCutoffEmpties = 9;
 constexpr int kNodesBetweenClockLooks = 4096;
 constexpr int kEvaluatedOrderEmpties = 20;
 
