@@ -92,17 +92,16 @@ int endgameKey(const Position& next, int square, Mask odd) {
   return key;
 }
 
-// The children of `p`, best first, as orderedChildren but by endgameKey below
-// kEvaluatedOrderEmpties.
-int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
-  if (evaluated) return orderedChildren(p, moves, tableMove, out, true);
-  const Mask odd = oddQuadrants(p.empties());
+// The children of `p` for `moves` in `out`, sorted by `keyOf(next, square)`, highest first, with
+// `tableMove` ahead of all.
+template <class KeyOf>
+int sortedChildren(const Position& p, Mask moves, int tableMove, Child* out, KeyOf keyOf) {
   int n = 0;
   while (moves) {
     const int sq = std::countr_zero(moves);
     moves &= moves - 1;
     const Position next = afterMove(p, sq, flipsOf(p, sq));
-    const int key = sq == tableMove ? 1 << 30 : endgameKey(next, sq, odd);
+    const int key = sq == tableMove ? 1 << 30 : keyOf(next, sq);
     int i = n++;
     while (i > 0 && out[i - 1].key < key) {
       out[i] = out[i - 1];
@@ -113,30 +112,22 @@ int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out, bo
   return n;
 }
 
+// The children of `p`, best first, as orderedChildren but by endgameKey below
+// kEvaluatedOrderEmpties.
+int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
+  if (evaluated) return orderedChildren(p, moves, tableMove, out, true);
+  const Mask odd = oddQuadrants(p.empties());
+  return sortedChildren(p, moves, tableMove, out,
+                        [odd](const Position& next, int sq) { return endgameKey(next, sq, odd); });
+}
+
 }  // namespace
 
 int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
-  int n = 0;
-  while (moves) {
-    const int sq = std::countr_zero(moves);
-    moves &= moves - 1;
-    const Position next = afterMove(p, sq, flipsOf(p, sq));
-    int key;
-    if (sq == tableMove) {
-      key = 1 << 30;
-    } else if (evaluated) {
-      key = -shallowScore(next, 2, -kMaxEvaluation - 1, kMaxEvaluation + 1);
-    } else {
-      key = moveOrderKey(next, sq);
-    }
-    int i = n++;
-    while (i > 0 && out[i - 1].key < key) {
-      out[i] = out[i - 1];
-      --i;
-    }
-    out[i] = Child{next, sq, key};
-  }
-  return n;
+  return sortedChildren(p, moves, tableMove, out, [evaluated](const Position& next, int sq) {
+    return evaluated ? -shallowScore(next, 2, -kMaxEvaluation - 1, kMaxEvaluation + 1)
+                     : moveOrderKey(next, sq);
+  });
 }
 
 int moveOrderKey(const Position& next, int square) {
@@ -161,7 +152,9 @@ uint64_t hashPosition(const Position& p) {
 }
 
 EndgameSolver::EndgameSolver(int tableBits)
-    : table_(size_t{1} << tableBits), tableMask_((Mask{1} << tableBits) - 1) {}
+    : table_(size_t{1} << tableBits),
+      tableMask_((Mask{1} << tableBits) - 1),
+      stop_(kNodesBetweenClockLooks) {}
 
 const EndgameSolver::Entry* EndgameSolver::find(const Position& p) const {
   const size_t at = static_cast<size_t>(hashPosition(p) & tableMask_);
@@ -186,25 +179,15 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
   return e;
 }
 
-bool EndgameSolver::shouldStop() {
-  if (--untilClockLook_ <= 0) {
-    untilClockLook_ = kNodesBetweenClockLooks;
-    if (deadline_.passed()) stopped_ = true;
-  }
-  return stopped_;
-}
-
 ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline) {
-  deadline_ = deadline;
-  stopped_ = false;
-  untilClockLook_ = 0;
+  stop_.start(deadline);
   ExactResult result;
   const Mask moves = legalMoves(p);
   const int empties = p.emptyCount();
   if (moves == 0) {
     const Position q = p.passed();
     result.score = legalMoves(q) == 0 ? finalScore(p) : -search(q, -64, 64, empties);
-    result.complete = !stopped_;
+    result.complete = !stop_.stopped();
     return result;
   }
   Child children[32];
@@ -223,7 +206,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
       v = -search(c.next, -(best + 1), -best, empties - 1);
       if (v > best) v = -search(c.next, -64, -best, empties - 1);
     }
-    if (stopped_) break;
+    if (stop_.stopped()) break;
     if (v > best) {
       best = v;
       result.move = c.square;
@@ -233,14 +216,14 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
     }
   }
   result.score = best;
-  result.complete = !stopped_;
+  result.complete = !stop_.stopped();
   return result;
 }
 
 int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   if (empties < kOrderedEmpties) return searchNear(p, alpha, beta, empties);
   ++nodes_;
-  if (shouldStop()) return 0;
+  if (stop_.poll()) return 0;
 
   const Mask moves = legalMoves(p);
   if (moves == 0) {
@@ -290,7 +273,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
       v = -search(c.next, -alpha - 1, -alpha, empties - 1);
       if (v > alpha && v < beta) v = -search(c.next, -beta, -v, empties - 1);
     }
-    if (stopped_) return 0;
+    if (stop_.stopped()) return 0;
     if (v > best) {
       best = v;
       bestMove = c.square;
@@ -325,7 +308,7 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
     return searchSmall(p, alpha, beta, squares, count, false);
   }
   ++nodes_;
-  if (shouldStop()) return 0;
+  if (stop_.poll()) return 0;
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();

@@ -19,6 +19,32 @@ struct Deadline {
   bool passed() const { return at != Clock::time_point::max() && Clock::now() >= at; }
 };
 
+// Looks at the clock once every `every` polls, which are cheap, and stays stopped once the
+// deadline has passed.
+class StopCheck {
+ public:
+  explicit StopCheck(int every) : every_(every) {}
+  void start(Deadline deadline) {
+    deadline_ = deadline;
+    stopped_ = false;
+    untilLook_ = 0;
+  }
+  bool poll() {
+    if (--untilLook_ <= 0) {
+      untilLook_ = every_;
+      if (deadline_.passed()) stopped_ = true;
+    }
+    return stopped_;
+  }
+  bool stopped() const { return stopped_; }
+
+ private:
+  int every_;
+  Deadline deadline_;
+  bool stopped_ = false;
+  int untilLook_ = 0;
+};
+
 struct ExactResult {
   int move = kPassMove;    // the first best move found, or kPassMove
   std::vector<int> equal;  // every move with the best score (filled on request)
@@ -52,7 +78,6 @@ class EndgameSolver {
   int searchNear(const Position& p, int alpha, int beta, int empties);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
   int searchLast(const Position& p, int square);
-  bool shouldStop();
   const Entry* find(const Position& p) const;
   // The entry to fill for `p`, found with `empties` empty squares.
   Entry& place(const Position& p, int empties);
@@ -60,9 +85,7 @@ class EndgameSolver {
   std::vector<Entry> table_;
   Mask tableMask_;
   uint64_t nodes_ = 0;
-  Deadline deadline_;
-  bool stopped_ = false;
-  int untilClockLook_ = 0;  // nodes until the next look at the clock
+  StopCheck stop_;
 };
 
 // Orders moves for the searches: fewer replies for the opponent first (corner replies count

@@ -48,15 +48,8 @@ uint64_t Random::next() {
   return z ^ (z >> 31);
 }
 
-Engine::Engine(uint64_t seed) : random_(seed), table_(size_t{1} << kTableBits) {}
-
-bool Engine::shouldStop() {
-  if (--untilClockLook_ <= 0) {
-    untilClockLook_ = kNodesBetweenClockLooks;
-    if (deadline_.passed()) stopped_ = true;
-  }
-  return stopped_;
-}
+Engine::Engine(uint64_t seed)
+    : random_(seed), table_(size_t{1} << kTableBits), stop_(kNodesBetweenClockLooks) {}
 
 int Engine::pickEqual(const std::vector<int>& moves) {
   return moves[static_cast<size_t>(random_.below(static_cast<int>(moves.size())))];
@@ -87,9 +80,7 @@ MoveChoice Engine::choose(const Position& p, int level, std::chrono::millisecond
 }
 
 MoveChoice Engine::searchMidgame(const Position& p, int depth, Deadline deadline) {
-  deadline_ = deadline;
-  stopped_ = false;
-  untilClockLook_ = 0;
+  stop_.start(deadline);
   MoveChoice done;
   for (int d = 1; d <= depth; ++d) {
     MoveChoice attempt;
@@ -121,7 +112,7 @@ bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
       if (v > best) v = -search(c.next, depth - 1, -kInfinity, -best, false);
     }
     // The first ply is never stopped, so that a move is always known.
-    if (stopped_ && depth > 1) return false;
+    if (stop_.stopped() && depth > 1) return false;
     if (v > best) {
       best = v;
       choice->equal.assign(1, c.square);
@@ -139,7 +130,7 @@ bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
 int Engine::search(const Position& p, int depth, int alpha, int beta, bool passed) {
   ++nodes_;
   // Nodes next to the leaves never stop, so that the first ply always completes.
-  if (depth > 1 && shouldStop()) return 0;
+  if (depth > 1 && stop_.poll()) return 0;
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();
@@ -173,7 +164,7 @@ int Engine::search(const Position& p, int depth, int alpha, int beta, bool passe
       v = -search(c.next, depth - 1, -alpha - 1, -alpha, false);
       if (v > alpha && v < beta) v = -search(c.next, depth - 1, -beta, -v, false);
     }
-    if (stopped_) return 0;
+    if (stop_.stopped()) return 0;
     if (v > best) {
       best = v;
       bestMove = c.square;

@@ -76,15 +76,12 @@ class Engine {
   // Searches the root to `depth`; false when the deadline stopped it.
   bool searchRoot(const Position& p, int depth, MoveChoice* choice);
   int search(const Position& p, int depth, int alpha, int beta, bool passed);
-  bool shouldStop();
 
   Random random_;
   EndgameSolver solver_;
   std::vector<Entry> table_;
   uint64_t nodes_ = 0;
-  Deadline deadline_;
-  bool stopped_ = false;
-  int untilClockLook_ = 0;  // nodes until the next look at the clock
+  StopCheck stop_;
 };
 
 }  // namespace brelvoxan::engine
