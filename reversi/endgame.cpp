@@ -250,39 +250,47 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     tableMove = entry->move;
   }
 
-  Child children[32];
-  const int n = endgameChildren(p, moves, tableMove, children, empties >= kEvaluatedOrderEmpties);
-
-  if (empties >= kEnhancedCutoffEmpties) {
-    // A child the table already knows to be bad enough for the opponent cuts at once.
-    for (int i = 0; i < n; ++i) {
-      const Entry* known = find(children[i].next);
-      if (known && -known->upper >= beta) return -known->upper;
-    }
-  }
-
   const int alphaIn = alpha;
   int best = -65;
   int bestMove = -1;
-  for (int i = 0; i < n; ++i) {
-    const Child& c = children[i];
+  // Searches one child; true when the node is done (a cut, or the deadline).
+  const auto visit = [&](const Position& next, int square) {
     int v;
-    if (i == 0) {
-      v = -search(c.next, -beta, -alpha, empties - 1);
+    if (bestMove < 0) {
+      v = -search(next, -beta, -alpha, empties - 1);
     } else {
-      v = -search(c.next, -alpha - 1, -alpha, empties - 1);
-      if (v > alpha && v < beta) v = -search(c.next, -beta, -v, empties - 1);
+      v = -search(next, -alpha - 1, -alpha, empties - 1);
+      if (v > alpha && v < beta) v = -search(next, -beta, -v, empties - 1);
     }
-    if (stop_.stopped()) return 0;
     if (v > best) {
       best = v;
-      bestMove = c.square;
-      if (v > alpha) {
-        alpha = v;
-        if (alpha >= beta) break;
+      bestMove = square;
+      alpha = std::max(alpha, v);
+    }
+    return stop_.stopped() || alpha >= beta;
+  };
+
+  // The table's move goes first, before the others are generated and sorted: it often cuts.
+  bool done = false;
+  Mask rest = moves;
+  if (tableMove >= 0 && (moves & bitOf(tableMove))) {
+    rest &= ~bitOf(tableMove);
+    done = visit(afterMove(p, tableMove, flipsOf(p, tableMove)), tableMove);
+  }
+  if (!done && rest) {
+    Child children[32];
+    const int n = endgameChildren(p, rest, -1, children, empties >= kEvaluatedOrderEmpties);
+    if (empties >= kEnhancedCutoffEmpties) {
+      // A child the table already knows to be bad enough for the opponent cuts at once.
+      for (int i = 0; i < n; ++i) {
+        const Entry* known = find(children[i].next);
+        if (known && -known->upper >= beta) return -known->upper;
       }
     }
+    for (int i = 0; i < n && !visit(children[i].next, children[i].square); ++i) {
+    }
   }
+  if (stop_.stopped()) return 0;
 
   Entry& store = place(p, empties);
   if (best >= beta) {
