@@ -1,15 +1,8 @@
 // Bounded reads of regular files for the Win32 backend.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <new>
 
 #include "host/platform.h"
+#include "host/win32/win32_handles.h"  // <windows.h> without its min/max and rarely used parts
 
 namespace host {
 
