@@ -70,7 +70,15 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
   return text;
 }
 
-// A whole number of at most 20 decimal digits within [low, high]; anything else is refused.
+// A whole number 1..4 written as one digit; anything else is refused.
+bool parseScale(const std::string& value, int32_t* scale) {
+  if (value.size() != 1 || value[0] < '0' + kMinScale || value[0] > '0' + kMaxScale) return false;
+  *scale = value[0] - '0';
+  return true;
+}
+
+}  // namespace
+
 std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high) {
   if (value.empty() || value.size() > 20) return std::nullopt;
   uint64_t n = 0;
@@ -83,15 +91,6 @@ std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low,
   if (n < low || n > high) return std::nullopt;
   return n;
 }
-
-// A whole number 1..4 written as one digit; anything else is refused.
-bool parseScale(const std::string& value, int32_t* scale) {
-  if (value.size() != 1 || value[0] < '0' + kMinScale || value[0] > '0' + kMaxScale) return false;
-  *scale = value[0] - '0';
-  return true;
-}
-
-}  // namespace
 
 ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
   ScaleFit fit{wanted, {}};

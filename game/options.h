@@ -30,6 +30,10 @@ struct ScaleFit {
 };
 ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight);
 
+// A whole number of at most 20 decimal digits within [low, high]; anything else (a sign, a space,
+// an overflow) is refused.
+std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high);
+
 // Reads the arguments after the program name. The help text lists `glyphFolders`, the folders
 // the glyphs are looked for in.
 StartOptions parseOptions(const std::vector<std::string>& arguments,

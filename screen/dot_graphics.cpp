@@ -40,22 +40,18 @@ void drawLine(CharacterScreen& screen, double x1, double y1, double x2, double y
   double x = x1;
   double y = y1;
   if (dx == 0 && dy == 0) return;
-  if (absValue(dx) > absValue(dy)) {
-    const double stepY = dy / absValue(dx);
-    const int stepX = sign(dx);
-    while (stepX >= 0 ? x <= x2 : x >= x2) {
-      plotDot(screen, x, y, colour);
-      y += stepY;
-      x += stepX;
-    }
-  } else {
-    const double stepX = dx / absValue(dy);
-    const int stepY = sign(dy);
-    while (stepY >= 0 ? y <= y2 : y >= y2) {
-      plotDot(screen, x, y, colour);
-      x += stepX;
-      y += stepY;
-    }
+  // A whole dot at a time along the longer axis, the matching fraction along the other.
+  const bool alongX = absValue(dx) > absValue(dy);
+  double& major = alongX ? x : y;
+  double& minor = alongX ? y : x;
+  const double majorEnd = alongX ? x2 : y2;
+  const double majorDelta = alongX ? dx : dy;
+  const double minorStep = (alongX ? dy : dx) / absValue(majorDelta);
+  const int majorStep = sign(majorDelta);
+  while (majorStep >= 0 ? major <= majorEnd : major >= majorEnd) {
+    plotDot(screen, x, y, colour);
+    minor += minorStep;
+    major += majorStep;
   }
   plotDot(screen, x2, y2, colour);
 }

@@ -20,7 +20,7 @@ if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; 
 fi
 # The traced game comes with the benchmarks.
 [[ -x $game ]] || { echo "skipped: no $game (BRELVOXAN_BUILD_BENCH=OFF)"; exit 77; }
-[[ -x $XCLIENT ]] || { echo "FAIL: $XCLIENT is missing; build everything first"; exit 1; }
+need_built "$XCLIENT" || exit 1
 for tool in Xvfb xdotool; do
   command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done

@@ -150,7 +150,11 @@ expect_error twopng "--png"
 status=$?
 expect_error zero "line 1, column 1"
 grep -qF "longer than 64 bytes" "$work/zero.err" || fail "zero: $(head -c 200 "$work/zero.err")"
-(($(tail -n 1 "$work/zero.peak") < 64 * 1024)) || fail "zero: peak $(tail -n 1 "$work/zero.peak") kB"
+# Measured against the same program reading one key, so that a sanitizer's own memory cancels.
+/usr/bin/time -f %M -o "$work/one.peak" timeout 10 "$sim" <<<"1" >/dev/null 2>&1
+zero_peak=$(tail -n 1 "$work/zero.peak")
+one_peak=$(tail -n 1 "$work/one.peak")
+((zero_peak < one_peak + 16 * 1024)) || fail "zero: peak $zero_peak kB, one key $one_peak kB"
 run long "1 Right\n  $(printf 'x%.0s' {1..65}) Enter\n"
 expect_error long "line 2, column 3"
 run longest "1 Right\n  $(printf 'x%.0s' {1..64}) Enter\n"

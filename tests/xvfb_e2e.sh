@@ -17,12 +17,7 @@ if grep -q '^BRELVOXAN_BUILD_SDL:BOOL=OFF' "$build/CMakeCache.txt" 2>/dev/null; 
   echo "skipped: this build has no SDL game (BRELVOXAN_BUILD_SDL=OFF)"
   exit 77
 fi
-for tool in "$game" "$sim" "$XCLIENT"; do
-  if [[ ! -x $tool ]]; then
-    echo "FAIL: $tool is missing; build everything first"
-    exit 1
-  fi
-done
+need_built "$game" "$sim" "$XCLIENT" || exit 1
 for program in Xvfb xdotool /usr/bin/compare; do
   if ! command -v "$program" >/dev/null; then
     echo "skipped: $program is not installed (tools/setup.sh installs it)"

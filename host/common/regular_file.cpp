@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <new>
 
+#include "host/common/owned_handle.h"
 #include "host/platform.h"
 
 namespace host {
@@ -14,19 +15,13 @@ namespace {
 
 constexpr size_t kReadChunk = size_t{64} << 10;
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
+// ::open gives -1 and nothing else when it fails.
+struct DescriptorTraits {
+  using Handle = int;
+  static int none() { return -1; }
+  static void close(int fd) { ::close(fd); }
 };
+using FileDescriptor = OwnedHandle<DescriptorTraits>;
 
 }  // namespace
 

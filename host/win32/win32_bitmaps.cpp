@@ -21,9 +21,6 @@ namespace host {
 
 namespace {
 
-using win32::fromHbitmap;
-using win32::toHbitmap;
-
 // OLE hands bitmap handles over as 32-bit values; GDI handles are sign-extended on 64 bits.
 HANDLE fromOleHandle(OLE_HANDLE handle) {
   return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
@@ -168,11 +165,11 @@ BitmapHandle createBitmap(int32_t width, int32_t height, const uint32_t* pixels)
     }
   }
   ReleaseDC(nullptr, screen);
-  return fromHbitmap(bitmap);
+  return win32::fromWin32<BitmapHandle>(bitmap);
 }
 
 bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
-  HBITMAP handle = toHbitmap(bitmap);
+  HBITMAP handle = win32::toWin32(bitmap);
   BITMAP size{};
   if (handle == nullptr || GetObjectType(handle) != OBJ_BITMAP ||
       GetObjectA(handle, sizeof size, &size) == 0) {
@@ -185,15 +182,15 @@ bool bitmapSize(BitmapHandle bitmap, int32_t* width, int32_t* height) {
 
 void deleteBitmap(BitmapHandle bitmap) {
   if (bitmap == nullptr) return;
-  releaseSelected(toHbitmap(bitmap));
-  DeleteObject(toHbitmap(bitmap));
+  releaseSelected(win32::toWin32(bitmap));
+  DeleteObject(win32::toWin32(bitmap));
 }
 
 BitmapHandle loadBmpFile(const char* path, PictureCrop keep) {
   if (path == nullptr) return nullptr;
   HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
                             LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-  return fromHbitmap(keepCorner(static_cast<HBITMAP>(image), keep));
+  return win32::fromWin32<BitmapHandle>(keepCorner(static_cast<HBITMAP>(image), keep));
 }
 
 // The decoded bitmap belongs to the IPicture and dies with it, while the image that adopts the
@@ -229,7 +226,7 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
   }
   if (width != nullptr) *width = kept.bmWidth;
   if (height != nullptr) *height = kept.bmHeight;
-  return fromHbitmap(copy);
+  return win32::fromWin32<BitmapHandle>(copy);
 }
 
 }  // namespace host

@@ -1,33 +1,20 @@
 // Bounded reads of regular files for the Win32 backend.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <new>
 
+#include "host/common/owned_handle.h"
 #include "host/platform.h"
+#include "host/win32/win32_handles.h"  // <windows.h> without its min/max and rarely used parts
 
 namespace host {
 
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static HANDLE none() { return INVALID_HANDLE_VALUE; }
+  static void close(HANDLE handle) { CloseHandle(handle); }
 };
+using FileHandle = OwnedHandle<FileHandleTraits>;
 
 }  // namespace
 

@@ -14,23 +14,32 @@
 
 namespace host::win32 {
 
-inline HBITMAP toHbitmap(BitmapHandle bitmap) {
-  return reinterpret_cast<HBITMAP>(bitmap);
+// The Win32 handle behind each seam handle.
+template <typename Handle>
+struct Win32HandleOf;
+template <>
+struct Win32HandleOf<BitmapHandle> {
+  using Type = HBITMAP;
+};
+template <>
+struct Win32HandleOf<WindowHandle> {
+  using Type = HWND;
+};
+template <>
+struct Win32HandleOf<SurfaceHandle> {
+  using Type = HDC;
+};
+
+// Seam handle to Win32 handle: toWin32(bitmap) is an HBITMAP, toWin32(window) an HWND.
+template <typename Handle>
+typename Win32HandleOf<Handle>::Type toWin32(Handle handle) {
+  return reinterpret_cast<typename Win32HandleOf<Handle>::Type>(handle);
 }
-inline BitmapHandle fromHbitmap(HBITMAP bitmap) {
-  return reinterpret_cast<BitmapHandle>(bitmap);
-}
-inline HWND toHwnd(WindowHandle window) {
-  return reinterpret_cast<HWND>(window);
-}
-inline WindowHandle fromHwnd(HWND window) {
-  return reinterpret_cast<WindowHandle>(window);
-}
-inline HDC toHdc(SurfaceHandle surface) {
-  return reinterpret_cast<HDC>(surface);
-}
-inline SurfaceHandle fromHdc(HDC surface) {
-  return reinterpret_cast<SurfaceHandle>(surface);
+
+// Win32 handle to seam handle: fromWin32<WindowHandle>(hwnd); only the matching Win32 type fits.
+template <typename Handle>
+Handle fromWin32(typename Win32HandleOf<Handle>::Type handle) {
+  return reinterpret_cast<Handle>(handle);
 }
 
 }  // namespace host::win32

@@ -19,12 +19,6 @@ namespace host {
 
 namespace {
 
-using win32::fromHdc;
-using win32::fromHwnd;
-using win32::toHbitmap;
-using win32::toHdc;
-using win32::toHwnd;
-
 // Nothing is shown when the window cannot be made; the exit code tells which step failed.
 constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
@@ -179,7 +173,8 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
                                 CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
   if (window == nullptr) ExitProcess(kExitNoWindow);
   s.window.store(window, std::memory_order_release);
-  reportWindowCreated(fromHwnd(window), fromHdc(s.backBufferDc), s.backBufferWidth,
+  reportWindowCreated(win32::fromWin32<WindowHandle>(window),
+                      win32::fromWin32<SurfaceHandle>(s.backBufferDc), s.backBufferWidth,
                       s.backBufferHeight);
   ShowWindow(window, SW_SHOW);
 
@@ -203,7 +198,7 @@ const char kPathSeparator = '\\';
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
   const int64_t traceStart = win32::drawStart();
-  const win32::SelectedBitmap* source = win32::selectedBitmap(toHbitmap(bitmap));
+  const win32::SelectedBitmap* source = win32::selectedBitmap(win32::toWin32(bitmap));
   if (source == nullptr) return 0;
   const int width = source->width;
   const int height = source->height;
@@ -212,7 +207,7 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   // Only the game window is drawn on: a null owner would give the screen's DC and draw over the
   // desktop. A window that is gone gives no DC; the mirror copy is made all the same.
   HWND window = s.window.load(std::memory_order_acquire);
-  HDC windowDc = owner != nullptr && toHwnd(owner) == window ? GetDC(window) : nullptr;
+  HDC windowDc = owner != nullptr && win32::toWin32(owner) == window ? GetDC(window) : nullptr;
   BOOL copied = FALSE;
   if (windowDc != nullptr) {
     SetStretchBltMode(windowDc, COLORONCOLOR);
@@ -222,7 +217,7 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
   }
   if (mirror != nullptr) {
     BackBufferGuard guard;
-    HDC mirrorDc = toHdc(mirror);
+    HDC mirrorDc = win32::toWin32(mirror);
     if (s.backBufferAlive || mirrorDc != s.backBufferDc) {
       SetStretchBltMode(mirrorDc, COLORONCOLOR);
       StretchBlt(mirrorDc, x, y, width, height, source->dc, 0, 0, width, height, SRCCOPY);

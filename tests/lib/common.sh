@@ -47,6 +47,18 @@ abs_path() {
   fi
 }
 
+# need_built PROGRAM...: each built and executable, or a FAIL line naming the first one missing
+# (returns 1).
+need_built() {
+  local program
+  for program in "$@"; do
+    if [[ ! -x $program ]]; then
+      echo "FAIL: $program is missing; build everything first"
+      return 1
+    fi
+  done
+}
+
 use_build() {
   if [[ ! -d $1 ]]; then
     echo "FAIL: no build folder $1"

@@ -15,18 +15,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 
-SKIPPED = 77
 
-
-class Check:
+class Check(page_driver.Check):
     def __init__(self, build):
-        self.sim = build / "brelvoxan-sim"
-        self.out = build / "browser"
-        self.failures = 0
-
-    def fail(self, message):
-        print(f"FAIL: {message}")
-        self.failures += 1
+        super().__init__(build, "browser")
 
     def same_as_simulator(self, page, name, keys):
         """The canvas against the simulator's back buffer after the same keys."""
@@ -131,42 +123,17 @@ def trace_time_of_enter(trace):
     return max(e["t"] for e in trace if e["kind"] == "key" and e["value"] == 13)
 
 
+def steps(page, server, _site, check):
+    first_game(page, server, check)
+    keys_during_pause(page, server, check)
+    errors = page.js("return document.getElementById('status').textContent")
+    if errors:
+        check.fail(f"the page says: {errors}")
+
+
 def main():
-    if len(sys.argv) != 2:
-        print("usage: browser_test.py BUILD_DIR", file=sys.stderr)
-        return 2
-    build = Path(sys.argv[1]).resolve()
-    site = build / "web" / "page"
-    check = Check(build)
-    for needed in (site / "index.html", site / "brelvoxan.js", check.sim):
-        if not needed.is_file():
-            print(f"FAIL: {needed} is missing; build everything first (the page needs emscripten)")
-            return 1
-    chromium, chromedriver, reason = page_driver.find_browser()
-    if reason:
-        print(f"skipped: {reason}")
-        return SKIPPED
-
-    check.out.mkdir(exist_ok=True)
-    server = page_driver.CountingServer(site)
-    page = page_driver.Page(chromium, chromedriver, width=1600, height=1000)
-    try:
-        first_game(page, server, check)
-        keys_during_pause(page, server, check)
-        errors = page.js("return document.getElementById('status').textContent")
-        if errors:
-            check.fail(f"the page says: {errors}")
-    except Exception as error:  # pylint: disable=broad-except
-        check.fail(f"{type(error).__name__}: {error}")
-    finally:
-        page.close()
-        server.close()
-
-    if check.failures:
-        print(f"{check.failures} failure(s); pictures in {check.out}")
-        return 1
-    print(f"all browser checks passed; pictures in {check.out}")
-    return 0
+    return page_driver.run_checks("browser_test.py", Check, steps, ("index.html", "brelvoxan.js"),
+                                  width=1600, height=1000)
 
 
 if __name__ == "__main__":

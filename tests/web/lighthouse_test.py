@@ -19,7 +19,6 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 
-SKIPPED = 77
 ROOT = Path(__file__).resolve().parent.parent.parent
 CATEGORIES = ("performance", "accessibility", "best-practices", "seo")
 RUNS = 3
@@ -59,10 +58,9 @@ def audit(cli, url, form, report):
 
 
 def main():
-    if len(sys.argv) != 2:
-        print("usage: lighthouse_test.py BUILD_DIR", file=sys.stderr)
+    build = page_driver.build_folder("lighthouse_test.py")
+    if build is None:
         return 2
-    build = Path(sys.argv[1]).resolve()
     site = build / "web" / "page"
     if not (site / "index.html").is_file():
         print(f"FAIL: {site}/index.html is missing; build everything first")
@@ -71,7 +69,7 @@ def main():
     chromium, _, reason = page_driver.find_browser()
     if cli is None or chromium is None:
         print(f"skipped: {reason or 'Lighthouse is not installed (tools/setup.sh installs it)'}")
-        return SKIPPED
+        return page_driver.SKIPPED
     out = build / "lighthouse"
     out.mkdir(exist_ok=True)
     server = page_driver.CountingServer(site)

@@ -6,6 +6,7 @@ import base64
 import functools
 import http.server
 import shutil
+import sys
 import tempfile
 import threading
 import time
@@ -19,6 +20,8 @@ CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--disable-component-update", "--disable-sync", "--disable-extensions",
                   "--force-device-scale-factor=1")
 
+
+SKIPPED = 77  # the exit code CTest reads as a skipped test
 
 PHONE_USER_AGENT = ("Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 "
                     "(KHTML, like Gecko) Chrome/126.0 Mobile Safari/537.36")
@@ -238,3 +241,62 @@ def pauses(trace, ms=700):
             spans.append((start, event["t"]))
             start = None
     return spans
+
+
+def build_folder(script):
+    """BUILD_DIR, the one argument of a page script, or None after printing the usage line."""
+    if len(sys.argv) != 2:
+        print(f"usage: {script} BUILD_DIR", file=sys.stderr)
+        return None
+    return Path(sys.argv[1]).resolve()
+
+
+class Check:
+    """Counts failures, each printed at once; the pictures go to BUILD_DIR/`folder`, the
+    simulator to compare with is BUILD_DIR/brelvoxan-sim."""
+
+    def __init__(self, build, folder):
+        self.sim = build / "brelvoxan-sim"
+        self.out = build / folder
+        self.failures = 0
+
+    def fail(self, message):
+        print(f"FAIL: {message}")
+        self.failures += 1
+
+
+def run_checks(script, make_check, steps, needed, width=1280, height=800):
+    """The main of a test against the built page: BUILD_DIR from the command line, the page's
+    `needed` files and the simulator present, a browser or the test skipped; `steps(page, server,
+    site, check)` runs in one Chromium, the page served from BUILD_DIR/web/page. Returns the exit
+    code: 0 passed, 1 failed, 2 usage, SKIPPED."""
+    build = build_folder(script)
+    if build is None:
+        return 2
+    site = build / "web" / "page"
+    check = make_check(build)
+    for path in [site / name for name in needed] + [check.sim]:
+        if not path.is_file():
+            print(f"FAIL: {path} is missing; build everything first (the page needs emscripten)")
+            return 1
+    chromium, chromedriver, reason = find_browser()
+    if reason:
+        print(f"skipped: {reason}")
+        return SKIPPED
+
+    check.out.mkdir(exist_ok=True)
+    server = CountingServer(site)
+    page = Page(chromium, chromedriver, width=width, height=height)
+    try:
+        steps(page, server, site, check)
+    except Exception as error:  # pylint: disable=broad-except
+        check.fail(f"{type(error).__name__}: {error}")
+    finally:
+        page.close()
+        server.close()
+
+    if check.failures:
+        print(f"{check.failures} failure(s); pictures in {check.out}")
+        return 1
+    print(f"all {check.out.name} checks passed; pictures in {check.out}")
+    return 0

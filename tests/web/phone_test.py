@@ -20,22 +20,15 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 
-SKIPPED = 77
 SCREENS = ((360, 740), (390, 844), (412, 915), (844, 390))
 LOADS_PER_SCREEN = 3
 KEY_TOKENS = {13: "Enter", 37: "Left", 38: "Up", 39: "Right", 40: "Down", 49: "1", 50: "2"}
 DIRECTIONS = [(dx, dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1) if dx or dy]
 
 
-class Check:
+class Check(page_driver.Check):
     def __init__(self, build):
-        self.sim = build / "brelvoxan-sim"
-        self.out = build / "phone"
-        self.failures = 0
-
-    def fail(self, message):
-        print(f"FAIL: {message}")
-        self.failures += 1
+        super().__init__(build, "phone")
 
     def simulate(self, tokens):
         """The simulator's printout after the keys, and its back buffer as PNG bytes."""
@@ -240,42 +233,17 @@ def from_file(page, site, check):
                    "served: " + page.js("return document.getElementById('status').textContent"))
 
 
+def steps(page, server, site, check):
+    layout(page, server, check)
+    touch_game(page, server, check)
+    server.close()
+    offline_and_installable(page, site, check)
+    from_file(page, site, check)
+
+
 def main():
-    if len(sys.argv) != 2:
-        print("usage: phone_test.py BUILD_DIR", file=sys.stderr)
-        return 2
-    build = Path(sys.argv[1]).resolve()
-    site = build / "web" / "page"
-    check = Check(build)
-    for needed in (site / "index.html", site / "brelvoxan.js", site / "sw.js", check.sim):
-        if not needed.is_file():
-            print(f"FAIL: {needed} is missing; build everything first (the page needs emscripten)")
-            return 1
-    chromium, chromedriver, reason = page_driver.find_browser()
-    if reason:
-        print(f"skipped: {reason}")
-        return SKIPPED
-
-    check.out.mkdir(exist_ok=True)
-    server = page_driver.CountingServer(site)
-    page = page_driver.Page(chromium, chromedriver)
-    try:
-        layout(page, server, check)
-        touch_game(page, server, check)
-        server.close()
-        offline_and_installable(page, site, check)
-        from_file(page, site, check)
-    except Exception as error:  # pylint: disable=broad-except
-        check.fail(f"{type(error).__name__}: {error}")
-    finally:
-        page.close()
-        server.close()
-
-    if check.failures:
-        print(f"{check.failures} failure(s); pictures in {check.out}")
-        return 1
-    print(f"all phone checks passed; pictures in {check.out}")
-    return 0
+    return page_driver.run_checks("phone_test.py", Check, steps,
+                                  ("index.html", "brelvoxan.js", "sw.js"))
 
 
 if __name__ == "__main__":

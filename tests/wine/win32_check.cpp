@@ -65,7 +65,7 @@ std::vector<uint32_t> readPixels(host::BitmapHandle bitmap) {
   BITMAPINFO info = host::win32::pixelLayout(width, height);
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
   HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, host::win32::toHbitmap(bitmap), 0, static_cast<UINT>(height),
+  const int rows = GetDIBits(screen, host::win32::toWin32(bitmap), 0, static_cast<UINT>(height),
                              pixels.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   if (rows != height) return {};
@@ -182,8 +182,9 @@ void checkMirrorDraw() {
   host::BitmapHandle glyph = host::createBitmap(3, 2, pixels);
   host::BitmapHandle target = host::createBitmap(8, 5, nullptr);
   HDC mirror = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(mirror, host::win32::toHbitmap(target));
-  const int32_t result = host::drawBitmap(glyph, nullptr, host::win32::fromHdc(mirror), 2, 1);
+  HGDIOBJ previous = SelectObject(mirror, host::win32::toWin32(target));
+  const int32_t result =
+      host::drawBitmap(glyph, nullptr, host::win32::fromWin32<host::SurfaceHandle>(mirror), 2, 1);
   SelectObject(mirror, previous);
   DeleteDC(mirror);
   check(result == 0, "a draw without a window reports no copy onto it");
@@ -199,7 +200,7 @@ void checkMirrorDraw() {
   check(exact, "the mirror holds the bitmap at (2, 1) and nothing else");
   host::deleteBitmap(glyph);
   // A drawn bitmap stays selected in a DC of its own, which must let go of it first.
-  check(GetObjectType(host::win32::toHbitmap(glyph)) == 0, "a drawn bitmap is really deleted");
+  check(GetObjectType(host::win32::toWin32(glyph)) == 0, "a drawn bitmap is really deleted");
   host::deleteBitmap(target);
   check(host::drawBitmap(nullptr, nullptr, nullptr, 0, 0) == 0, "a null bitmap draws nothing");
 }

@@ -15,14 +15,7 @@ cd "$(dirname "$0")/../.." || exit 1
 source tests/lib/common.sh
 # shellcheck source=tests/wine/wine_env.sh
 source tests/wine/wine_env.sh
-use_build "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" || exit 1
-for tool in "$sim" "$XCLIENT"; do
-  if [[ ! -x $tool ]]; then
-    echo "FAIL: $tool is missing; build everything first"
-    exit 1
-  fi
-done
-wine_setup "$build" "${2:-}" || exit $?
+wine_setup_with_tools "${1:?usage: wine_e2e.sh LINUX_BUILD_DIR}" "${2:-}" || exit $?
 # shellcheck source=tools/xclient/xclient.sh
 source tools/xclient/xclient.sh
 winprobe=$win32_build/brelvoxan-winprobe.exe

@@ -5,12 +5,19 @@
 #
 #   wine_setup LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (default build-win32 in the repository;
 #                                 returns 77 when Wine or Xvfb is missing or cannot start)
+#   wine_setup_with_tools LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (use_build, then the simulator and the
+#                                 X client must be built, then wine_setup; 1 when something is missing)
 #   wine_teardown                 (also run on exit)
 
 wine_teardown() {
   # Only the wineserver of our own prefix, and with it the programs still running in it.
   [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
   stop_xvfb
+}
+
+wine_setup_with_tools() {
+  use_build "$1" && need_built "$sim" "$XCLIENT" || return 1
+  wine_setup "$build" "${2:-}"
 }
 
 wine_setup() {

@@ -13,11 +13,7 @@ cd "$(dirname "$0")/../.." || exit 1
 source tests/lib/common.sh
 # shellcheck source=tests/wine/wine_env.sh
 source tests/wine/wine_env.sh
-use_build "${1:?usage: wine_installer.sh LINUX_BUILD_DIR}" || exit 1
-for tool in "$sim" "$XCLIENT"; do
-  [[ -x $tool ]] || { echo "FAIL: $tool is missing; build everything first"; exit 1; }
-done
-wine_setup "$build" "${2:-}" || exit $?
+wine_setup_with_tools "${1:?usage: wine_installer.sh LINUX_BUILD_DIR}" "${2:-}" || exit $?
 installer=$(ls "$win32_build"/brelvoxan-*-windows-x64.exe 2>/dev/null | head -n 1)
 if [[ -z $installer ]]; then
   echo "skipped: no installer in $win32_build (makensis was missing when it was built)"

@@ -17,6 +17,7 @@
 
 #include "game/game.h"
 #include "game/opponent.h"
+#include "game/options.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
@@ -151,20 +152,6 @@ int fail(int status, const std::string& message) {
   return status;
 }
 
-// A whole number in [low, high] written in decimal digits only.
-std::optional<uint64_t> parseNumber(const std::string& text, uint64_t low, uint64_t high) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const uint64_t digit = static_cast<uint64_t>(c - '0');
-    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
 constexpr const char* kUsage =
     "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys | --solve < positions | "
     "--match A B [--games N] [--seed N]";
@@ -199,12 +186,13 @@ int main(int argc, char** argv) {
       pngPath = args[++i];
     } else if (arg == "--level") {
       if (int e = once(level.has_value())) return e;
-      level = hasValue ? parseNumber(args[++i], brelvoxan::kMinLevel, brelvoxan::kMaxLevel)
+      level = hasValue ? brelvoxan::parseWholeNumber(args[++i], brelvoxan::kMinLevel,
+                                                     brelvoxan::kMaxLevel)
                        : std::nullopt;
       if (!level) return usageError("--level needs " + levelRange);
     } else if (arg == "--seed") {
       if (int e = once(seed.has_value())) return e;
-      seed = hasValue ? parseNumber(args[++i], 0, UINT64_MAX) : std::nullopt;
+      seed = hasValue ? brelvoxan::parseWholeNumber(args[++i], 0, UINT64_MAX) : std::nullopt;
       if (!seed)
         return usageError("--seed needs a whole number from 0 to " + std::to_string(UINT64_MAX));
     } else if (arg == "--solve") {
@@ -215,8 +203,8 @@ int main(int argc, char** argv) {
       std::optional<uint64_t> a;
       std::optional<uint64_t> b;
       if (i + 2 < args.size()) {
-        a = parseNumber(args[i + 1], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
-        b = parseNumber(args[i + 2], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
+        a = brelvoxan::parseWholeNumber(args[i + 1], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
+        b = brelvoxan::parseWholeNumber(args[i + 2], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
       }
       if (!a || !b) return usageError("--match needs two levels, each " + levelRange);
       match = {static_cast<int>(*a), static_cast<int>(*b)};
@@ -224,7 +212,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--games") {
       if (int e = once(games.has_value())) return e;
       const uint64_t most = 2 * sim::kMatchOpenings.size();
-      games = hasValue ? parseNumber(args[++i], 2, most) : std::nullopt;
+      games = hasValue ? brelvoxan::parseWholeNumber(args[++i], 2, most) : std::nullopt;
       if (!games || *games % 2 != 0) {
         return usageError("--games needs an even number from 2 to " + std::to_string(most) +
                           " (each opening is played twice, colours swapped)");
