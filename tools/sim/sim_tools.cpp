@@ -42,7 +42,9 @@ bool isBlank(char c) {
 }
 
 std::string signedScore(int score) {
-  return (score >= 0 ? "+" : "") + std::to_string(score);
+  std::string text = std::to_string(score);
+  if (score >= 0) text.insert(0, 1, '+');
+  return text;
 }
 
 }  // namespace
