@@ -4,7 +4,9 @@ namespace brelvoxan::engine {
 
 namespace {
 
-using detail::kInnerColumns;
+// Columns b..g: a run along a row or a diagonal may only pass through these, so that a shift by
+// 1, 7 or 9 never carries a run from one edge of the board round to the other.
+constexpr Mask kInnerColumns = 0x7E7E7E7E7E7E7E7EULL;
 
 // A direction as a shift: left shifts go towards h8, right shifts towards a1.
 struct Shift {

@@ -19,6 +19,10 @@ constexpr int kOrderedEmpties = 6;
 constexpr int kEnhancedCutoffEmpties = 9;
 constexpr int kNodesBetweenClockLooks = 4096;
 constexpr int kEvaluatedOrderEmpties = 20;
+// Positions with fewer empty squares than this go to a small table that stays in the
+// processor's cache: they are the most numerous and the cheapest to search again.
+constexpr int kShallowTableEmpties = 9;
+constexpr int kShallowTableBits = 14;
 
 constexpr Mask kCornerMask = 0x8100000000000081ULL;
 
@@ -26,13 +30,16 @@ constexpr Mask kCornerMask = 0x8100000000000081ULL;
 constexpr Mask kQuadrants[4] = {0x000000000F0F0F0FULL, 0x00000000F0F0F0F0ULL, 0x0F0F0F0F00000000ULL,
                                 0xF0F0F0F000000000ULL};
 
-// The empty squares of the quadrants holding an odd number of them.
+// The empty squares of the quadrants holding an odd number of them. Folding four rows onto the
+// first of each half and then four columns onto the first of each quarter leaves each
+// quadrant's parity in its top left square.
 Mask oddQuadrants(Mask empty) {
-  Mask odd = 0;
-  for (const Mask q : kQuadrants) {
-    if (countBits(empty & q) & 1) odd |= q;
-  }
-  return odd;
+  Mask x = empty ^ (empty >> 8);
+  x ^= x >> 16;
+  x ^= x >> 1;
+  x ^= x >> 2;
+  return empty & (((x & 1) * kQuadrants[0]) | (((x >> 4) & 1) * kQuadrants[1]) |
+                  (((x >> 32) & 1) * kQuadrants[2]) | (((x >> 36) & 1) * kQuadrants[3]));
 }
 
 // The squares round each square, for a quick test that a move may turn something.
@@ -82,8 +89,8 @@ int shallowScore(const Position& p, int depth, int alpha, int beta) {
 // exact play.
 int endgameKey(const Position& next, int square, Mask odd) {
   const Mask replies = legalMoves(next);
-  int key = -16 * (countBits(replies) + countBits(replies & kCornerMask));
-  if (bitOf(square) & kCornerMask) key += 4;
+  int key = -16 * (countBits(replies) + 2 * countBits(replies & kCornerMask));
+  if (bitOf(square) & kCornerMask) key += 12;
   if (bitOf(square) & odd) key += 2;
   // Frontier: empty squares next to the opponent's discs are the mover's future moves.
   const Mask empty = next.empties();
@@ -152,15 +159,21 @@ uint64_t hashPosition(const Position& p) {
 }
 
 EndgameSolver::EndgameSolver(int tableBits)
-    : table_(size_t{1} << tableBits),
-      tableMask_((Mask{1} << tableBits) - 1),
+    : deep_(size_t{1} << tableBits),
+      deepMask_((Mask{1} << tableBits) - 1),
+      shallow_(size_t{1} << kShallowTableBits),
       stop_(kNodesBetweenClockLooks) {}
 
-const EndgameSolver::Entry* EndgameSolver::find(const Position& p) const {
-  const size_t at = static_cast<size_t>(hashPosition(p) & tableMask_);
-  for (const size_t i : {at, at ^ 1}) {
-    const Entry& e = table_[i];
-    if (e.own == p.own && e.opp == p.opp) return &e;
+EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
+  const uint64_t h = hashPosition(p);
+  if (empties < kShallowTableEmpties) return &shallow_[h & (shallow_.size() - 2)];
+  return &deep_[h & deepMask_ & ~Mask{1}];
+}
+
+const EndgameSolver::Entry* EndgameSolver::find(const Position& p, int empties) {
+  const Entry* pair = pairFor(p, empties);
+  for (int i = 0; i < 2; ++i) {
+    if (pair[i].own == p.own && pair[i].opp == p.opp) return &pair[i];
   }
   return nullptr;
 }
@@ -168,9 +181,9 @@ const EndgameSolver::Entry* EndgameSolver::find(const Position& p) const {
 EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
   // Two slots per position: its own entry if there is one, else the one for fewer empty
   // squares (cheaper to find again) gives way.
-  const size_t at = static_cast<size_t>(hashPosition(p) & tableMask_);
-  Entry& a = table_[at];
-  Entry& b = table_[at ^ 1];
+  Entry* pair = pairFor(p, empties);
+  Entry& a = pair[0];
+  Entry& b = pair[1];
   if (a.own == p.own && a.opp == p.opp) return a;
   if (b.own == p.own && b.opp == p.opp) return b;
   Entry& e = a.empties <= b.empties ? a : b;
@@ -179,7 +192,22 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
   return e;
 }
 
-ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline) {
+int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta, int empties,
+                              int* move) {
+  int best = -65;
+  for (int i = 0; i < n && !stop_.stopped(); ++i) {
+    const int v = -search(children[i].next, -beta, -alpha, empties - 1);
+    if (v > best) {
+      best = v;
+      *move = children[i].square;
+      alpha = std::max(alpha, v);
+      if (alpha >= beta) break;
+    }
+  }
+  return best;
+}
+
+ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline, int guess) {
   stop_.start(deadline);
   ExactResult result;
   const Mask moves = legalMoves(p);
@@ -192,30 +220,43 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
   }
   Child children[32];
   const int n = orderedChildren(p, moves, -1, children, true);
-  int best = -65;
-  for (int i = 0; i < n; ++i) {
-    const Child& c = children[i];
-    int v;
-    if (i == 0) {
-      v = -search(c.next, -64, 64, empties - 1);
-    } else if (findEqual) {
-      // A window round the best so far tells equal from worse and better.
-      v = -search(c.next, -(best + 1), -(best - 1), empties - 1);
-      if (v > best) v = -search(c.next, -64, -best, empties - 1);
-    } else {
-      v = -search(c.next, -(best + 1), -best, empties - 1);
-      if (v > best) v = -search(c.next, -64, -best, empties - 1);
-    }
+  // Every final score is even. Each pass asks whether the score is below, equal to or above an
+  // even guess, with a window that admits only the guess itself: such narrow searches cut far
+  // more than one over all scores, and the table carries what they learn to the next pass. A
+  // pass that misses returns a bound beyond the guess. Above the guess one good move is proof
+  // enough, below it every move must be refuted, so a guess that was too high drops further
+  // each time and the score is then approached from below.
+  int lower = -66;  // below every score: no move known to reach it yet
+  int upper = 64;
+  int drop = 4;
+  guess = std::clamp(guess & ~1, -64, 64);
+  while (lower < upper && !stop_.stopped()) {
+    const int g = std::clamp(guess, std::max(lower, -64), upper);
+    int move = kPassMove;
+    const int v = searchRoot(children, n, g - 1, g + 1, empties, &move);
     if (stop_.stopped()) break;
-    if (v > best) {
-      best = v;
-      result.move = c.square;
-      result.equal.assign(1, c.square);
-    } else if (v == best && findEqual) {
-      result.equal.push_back(c.square);
+    if (v < g) {
+      upper = v;
+      guess = v - drop;
+      drop *= 2;
+    } else {
+      lower = v;
+      result.move = move;
+      if (v == g) upper = v;
+      guess = v;
     }
   }
-  result.score = best;
+  result.score = lower;
+  result.equal.assign(1, result.move);
+  if (findEqual) {
+    for (int i = 0; i < n && !stop_.stopped(); ++i) {
+      const Child& c = children[i];
+      if (c.square == result.move) continue;
+      if (-search(c.next, -(lower + 1), -(lower - 1), empties - 1) == lower) {
+        result.equal.push_back(c.square);
+      }
+    }
+  }
   result.complete = !stop_.stopped();
   return result;
 }
@@ -241,7 +282,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   }
 
   int tableMove = -1;
-  if (const Entry* entry = find(p)) {
+  if (const Entry* entry = find(p, empties)) {
     if (entry->lower >= beta) return entry->lower;
     if (entry->upper <= alpha) return entry->upper;
     if (entry->lower == entry->upper) return entry->lower;
@@ -283,7 +324,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     if (empties >= kEnhancedCutoffEmpties) {
       // A child the table already knows to be bad enough for the opponent cuts at once.
       for (int i = 0; i < n; ++i) {
-        const Entry* known = find(children[i].next);
+        const Entry* known = find(children[i].next, empties - 1);
         if (known && -known->upper >= beta) return -known->upper;
       }
     }
@@ -344,6 +385,7 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
 
 int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squares, int count,
                                bool passed) {
+  if (count == 2 && !passed) return searchTwo(p, alpha, beta, squares[0], squares[1]);
   ++nodes_;
   if (count == 1 && !passed) return searchLast(p, squares[0]);
   int best = -65;
@@ -369,6 +411,37 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
   if (best > -65) return best;
   if (passed) return finalScore(p);
   return -searchSmall(p.passed(), -beta, -alpha, squares, count, true);
+}
+
+int EndgameSolver::searchTwo(const Position& p, int alpha, int beta, int a, int b) {
+  // Two empty squares, written out: the side to move plays one and the last goes as it may.
+  ++nodes_;
+  int best = -65;
+  Mask flips;
+  if ((neighbours(a) & p.opp) && (flips = flipsOf(p, a))) {
+    ++nodes_;
+    best = -searchLast(afterMove(p, a, flips), b);
+    if (best >= beta) return best;
+  }
+  if ((neighbours(b) & p.opp) && (flips = flipsOf(p, b))) {
+    ++nodes_;
+    return std::max(best, -searchLast(afterMove(p, b, flips), a));
+  }
+  if (best > -65) return best;
+  // No move: the opponent's choice, scored for the side that passed.
+  const Position q = p.passed();
+  int worst = 65;
+  if ((neighbours(a) & q.opp) && (flips = flipsOf(q, a))) {
+    ++nodes_;
+    worst = searchLast(afterMove(q, a, flips), b);
+    if (worst <= alpha) return worst;
+  }
+  if ((neighbours(b) & q.opp) && (flips = flipsOf(q, b))) {
+    ++nodes_;
+    return std::min(worst, searchLast(afterMove(q, b, flips), a));
+  }
+  if (worst < 65) return worst;
+  return finalScore(p);
 }
 
 int EndgameSolver::searchLast(const Position& p, int square) {

@@ -52,6 +52,13 @@ struct ExactResult {
   bool complete = true;    // false when the deadline stopped the search; nothing else is valid
 };
 
+// A move and the position it leads to, with its ordering key.
+struct Child {
+  Position next;
+  int square;
+  int key;
+};
+
 class EndgameSolver {
  public:
   // A table of 2^tableBits entries.
@@ -59,7 +66,8 @@ class EndgameSolver {
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
   // slower). A position where neither side can move gives kPassMove and its final score.
-  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {});
+  // `guess`, an expected score, only changes how fast the answer comes.
+  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {}, int guess = 0);
 
   // Positions visited since construction.
   uint64_t nodes() const { return nodes_; }
@@ -74,16 +82,21 @@ class EndgameSolver {
     int8_t empties = -1;
   };
 
+  int searchRoot(const Child* children, int n, int alpha, int beta, int empties, int* move);
   int search(const Position& p, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
+  int searchTwo(const Position& p, int alpha, int beta, int a, int b);
   int searchLast(const Position& p, int square);
-  const Entry* find(const Position& p) const;
-  // The entry to fill for `p`, found with `empties` empty squares.
+  // The two slots where `p`, with `empties` empty squares, may be kept.
+  Entry* pairFor(const Position& p, int empties);
+  const Entry* find(const Position& p, int empties);
+  // The entry to fill for `p`.
   Entry& place(const Position& p, int empties);
 
-  std::vector<Entry> table_;
-  Mask tableMask_;
+  std::vector<Entry> deep_;
+  Mask deepMask_;
+  std::vector<Entry> shallow_;
   uint64_t nodes_ = 0;
   StopCheck stop_;
 };
@@ -91,13 +104,6 @@ class EndgameSolver {
 // Orders moves for the searches: fewer replies for the opponent first (corner replies count
 // twice), then corners and frontiers. `next` is the position after the move on `square`.
 int moveOrderKey(const Position& next, int square);
-
-// A move and the position it leads to, with its ordering key.
-struct Child {
-  Position next;
-  int square;
-  int key;
-};
 
 // The children of `p` for `moves` in `out` (room for 32), best first: `tableMove` first, then by
 // moveOrderKey, or with `evaluated` by a two-ply search over the evaluation (where many squares

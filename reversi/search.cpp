@@ -65,8 +65,9 @@ MoveChoice Engine::choose(const Position& p, int level, std::chrono::millisecond
   if (empties <= settings.exactEmpties) {
     Deadline deadline;
     if (empties > settings.sureEmpties) deadline.at = start + cap * kExactSharePercent / 100;
-    const ExactResult exact = solver_.solve(p, true, deadline);
+    const ExactResult exact = solver_.solve(p, true, deadline, lastExactScore_);
     if (exact.complete) {
+      lastExactScore_ = exact.score;
       choice.exact = true;
       choice.score = exact.score;
       choice.equal = exact.equal;

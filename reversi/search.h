@@ -79,6 +79,8 @@ class Engine {
 
   Random random_;
   EndgameSolver solver_;
+  // The last exact score found: the next one, two moves later, is usually close.
+  int lastExactScore_ = 0;
   std::vector<Entry> table_;
   uint64_t nodes_ = 0;
   StopCheck stop_;

@@ -185,6 +185,10 @@ TEST(EvaluationTest, PrefersCornersAndMobilityAndIsBounded) {
 
 TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
   EndgameSolver solver(16);
+  // A guess of the score, right or far off, changes only the speed.
+  EndgameSolver guessing(16);
+  constexpr int kGuesses[] = {-64, -21, 0, 6, 30, 64};
+  int guess = 0;
   for (const Ply& ply : randomEndgames(300, 1, 11, 11)) {
     Board b = ply.board;
     const int want = referenceScore(b, ply.side, -64, 64, false);
@@ -192,6 +196,8 @@ TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
     const ExactResult r = solver.solve(p, true);
     ASSERT_TRUE(r.complete);
     ASSERT_EQ(r.score, want) << p.own << " " << p.opp;
+    const ExactResult guessed = guessing.solve(p, false, {}, kGuesses[guess++ % 6]);
+    ASSERT_EQ(guessed.score, want) << "guess " << kGuesses[(guess - 1) % 6];
     if (legalMoves(p) == 0) {
       EXPECT_EQ(r.move, kPassMove);
       continue;
@@ -209,6 +215,9 @@ TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
       toBoard(afterMove(p, sq, flipsOf(p, sq)), static_cast<Side>(-ply.side), &after);
       const int v = -referenceScore(after, static_cast<Side>(-ply.side), -64, 64, false);
       ASSERT_EQ(v == want, (equal & bitOf(sq)) != 0) << squareName(sq);
+      if (sq == guessed.move) {
+        EXPECT_EQ(v, want) << "guessed move " << squareName(sq);
+      }
     }
   }
 }
