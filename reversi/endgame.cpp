@@ -165,9 +165,12 @@ EndgameSolver::EndgameSolver(int tableBits)
       stop_(kNodesBetweenClockLooks) {}
 
 EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
-  const uint64_t h = hashPosition(p);
-  if (empties < kShallowTableEmpties) return &shallow_[h & (shallow_.size() - 2)];
-  return &deep_[h & deepMask_ & ~Mask{1}];
+  // The first of an aligned pair of slots.
+  const uint64_t h = hashPosition(p) & ~uint64_t{1};
+  if (empties < kShallowTableEmpties) {
+    return &shallow_[static_cast<size_t>(h) & (shallow_.size() - 1)];
+  }
+  return &deep_[static_cast<size_t>(h & deepMask_)];
 }
 
 const EndgameSolver::Entry* EndgameSolver::find(const Position& p, int empties) {
