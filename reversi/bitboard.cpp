@@ -8,20 +8,23 @@ namespace {
 // 1, 7 or 9 never carries a run from one edge of the board round to the other.
 constexpr Mask kInnerColumns = 0x7E7E7E7E7E7E7E7EULL;
 
-// A direction as a shift: left shifts go towards h8, right shifts towards a1.
-struct Shift {
-  int amount;
-  bool left;
-  Mask runMask;  // where opponent discs of a run may stand
-};
-constexpr Shift kShifts[8] = {
-    {1, true, kInnerColumns}, {1, false, kInnerColumns}, {8, true, ~Mask{0}},
-    {8, false, ~Mask{0}},     {7, true, kInnerColumns},  {7, false, kInnerColumns},
-    {9, true, kInnerColumns}, {9, false, kInnerColumns},
-};
+template <int Amount, bool Left>
+constexpr Mask shifted(Mask m) {
+  return Left ? m << Amount : m >> Amount;
+}
 
-constexpr Mask shifted(Mask m, const Shift& s) {
-  return s.left ? m << s.amount : m >> s.amount;
+// Squares from which a move along one direction would turn a run of `run` discs closed by
+// `own`. A run holds at most six discs: two single steps find runs of one and two, and `pairs`
+// lets two double steps reach six. Each direction written out with constant shifts, so that the
+// eight are independent and the processor overlaps them.
+template <int Amount, bool Left>
+constexpr Mask movesTowards(Mask own, Mask run) {
+  Mask t = run & shifted<Amount, Left>(own);
+  t |= run & shifted<Amount, Left>(t);
+  const Mask pairs = run & shifted<Amount, Left>(run);
+  t |= pairs & shifted<2 * Amount, Left>(t);
+  t |= pairs & shifted<2 * Amount, Left>(t);
+  return shifted<Amount, Left>(t);
 }
 
 }  // namespace
@@ -33,18 +36,11 @@ Position startPosition() {
 }
 
 Mask legalMoves(const Position& p) {
-  Mask moves = 0;
-  for (const Shift& s : kShifts) {
-    const Mask run = p.opp & s.runMask;
-    // A run holds at most six discs; each line extends every run found so far by one.
-    Mask t = run & shifted(p.own, s);
-    t |= run & shifted(t, s);
-    t |= run & shifted(t, s);
-    t |= run & shifted(t, s);
-    t |= run & shifted(t, s);
-    t |= run & shifted(t, s);
-    moves |= shifted(t, s);
-  }
+  const Mask inner = p.opp & kInnerColumns;
+  const Mask moves = movesTowards<1, true>(p.own, inner) | movesTowards<1, false>(p.own, inner) |
+                     movesTowards<8, true>(p.own, p.opp) | movesTowards<8, false>(p.own, p.opp) |
+                     movesTowards<7, true>(p.own, inner) | movesTowards<7, false>(p.own, inner) |
+                     movesTowards<9, true>(p.own, inner) | movesTowards<9, false>(p.own, inner);
   return moves & p.empties();
 }
 

@@ -101,7 +101,9 @@ constexpr Mask flipsOf(const Position& p, int square) {
     const Mask upEnd = up & ~p.opp & (Mask{0} - (up & ~p.opp)) & p.own;
     flips |= (upEnd - (upEnd != 0)) & up;
     const Mask down = detail::kRays.down[square][d];
-    const Mask downEnd = std::bit_floor(down & ~p.opp) & p.own;
+    // The highest bit of x | 1, so that an empty x needs no branch: its stand-in, bit 0, is
+    // dropped as off the ray or as the opponent's.
+    const Mask downEnd = (Mask{1} << (63 - std::countl_zero((down & ~p.opp) | 1))) & p.own & down;
     flips |= down & ~(downEnd * 2 - 1);
   }
   return flips;
