@@ -269,6 +269,17 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   ++nodes_;
   if (stop_.poll()) return 0;
 
+  // The table first: a known bound often settles the node before any move is generated.
+  int tableMove = -1;
+  if (const Entry* entry = find(p, empties)) {
+    if (entry->lower >= beta) return entry->lower;
+    if (entry->upper <= alpha) return entry->upper;
+    if (entry->lower == entry->upper) return entry->lower;
+    alpha = std::max(alpha, static_cast<int>(entry->lower));
+    beta = std::min(beta, static_cast<int>(entry->upper));
+    tableMove = entry->move;
+  }
+
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();
@@ -282,16 +293,6 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     const int upper = 64 - 2 * countBits(stableDiscs(p.opp, p.own));
     if (upper <= alpha) return upper;
     if (upper < beta) beta = upper;
-  }
-
-  int tableMove = -1;
-  if (const Entry* entry = find(p, empties)) {
-    if (entry->lower >= beta) return entry->lower;
-    if (entry->upper <= alpha) return entry->upper;
-    if (entry->lower == entry->upper) return entry->lower;
-    alpha = std::max(alpha, static_cast<int>(entry->lower));
-    beta = std::min(beta, static_cast<int>(entry->upper));
-    tableMove = entry->move;
   }
 
   const int alphaIn = alpha;
