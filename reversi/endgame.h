@@ -1,6 +1,6 @@
 // The exact solver: the best final disc difference (empty squares to the winner) from a
-// position, by alpha-beta with a transposition table, fastest-first move ordering and parity
-// ordering near the end.
+// position, by null-window alpha-beta passes round a guess, with transposition tables,
+// fastest-first move ordering and parity ordering near the end.
 #pragma once
 
 #include <chrono>
@@ -61,7 +61,7 @@ struct Child {
 
 class EndgameSolver {
  public:
-  // A table of 2^tableBits entries.
+  // A table of 2^tableBits entries, and a small one for positions near the end.
   explicit EndgameSolver(int tableBits = 19);
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little

@@ -43,6 +43,12 @@ wait_for_trace() {
 # presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second. The game gets the arguments in
 # $game_args.
 game_args=()
+# A game left behind by a failed case would take the next case's keys.
+stop_game() {
+  kill -9 "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+}
 close_at() {
   local method=$1
   shift
@@ -52,11 +58,15 @@ close_at() {
   "$game" "${game_args[@]}" 2>"$log" &
   game_pid=$!
   local window
-  window=$(xc_find_title "$BRELVOXAN_TITLE")
+  # By process, not by title: the window of the game before may not be gone yet on a busy
+  # machine, and keys sent to it would be lost.
+  window=$(xc_find_pid "$game_pid")
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.
-  if [[ -z $window ]] || ! wait_for_trace "$log" 0 " keywait " ||
+  if [[ -z $window || $(xc_title "$window") != "$BRELVOXAN_TITLE" ]] ||
+    ! wait_for_trace "$log" 0 " keywait " ||
     ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
     fail "$name: no title screen"
+    stop_game
     return
   fi
   local from=0
@@ -66,6 +76,7 @@ close_at() {
   fi
   if ! wait_for_trace "$log" "$from" "$pattern"; then
     fail "$name: never reached '$pattern'"
+    stop_game
     return
   fi
   if [[ $method == close ]]; then
