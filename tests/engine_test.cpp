@@ -11,6 +11,7 @@
 #include "reversi/board.h"
 #include "reversi/endgame.h"
 #include "reversi/evaluation.h"
+#include "reversi/patterns.h"
 #include "reversi/perft.h"
 #include "reversi/search.h"
 
@@ -181,6 +182,52 @@ TEST(EvaluationTest, PrefersCornersAndMobilityAndIsBounded) {
   EXPECT_LT(evaluate(withCorner), 0);
   EXPECT_GT(evaluate(withCorner.passed()), 0);
   EXPECT_LE(std::abs(evaluate({~Mask{0} >> 1, Mask{1} << 63})), kMaxEvaluation);
+}
+
+// The position turned by one of the board's eight symmetries.
+Position transformed(const Position& p, int symmetry) {
+  Position out;
+  for (int sq = 0; sq < 64; ++sq) {
+    int x = sq % 8;
+    int y = sq / 8;
+    if (symmetry & 1) x = 7 - x;
+    if (symmetry & 2) y = 7 - y;
+    if (symmetry & 4) std::swap(x, y);
+    out.own |= ((p.own >> sq) & 1) << (y * 8 + x);
+    out.opp |= ((p.opp >> sq) & 1) << (y * 8 + x);
+  }
+  return out;
+}
+
+TEST(PatternTest, JudgesAlikeUnderSymmetryAndFollowsExactScores) {
+  const PatternSet& set = patternSet();
+  std::vector<uint32_t> indices;
+  patternIndices(startPosition(), &indices);
+  for (const uint32_t i : indices) ASSERT_LT(i, static_cast<uint32_t>(set.values));
+
+  std::mt19937 rng(11);
+  for (int game = 0; game < 40; ++game) {
+    for (const Ply& ply : randomGame(rng)) {
+      const Position p = fromBoard(ply.board, ply.side);
+      const int score = patternScore(p);
+      for (int symmetry = 1; symmetry < 8; ++symmetry) {
+        ASSERT_EQ(patternScore(transformed(p, symmetry)), score) << "symmetry " << symmetry;
+      }
+    }
+  }
+
+  // On positions it never saw, its prediction is much closer to the exact score than 0 is.
+  EndgameSolver solver(16);
+  double error = 0;
+  double spread = 0;
+  for (const Ply& ply : randomEndgames(60, 10, 14, 12)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    const double exact = solver.solve(p, false).score;
+    const double predicted = static_cast<double>(patternScore(p)) / kPatternScale;
+    error += (predicted - exact) * (predicted - exact);
+    spread += exact * exact;
+  }
+  EXPECT_LT(error, spread / 2);
 }
 
 TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {

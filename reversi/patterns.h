@@ -1,0 +1,41 @@
+// A judgement of late positions learnt from solved ones: the final disc difference predicted
+// from the contents of lines and corner regions. Every line or region of one shape shares one
+// table of values, indexed by its squares read as a base-3 number (0 empty, 1 the mover's,
+// 2 the opponent's); orderings of one set of squares that the board's symmetries give share a
+// value. The exact solver orders moves by it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "reversi/bitboard.h"
+
+namespace brelvoxan::engine {
+
+// The shapes and the places each one takes on the board.
+struct PatternShape {
+  int size;                              // squares
+  std::vector<uint32_t> slots;           // index -> its value among all the values
+  std::vector<std::vector<int>> places;  // squares of each place, in index order
+};
+
+struct PatternSet {
+  std::vector<PatternShape> shapes;
+  int values;  // all the values, those besides the shapes' included
+};
+
+// The shapes in use, built once.
+const PatternSet& patternSet();
+
+// Appends to `out` the value index of every place for `p` (side to move's view).
+void patternIndices(const Position& p, std::vector<uint32_t>* out);
+
+// Values are kept in this many steps per disc, each within one signed byte.
+inline constexpr int kPatternScale = 8;
+
+// The predicted final disc difference for the side to move, in 1/kPatternScale discs.
+int patternScore(const Position& p);
+// The same with the side to move's moves, legalMoves(p), already known.
+int patternScore(const Position& p, Mask moves);
+
+}  // namespace brelvoxan::engine
