@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "reversi/evaluation.h"
+#include "reversi/patterns.h"
 
 namespace brelvoxan::engine {
 
@@ -18,7 +19,14 @@ constexpr int kOrderedEmpties = 6;
 // From this many empty squares on, the table's knowledge of the children may cut a node.
 constexpr int kEnhancedCutoffEmpties = 9;
 constexpr int kNodesBetweenClockLooks = 4096;
-constexpr int kEvaluatedOrderEmpties = 20;
+// From this many empty squares on, the learnt judgement helps order moves, one move further
+// ahead every kJudgedDepthStep squares more.
+constexpr int kJudgedOrderEmpties = 12;
+constexpr int kJudgedDepthStep = 6;
+// At the root the best move first matters most, and a deeper look costs little.
+constexpr int kRootJudgedDepth = 4;
+// Above every judged score.
+constexpr int kJudgedBound = 1 << 20;
 // Positions with fewer empty squares than this go to a small table that stays in the
 // processor's cache: they are the most numerous and the cheapest to search again.
 constexpr int kShallowTableEmpties = 9;
@@ -63,32 +71,11 @@ Mask neighbours(int square) {
   return kNeighbours[static_cast<size_t>(square)];
 }
 
-// Plain alpha-beta over the evaluation, for ordering moves where many squares are empty.
-int shallowScore(const Position& p, int depth, int alpha, int beta) {
-  const Mask moves = legalMoves(p);
-  if (depth == 0 || moves == 0) return evaluate(p);
-  int best = -kMaxEvaluation - 1;
-  Mask left = moves;
-  while (left) {
-    const int sq = std::countr_zero(left);
-    left &= left - 1;
-    const int v = -shallowScore(afterMove(p, sq, flipsOf(p, sq)), depth - 1, -beta, -alpha);
-    if (v > best) {
-      best = v;
-      if (v > alpha) {
-        alpha = v;
-        if (alpha >= beta) break;
-      }
-    }
-  }
-  return best;
-}
-
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
 // twice), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
 // exact play.
-int endgameKey(const Position& next, int square, Mask odd) {
-  const Mask replies = legalMoves(next);
+// `replies` are the opponent's moves in `next`.
+int endgameKey(const Position& next, Mask replies, int square, Mask odd) {
   int key = -16 * (countBits(replies) + 2 * countBits(replies & kCornerMask));
   if (bitOf(square) & kCornerMask) key += 12;
   if (bitOf(square) & odd) key += 2;
@@ -119,22 +106,54 @@ int sortedChildren(const Position& p, Mask moves, int tableMove, Child* out, Key
   return n;
 }
 
-// The children of `p`, best first, as orderedChildren but by endgameKey below
-// kEvaluatedOrderEmpties.
-int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
-  if (evaluated) return orderedChildren(p, moves, tableMove, out, true);
+// The best final disc difference `depth` moves ahead by the learnt judgement, in its steps.
+int judgedScore(const Position& p, int depth, int alpha, int beta) {
+  if (depth <= 0) return patternScore(p);
+  const Mask moves = legalMoves(p);
+  if (!moves) {
+    const Position q = p.passed();
+    if (!legalMoves(q)) return finalScore(p) * kPatternScale;
+    return -judgedScore(q, depth - 1, -beta, -alpha);
+  }
+  int best = -kJudgedBound;
+  for (Mask left = moves; left; left &= left - 1) {
+    const int sq = std::countr_zero(left);
+    const int v = -judgedScore(afterMove(p, sq, flipsOf(p, sq)), depth - 1, -beta, -alpha);
+    if (v > best) {
+      best = v;
+      if (v > alpha) {
+        alpha = v;
+        if (alpha >= beta) break;
+      }
+    }
+  }
+  return best;
+}
+
+// The children of `p`, best first, by endgameKey; from kJudgedOrderEmpties on, the learnt
+// judgement of each child, searched a little ahead where many squares are empty, weighs in too:
+// a disc of predicted result counts half as much as one reply.
+int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out) {
+  const int empties = p.emptyCount();
   const Mask odd = oddQuadrants(p.empties());
-  return sortedChildren(p, moves, tableMove, out,
-                        [odd](const Position& next, int sq) { return endgameKey(next, sq, odd); });
+  if (empties < kJudgedOrderEmpties) {
+    return sortedChildren(p, moves, tableMove, out, [odd](const Position& next, int sq) {
+      return endgameKey(next, legalMoves(next), sq, odd);
+    });
+  }
+  const int depth = (empties - kJudgedOrderEmpties) / kJudgedDepthStep;
+  return sortedChildren(p, moves, tableMove, out, [odd, depth](const Position& next, int sq) {
+    const Mask replies = legalMoves(next);
+    const int judged = depth == 0 ? patternScore(next, replies)
+                                  : judgedScore(next, depth, -kJudgedBound, kJudgedBound);
+    return endgameKey(next, replies, sq, odd) - judged * 8 / kPatternScale;
+  });
 }
 
 }  // namespace
 
-int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out, bool evaluated) {
-  return sortedChildren(p, moves, tableMove, out, [evaluated](const Position& next, int sq) {
-    return evaluated ? -shallowScore(next, 2, -kMaxEvaluation - 1, kMaxEvaluation + 1)
-                     : moveOrderKey(next, sq);
-  });
+int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out) {
+  return sortedChildren(p, moves, tableMove, out, moveOrderKey);
 }
 
 int moveOrderKey(const Position& next, int square) {
@@ -222,7 +241,9 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
     return result;
   }
   Child children[32];
-  const int n = orderedChildren(p, moves, -1, children, true);
+  const int n = sortedChildren(p, moves, -1, children, [](const Position& next, int) {
+    return -judgedScore(next, kRootJudgedDepth, -kJudgedBound, kJudgedBound);
+  });
   // Every final score is even. Each pass asks whether the score is below, equal to or above an
   // even guess, with a window that admits only the guess itself: such narrow searches cut far
   // more than one over all scores, and the table carries what they learn to the next pass. A
@@ -324,7 +345,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   }
   if (!done && rest) {
     Child children[32];
-    const int n = endgameChildren(p, rest, -1, children, empties >= kEvaluatedOrderEmpties);
+    const int n = endgameChildren(p, rest, -1, children);
     if (empties >= kEnhancedCutoffEmpties) {
       // A child the table already knows to be bad enough for the opponent cuts at once.
       for (int i = 0; i < n; ++i) {

@@ -1,6 +1,7 @@
 // The exact solver: the best final disc difference (empty squares to the winner) from a
 // position, by null-window alpha-beta passes round a guess, with transposition tables,
-// fastest-first move ordering and parity ordering near the end.
+// fastest-first move ordering helped by a judgement learnt from solved positions where many
+// squares are empty, and parity ordering near the end.
 #pragma once
 
 #include <chrono>
@@ -106,10 +107,8 @@ class EndgameSolver {
 int moveOrderKey(const Position& next, int square);
 
 // The children of `p` for `moves` in `out` (room for 32), best first: `tableMove` first, then by
-// moveOrderKey, or with `evaluated` by a two-ply search over the evaluation (where many squares
-// are empty and a good first move saves the most). Returns their number.
-int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out,
-                    bool evaluated = false);
+// moveOrderKey. Returns their number.
+int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out);
 
 // A hash of both sides' discs.
 uint64_t hashPosition(const Position& p);
