@@ -180,10 +180,14 @@ void forEachIndex(const Position& p, Mask moves, Visit visit, uint32_t* extra) {
     for (int i = 0; i < place.size; ++i) index += digits[place.squares[i]] * place.weights[i];
     visit(place, index);
   }
-  extra[0] = f.mobilityOffset + static_cast<uint32_t>(countBits(moves));
-  extra[1] =
-      f.mobilityOffset + kMobilityValues + static_cast<uint32_t>(countBits(legalMoves(p.passed())));
-  extra[2] = f.mobilityOffset + 2 * kMobilityValues + static_cast<uint32_t>(p.emptyCount());
+  // Counts beyond the values kept (positions no game reaches) take the last value.
+  const auto capped = [](int n, int values) {
+    return static_cast<uint32_t>(std::min(n, values - 1));
+  };
+  extra[0] = f.mobilityOffset + capped(countBits(moves), kMobilityValues);
+  extra[1] = f.mobilityOffset + kMobilityValues +
+             capped(countBits(legalMoves(p.passed())), kMobilityValues);
+  extra[2] = f.mobilityOffset + 2 * kMobilityValues + capped(p.emptyCount(), kEmptiesValues);
 }
 
 }  // namespace
