@@ -18,6 +18,8 @@ constexpr int kSmallEmpties = 4;
 constexpr int kOrderedEmpties = 6;
 // From this many empty squares on, the table's knowledge of the children may cut a node.
 constexpr int kEnhancedCutoffEmpties = 9;
+// The fastest-first order weighs frontiers from this many empty squares on.
+constexpr int kFrontierEmpties = 10;
 constexpr int kNodesBetweenClockLooks = 4096;
 // From this many empty squares on, the learnt judgement helps order moves, one move further
 // ahead every kJudgedDepthStep squares more.
@@ -27,6 +29,12 @@ constexpr int kJudgedDepthStep = 6;
 constexpr int kRootJudgedDepth = 4;
 // Above every judged score.
 constexpr int kJudgedBound = 1 << 20;
+// From this many moves ahead, the judgement's own search sorts its moves.
+constexpr int kJudgedSortDepth = 3;
+// The first guess searches the judgement this many moves ahead at most, and kEstimateShallower
+// fewer than there are empty squares.
+constexpr int kEstimateDepth = 10;
+constexpr int kEstimateShallower = 14;
 // Positions with fewer empty squares than this go to a small table that stays in the
 // processor's cache: they are the most numerous and the cheapest to search again.
 constexpr int kShallowTableEmpties = 9;
@@ -74,11 +82,13 @@ Mask neighbours(int square) {
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
 // twice), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
 // exact play.
-// `replies` are the opponent's moves in `next`.
-int endgameKey(const Position& next, Mask replies, int square, Mask odd) {
+// `replies` are the opponent's moves in `next`. `frontier` adds the frontiers' weight: near the
+// end they hardly change the order and cost more than they save.
+int endgameKey(const Position& next, Mask replies, int square, Mask odd, bool frontier) {
   int key = -16 * (countBits(replies) + 2 * countBits(replies & kCornerMask));
   if (bitOf(square) & kCornerMask) key += 12;
   if (bitOf(square) & odd) key += 2;
+  if (!frontier) return key;
   // Frontier: empty squares next to the opponent's discs are the mover's future moves.
   const Mask empty = next.empties();
   key += 4 * (countBits(emptyNeighbours(next.own, empty)) -
@@ -116,37 +126,65 @@ int judgedScore(const Position& p, int depth, int alpha, int beta) {
     return -judgedScore(q, depth - 1, -beta, -alpha);
   }
   int best = -kJudgedBound;
-  for (Mask left = moves; left; left &= left - 1) {
-    const int sq = std::countr_zero(left);
-    const int v = -judgedScore(afterMove(p, sq, flipsOf(p, sq)), depth - 1, -beta, -alpha);
+  // True when the rest of the moves need no look.
+  const auto visit = [&](const Position& next) {
+    const int v = -judgedScore(next, depth - 1, -beta, -alpha);
     if (v > best) {
       best = v;
-      if (v > alpha) {
-        alpha = v;
-        if (alpha >= beta) break;
-      }
+      alpha = std::max(alpha, v);
+    }
+    return alpha >= beta;
+  };
+  if (depth >= kJudgedSortDepth) {
+    // Deep enough for the order to pay: the moves the judgement likes best first.
+    Child children[32];
+    const int n = sortedChildren(p, moves, -1, children,
+                                 [](const Position& next, int) { return -patternScore(next); });
+    for (int i = 0; i < n && !visit(children[i].next); ++i) {
+    }
+  } else {
+    for (Mask left = moves; left; left &= left - 1) {
+      const int sq = std::countr_zero(left);
+      if (visit(afterMove(p, sq, flipsOf(p, sq)))) break;
     }
   }
   return best;
 }
 
-// The children of `p`, best first, by endgameKey; from kJudgedOrderEmpties on, the learnt
-// judgement of each child, searched a little ahead where many squares are empty, weighs in too:
-// a disc of predicted result counts half as much as one reply.
-int endgameChildren(const Position& p, Mask moves, int tableMove, Child* out) {
-  const int empties = p.emptyCount();
+// A first guess at the final score for the passes, from the judgement searched an odd and an
+// even number of moves ahead: one errs one way, the other the other way, so their mean is
+// taken, rounded down because a guess too high costs far more passes than one too low.
+int estimatedScore(const Position& p, int empties) {
+  const int depth = std::min(kEstimateDepth, empties - kEstimateShallower);
+  if (depth < 2) return 0;
+  const int sum = judgedScore(p, depth - 1, -kJudgedBound, kJudgedBound) +
+                  judgedScore(p, depth, -kJudgedBound, kJudgedBound);
+  const int steps = 2 * kPatternScale;
+  return sum >= 0 ? sum / steps : -((-sum + steps - 1) / steps);
+}
+
+// The children of `p`, with `empties` empty squares, best first, by endgameKey; from
+// kJudgedOrderEmpties on, the learnt judgement of each child, searched a little ahead where many
+// squares are empty, weighs in too: a disc of predicted result counts half as much as one reply.
+// `slotOf(next)` names memory the search will soon read for a child, or is null; it is fetched
+// while the others are sorted.
+template <class SlotOf>
+int endgameChildren(const Position& p, int empties, Mask moves, Child* out, SlotOf slotOf) {
   const Mask odd = oddQuadrants(p.empties());
+  const bool frontier = empties - 1 >= kFrontierEmpties;
   if (empties < kJudgedOrderEmpties) {
-    return sortedChildren(p, moves, tableMove, out, [odd](const Position& next, int sq) {
-      return endgameKey(next, legalMoves(next), sq, odd);
+    return sortedChildren(p, moves, -1, out, [=](const Position& next, int sq) {
+      if (const void* slot = slotOf(next)) __builtin_prefetch(slot);
+      return endgameKey(next, legalMoves(next), sq, odd, frontier);
     });
   }
   const int depth = (empties - kJudgedOrderEmpties) / kJudgedDepthStep;
-  return sortedChildren(p, moves, tableMove, out, [odd, depth](const Position& next, int sq) {
+  return sortedChildren(p, moves, -1, out, [=](const Position& next, int sq) {
+    if (const void* slot = slotOf(next)) __builtin_prefetch(slot);
     const Mask replies = legalMoves(next);
     const int judged = depth == 0 ? patternScore(next, replies)
                                   : judgedScore(next, depth, -kJudgedBound, kJudgedBound);
-    return endgameKey(next, replies, sq, odd) - judged * 8 / kPatternScale;
+    return endgameKey(next, replies, sq, odd, frontier) - judged * 8 / kPatternScale;
   });
 }
 
@@ -229,7 +267,8 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
   return best;
 }
 
-ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline, int guess) {
+ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline,
+                                 std::optional<int> guess) {
   stop_.start(deadline);
   ExactResult result;
   const Mask moves = legalMoves(p);
@@ -253,21 +292,21 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
   int lower = -66;  // below every score: no move known to reach it yet
   int upper = 64;
   int drop = 4;
-  guess = std::clamp(guess & ~1, -64, 64);
+  int next = std::clamp(guess.value_or(estimatedScore(p, empties)) & ~1, -64, 64);
   while (lower < upper && !stop_.stopped()) {
-    const int g = std::clamp(guess, std::max(lower, -64), upper);
+    const int g = std::clamp(next, std::max(lower, -64), upper);
     int move = kPassMove;
     const int v = searchRoot(children, n, g - 1, g + 1, empties, &move);
     if (stop_.stopped()) break;
     if (v < g) {
       upper = v;
-      guess = v - drop;
+      next = v - drop;
       drop *= 2;
     } else {
       lower = v;
       result.move = move;
       if (v == g) upper = v;
-      guess = v;
+      next = v;
     }
   }
   result.score = lower;
@@ -345,8 +384,11 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   }
   if (!done && rest) {
     Child children[32];
-    const int n = endgameChildren(p, rest, -1, children);
-    if (empties >= kEnhancedCutoffEmpties) {
+    const bool enhanced = empties >= kEnhancedCutoffEmpties;
+    const int n = endgameChildren(p, empties, rest, children, [&](const Position& next) {
+      return enhanced ? static_cast<const void*>(pairFor(next, empties - 1)) : nullptr;
+    });
+    if (enhanced) {
       // A child the table already knows to be bad enough for the opponent cuts at once.
       for (int i = 0; i < n; ++i) {
         const Entry* known = find(children[i].next, empties - 1);

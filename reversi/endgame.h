@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "reversi/bitboard.h"
@@ -67,8 +68,10 @@ class EndgameSolver {
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
   // slower). A position where neither side can move gives kPassMove and its final score.
-  // `guess`, an expected score, only changes how fast the answer comes.
-  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {}, int guess = 0);
+  // `guess`, an expected score, only changes how fast the answer comes; without one the solver
+  // makes its own from the learnt judgement.
+  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {},
+                    std::optional<int> guess = std::nullopt);
 
   // Positions visited since construction.
   uint64_t nodes() const { return nodes_; }

@@ -1,7 +1,9 @@
 #include "reversi/patterns.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <utility>
 
 namespace brelvoxan::engine {
 
@@ -116,78 +118,195 @@ PatternSet buildSet() {
   return set;
 }
 
-// The places flattened for the judgement: squares, then the shape's slots and its values by
-// index (one load per place instead of two in a row).
-struct Place {
-  uint8_t squares[10];
-  uint16_t weights[10];  // the power of 3 of each square in the index
-  int size;
-  const uint32_t* slots;
-  const int8_t* values;
+// The views of a board through the eight symmetries: view[s] has at each square (x, y) what
+// the board has at transformed((x, y), s). A place that symmetry s made from the first place
+// holds, in the board, what the first place holds in view[s]; so each shape is read at one set
+// of squares only, with shifts and masks.
+Mask flippedColumns(Mask b) {  // x -> 7 - x
+  b = ((b >> 1) & 0x5555555555555555ULL) | ((b & 0x5555555555555555ULL) << 1);
+  b = ((b >> 2) & 0x3333333333333333ULL) | ((b & 0x3333333333333333ULL) << 2);
+  return ((b >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((b & 0x0F0F0F0F0F0F0F0FULL) << 4);
+}
+
+Mask flippedRows(Mask b) {  // y -> 7 - y
+  b = ((b >> 8) & 0x00FF00FF00FF00FFULL) | ((b & 0x00FF00FF00FF00FFULL) << 8);
+  b = ((b >> 16) & 0x0000FFFF0000FFFFULL) | ((b & 0x0000FFFF0000FFFFULL) << 16);
+  return (b >> 32) | (b << 32);
+}
+
+Mask transposed(Mask b) {  // (x, y) -> (y, x)
+  Mask t = 0x0F0F0F0F00000000ULL & (b ^ (b << 28));
+  b ^= t ^ (t >> 28);
+  t = 0x3333000033330000ULL & (b ^ (b << 14));
+  b ^= t ^ (t >> 14);
+  t = 0x5500550055005500ULL & (b ^ (b << 7));
+  return b ^ t ^ (t >> 7);
+}
+
+void symmetricViews(Mask b, Mask* view) {
+  view[0] = b;
+  view[1] = flippedColumns(b);
+  view[2] = flippedRows(b);
+  view[3] = flippedColumns(view[2]);
+  view[4] = transposed(b);
+  view[5] = flippedColumns(view[4]);
+  view[6] = flippedRows(view[4]);
+  view[7] = flippedColumns(view[6]);
+}
+
+// The discs of shape `Shape`'s first place, packed into the low bits; the order of the bits is
+// checked against kShapes when the tables are built.
+template <int Shape>
+uint32_t packed(Mask b) {
+  constexpr Mask kColumnsDown = 0x0101010101010101ULL;  // folds distinct columns into the top row
+  if constexpr (Shape == 0) return (b & 0xFF) | ((b >> 1) & 0x100) | ((b >> 5) & 0x200);
+  if constexpr (Shape == 1) return (b & 0x7) | ((b >> 5) & 0x38) | ((b >> 10) & 0x1C0);
+  if constexpr (Shape == 2) return (b & 0xF) | ((b >> 4) & 0xF0);
+  if constexpr (Shape >= 3 && Shape <= 5) return (b >> (8 * (Shape - 2))) & 0xFF;
+  if constexpr (Shape >= 6 && Shape <= 10) {
+    // The diagonal from column Shape - 6 of the first row down to the right.
+    constexpr int kStart = Shape - 6;
+    constexpr Mask kDiagonal = 0x8040201008040201ULL >> (8 * kStart);
+    return static_cast<uint32_t>(((b & kDiagonal) * kColumnsDown) >> (56 + kStart));
+  }
+  return 0;
+}
+
+constexpr int kFastShapes = 11;
+
+// A base-2 number read as base 3: the index part of the mover's discs; twice it, the opponent's.
+constexpr auto kTernary = [] {
+  std::array<uint16_t, 1024> t{};
+  for (uint32_t bits = 0; bits < t.size(); ++bits) {
+    uint32_t v = 0;
+    for (int j = 9; j >= 0; --j) v = v * 3 + ((bits >> j) & 1);
+    t[bits] = static_cast<uint16_t>(v);
+  }
+  return t;
+}();
+
+struct FastShape {
+  std::vector<int8_t> values;  // by the index of the packed bits
+  int symmetries[8];           // the view of each place
+  int places;
 };
 
-struct Flat {
-  std::vector<std::vector<int8_t>> values;  // of each shape, by index
-  std::vector<Place> places;
+struct Fast {
+  std::array<FastShape, kFastShapes> shapes;
   uint32_t mobilityOffset;
   bool complete;  // the values were learnt for these shapes
+  bool packs;     // packed<> reads every shape's squares
 };
 
-const Flat& flat() {
-  static const Flat f = [] {
-    Flat out;
-    const PatternSet& set = patternSet();
-    out.complete = kPatternValueCount == set.values;
-    out.mobilityOffset = static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues);
-    for (const PatternShape& shape : set.shapes) {
-      std::vector<int8_t> values(shape.slots.size());
-      if (out.complete) {
-        for (size_t i = 0; i < values.size(); ++i) values[i] = kPatternValues[shape.slots[i]];
-      }
-      out.values.push_back(std::move(values));
+template <int Shape>
+uint32_t packedOf(Mask b) {
+  return packed<Shape>(b);
+}
+
+using Packer = uint32_t (*)(Mask);
+constexpr Packer kPackers[kFastShapes] = {packedOf<0>, packedOf<1>, packedOf<2>, packedOf<3>,
+                                          packedOf<4>, packedOf<5>, packedOf<6>, packedOf<7>,
+                                          packedOf<8>, packedOf<9>, packedOf<10>};
+
+// Lays out each shape's values by the index of its packed bits, and finds the view of each
+// place; `packs` is false if the packing does not read the shapes as kShapes has them.
+Fast buildFast() {
+  Fast out{};
+  const PatternSet& set = patternSet();
+  out.complete = kPatternValueCount == set.values;
+  out.mobilityOffset = static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues);
+  out.packs = set.shapes.size() == kFastShapes;
+  for (size_t s = 0; s < set.shapes.size() && out.packs; ++s) {
+    const PatternShape& shape = set.shapes[s];
+    FastShape& fast = out.shapes[s];
+    // Which packed bit each square of the first place lands on.
+    std::vector<int> bitOfSquare;
+    for (const int sq : shape.places.front()) {
+      const uint32_t bit = kPackers[s](bitOf(sq));
+      if (std::popcount(bit) != 1) out.packs = false;
+      bitOfSquare.push_back(std::countr_zero(bit | 0x80000000U));
     }
-    for (size_t s = 0; s < set.shapes.size(); ++s) {
-      const PatternShape& shape = set.shapes[s];
-      for (const auto& squares : shape.places) {
-        Place place{};
-        place.size = shape.size;
-        for (int i = 0; i < shape.size; ++i) {
-          place.squares[i] = static_cast<uint8_t>(squares[static_cast<size_t>(i)]);
-          place.weights[i] = static_cast<uint16_t>(power3(shape.size - 1 - i));
+    if (kPackers[s](~Mask{0}) != (uint32_t{1} << shape.size) - 1) out.packs = false;
+    if (!out.packs) break;
+    // Each place's view: the symmetry mapping the first place's squares onto its own, in order.
+    fast.places = 0;
+    for (const auto& place : shape.places) {
+      int found = -1;
+      for (int symmetry = 0; symmetry < 8 && found < 0; ++symmetry) {
+        bool same = true;
+        for (int i = 0; i < shape.size && same; ++i) {
+          const int sq = shape.places.front()[static_cast<size_t>(i)];
+          const Square t = transformed({sq % 8, sq / 8}, symmetry);
+          same = t.y * 8 + t.x == place[static_cast<size_t>(i)];
         }
-        place.slots = shape.slots.data();
-        place.values = out.values[s].data();
-        out.places.push_back(place);
+        if (same) found = symmetry;
       }
+      if (found < 0) out.packs = false;
+      fast.symmetries[fast.places++] = found;
     }
-    return out;
-  }();
+    fast.values.resize(static_cast<size_t>(power3(shape.size)));
+    if (!out.complete) continue;
+    for (size_t index = 0; index < fast.values.size(); ++index) {
+      // Digit j of the packed index belongs to the square whose bit is j.
+      int canonical = 0;
+      for (int i = 0; i < shape.size; ++i) {
+        const int digit =
+            static_cast<int>(index /
+                             static_cast<size_t>(power3(bitOfSquare[static_cast<size_t>(i)]))) %
+            3;
+        canonical = canonical * 3 + digit;
+      }
+      fast.values[index] = kPatternValues[shape.slots[static_cast<size_t>(canonical)]];
+    }
+  }
+  return out;
+}
+
+const Fast& fast() {
+  static const Fast f = buildFast();
   return f;
 }
 
-// Calls visit(place, index) for every place, then gives the slots of the values besides the
-// shapes'.
+template <int Shape>
+int shapeSum(const FastShape& shape, const Mask* own, const Mask* opp) {
+  int sum = 0;
+  for (int i = 0; i < shape.places; ++i) {
+    const int s = shape.symmetries[i];
+    sum += shape.values[kTernary[packed<Shape>(own[s])] + 2u * kTernary[packed<Shape>(opp[s])]];
+  }
+  return sum;
+}
+
+template <int... Shapes>
+int shapesSum(const Fast& f, const Mask* own, const Mask* opp,
+              std::integer_sequence<int, Shapes...>) {
+  return (shapeSum<Shapes>(f.shapes[Shapes], own, opp) + ...);
+}
+
+// Calls visit(place, index) for every place, by reading each square, for the tools that learn
+// the values.
 template <class Visit>
-void forEachIndex(const Position& p, Mask moves, Visit visit, uint32_t* extra) {
-  // Each square's digit once, then each index as a sum with no chain of multiplications.
-  uint32_t digits[64];
-  for (int sq = 0; sq < 64; ++sq) {
-    digits[sq] = static_cast<uint32_t>(((p.own >> sq) & 1) | (((p.opp >> sq) & 1) << 1));
+void forEachIndex(const Position& p, Visit visit) {
+  for (const PatternShape& shape : patternSet().shapes) {
+    for (const auto& squares : shape.places) {
+      uint32_t index = 0;
+      for (const int sq : squares) {
+        index = index * 3 + static_cast<uint32_t>(((p.own >> sq) & 1) | (((p.opp >> sq) & 1) << 1));
+      }
+      visit(shape, index);
+    }
   }
-  const Flat& f = flat();
-  for (const Place& place : f.places) {
-    uint32_t index = 0;
-    for (int i = 0; i < place.size; ++i) index += digits[place.squares[i]] * place.weights[i];
-    visit(place, index);
-  }
-  // Counts beyond the values kept (positions no game reaches) take the last value.
+}
+
+// The slots of the values besides the shapes': both sides' moves and the empty squares. Counts
+// beyond the values kept (positions no game reaches) take the last value.
+void extraSlots(const Position& p, Mask moves, uint32_t offset, uint32_t* extra) {
   const auto capped = [](int n, int values) {
     return static_cast<uint32_t>(std::min(n, values - 1));
   };
-  extra[0] = f.mobilityOffset + capped(countBits(moves), kMobilityValues);
-  extra[1] = f.mobilityOffset + kMobilityValues +
-             capped(countBits(legalMoves(p.passed())), kMobilityValues);
-  extra[2] = f.mobilityOffset + 2 * kMobilityValues + capped(p.emptyCount(), kEmptiesValues);
+  extra[0] = offset + capped(countBits(moves), kMobilityValues);
+  extra[1] = offset + kMobilityValues + capped(countBits(legalMoves(p.passed())), kMobilityValues);
+  extra[2] = offset + 2 * kMobilityValues + capped(p.emptyCount(), kEmptiesValues);
 }
 
 }  // namespace
@@ -198,10 +317,12 @@ const PatternSet& patternSet() {
 }
 
 void patternIndices(const Position& p, std::vector<uint32_t>* out) {
-  uint32_t extra[3];
   forEachIndex(
-      p, legalMoves(p),
-      [out](const Place& place, uint32_t index) { out->push_back(place.slots[index]); }, extra);
+      p, [out](const PatternShape& shape, uint32_t index) { out->push_back(shape.slots[index]); });
+  const PatternSet& set = patternSet();
+  uint32_t extra[3];
+  extraSlots(p, legalMoves(p),
+             static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues), extra);
   out->insert(out->end(), extra, extra + 3);
 }
 
@@ -210,12 +331,23 @@ int patternScore(const Position& p) {
 }
 
 int patternScore(const Position& p, Mask moves) {
+  const Fast& f = fast();
   // Values learnt for other shapes: no judgement rather than a wrong one.
-  if (!flat().complete) return 0;
+  if (!f.complete) return 0;
   int sum = 0;
+  if (f.packs) {
+    Mask own[8];
+    Mask opp[8];
+    symmetricViews(p.own, own);
+    symmetricViews(p.opp, opp);
+    sum = shapesSum(f, own, opp, std::make_integer_sequence<int, kFastShapes>{});
+  } else {
+    forEachIndex(p, [&sum](const PatternShape& shape, uint32_t index) {
+      sum += kPatternValues[shape.slots[index]];
+    });
+  }
   uint32_t extra[3];
-  forEachIndex(
-      p, moves, [&sum](const Place& place, uint32_t index) { sum += place.values[index]; }, extra);
+  extraSlots(p, moves, f.mobilityOffset, extra);
   return sum + kPatternValues[extra[0]] + kPatternValues[extra[1]] + kPatternValues[extra[2]];
 }
 

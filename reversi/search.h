@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "reversi/bitboard.h"
@@ -79,8 +80,9 @@ class Engine {
 
   Random random_;
   EndgameSolver solver_;
-  // The last exact score found: the next one, two moves later, is usually close.
-  int lastExactScore_ = 0;
+  // The last exact score found, none before the first: the next one, two moves later, is
+  // usually close.
+  std::optional<int> lastExactScore_;
   std::vector<Entry> table_;
   uint64_t nodes_ = 0;
   StopCheck stop_;
