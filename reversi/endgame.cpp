@@ -79,6 +79,62 @@ Mask neighbours(int square) {
   return kNeighbours[static_cast<size_t>(square)];
 }
 
+// The discs a move on the last empty square turns, counted along each of its four lines at once:
+// with every other square taken, a line's discs that are not the mover's are the opponent's.
+// kLineFlips[pos][line] counts the discs turned on an eight-square line by a move at `pos`,
+// `line` holding the mover's discs; squares off a short diagonal read as the opponent's, and a
+// run of those is closed by nothing, as at the edge.
+constexpr auto kLineFlips = [] {
+  std::array<std::array<uint8_t, 256>, 8> t{};
+  for (int pos = 0; pos < 8; ++pos) {
+    for (int line = 0; line < 256; ++line) {
+      int flips = 0;
+      for (const int step : {-1, 1}) {
+        int run = 0;
+        int at = pos + step;
+        while (at >= 0 && at < 8 && !((line >> at) & 1)) {
+          ++run;
+          at += step;
+        }
+        if (at >= 0 && at < 8) flips += run;
+      }
+      t[static_cast<size_t>(pos)][static_cast<size_t>(line)] = static_cast<uint8_t>(flips);
+    }
+  }
+  return t;
+}();
+
+// The two diagonals through each square.
+struct Diagonals {
+  Mask down;  // towards higher rows and columns
+  Mask up;    // towards lower rows and higher columns
+};
+constexpr auto kDiagonals = [] {
+  std::array<Diagonals, 64> d{};
+  for (int sq = 0; sq < 64; ++sq) {
+    for (int x = 0; x < 8; ++x) {
+      const int down = sq / 8 + x - sq % 8;
+      const int up = sq / 8 - x + sq % 8;
+      if (down >= 0 && down < 8) d[static_cast<size_t>(sq)].down |= bitOf(down * 8 + x);
+      if (up >= 0 && up < 8) d[static_cast<size_t>(sq)].up |= bitOf(up * 8 + x);
+    }
+  }
+  return d;
+}();
+
+int lastFlips(Mask mover, int square) {
+  constexpr Mask kFold = 0x0101010101010101ULL;      // gathers distinct columns into the top row
+  constexpr Mask kColumnFold = 0x0102040810204080ULL;  // gathers column a's rows, in order
+  const int x = square % 8;
+  const int y = square / 8;
+  const auto& flips = kLineFlips;
+  const Diagonals& d = kDiagonals[static_cast<size_t>(square)];
+  return flips[static_cast<size_t>(x)][(mover >> (8 * y)) & 0xFF] +
+         flips[static_cast<size_t>(y)][(((mover >> x) & kFold) * kColumnFold) >> 56] +
+         flips[static_cast<size_t>(x)][((mover & d.down) * kFold) >> 56] +
+         flips[static_cast<size_t>(x)][((mover & d.up) * kFold) >> 56];
+}
+
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
 // twice), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
 // exact play.
@@ -516,9 +572,9 @@ int EndgameSolver::searchLast(const Position& p, int square) {
   // the board then full, the score is the difference of the counts.
   const int own = countBits(p.own);
   const int diff = 2 * own - 63;  // own - opp with the square still empty
-  int flipped = countBits(flipsOf(p, square));
+  int flipped = lastFlips(p.own, square);
   if (flipped) return diff + 2 * flipped + 1;
-  flipped = countBits(flipsOf(p.passed(), square));
+  flipped = lastFlips(p.opp, square);
   if (flipped) return diff - 2 * flipped - 1;
   // Nobody can play it: it goes to the winner.
   return diff > 0 ? diff + 1 : diff - 1;
