@@ -123,7 +123,7 @@ constexpr auto kDiagonals = [] {
 }();
 
 int lastFlips(Mask mover, int square) {
-  constexpr Mask kFold = 0x0101010101010101ULL;      // gathers distinct columns into the top row
+  constexpr Mask kFold = 0x0101010101010101ULL;        // gathers distinct columns into the top row
   constexpr Mask kColumnFold = 0x0102040810204080ULL;  // gathers column a's rows, in order
   const int x = square % 8;
   const int y = square / 8;
@@ -193,8 +193,8 @@ int judgedScore(const Position& p, int depth, int alpha, int beta) {
   };
   if (depth >= kJudgedSortDepth) {
     // Deep enough for the order to pay: the moves the judgement likes best first.
-    Child children[32];
-    const int n = sortedChildren(p, moves, -1, children,
+    Children children;
+    const int n = sortedChildren(p, moves, -1, children.data(),
                                  [](const Position& next, int) { return -patternScore(next); });
     for (int i = 0; i < n && !visit(children[i].next); ++i) {
     }
@@ -335,8 +335,8 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
     result.complete = !stop_.stopped();
     return result;
   }
-  Child children[32];
-  const int n = sortedChildren(p, moves, -1, children, [](const Position& next, int) {
+  Children children;
+  const int n = sortedChildren(p, moves, -1, children.data(), [](const Position& next, int) {
     return -judgedScore(next, kRootJudgedDepth, -kJudgedBound, kJudgedBound);
   });
   // Every final score is even. Each pass asks whether the score is below, equal to or above an
@@ -352,7 +352,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
   while (lower < upper && !stop_.stopped()) {
     const int g = std::clamp(next, std::max(lower, -64), upper);
     int move = kPassMove;
-    const int v = searchRoot(children, n, g - 1, g + 1, empties, &move);
+    const int v = searchRoot(children.data(), n, g - 1, g + 1, empties, &move);
     if (stop_.stopped()) break;
     if (v < g) {
       upper = v;
@@ -439,9 +439,9 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     done = visit(afterMove(p, tableMove, flipsOf(p, tableMove)), tableMove);
   }
   if (!done && rest) {
-    Child children[32];
+    Children children;
     const bool enhanced = empties >= kEnhancedCutoffEmpties;
-    const int n = endgameChildren(p, empties, rest, children, [&](const Position& next) {
+    const int n = endgameChildren(p, empties, rest, children.data(), [&](const Position& next) {
       return enhanced ? static_cast<const void*>(pairFor(next, empties - 1)) : nullptr;
     });
     if (enhanced) {

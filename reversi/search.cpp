@@ -99,8 +99,8 @@ MoveChoice Engine::searchMidgame(const Position& p, int depth, Deadline deadline
 bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
   Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
   const int tableMove = (entry.own == p.own && entry.opp == p.opp) ? entry.move : -1;
-  Child children[32];
-  const int n = orderedChildren(p, legalMoves(p), tableMove, children);
+  Children children;
+  const int n = orderedChildren(p, legalMoves(p), tableMove, children.data());
   int best = -kInfinity;
   for (int i = 0; i < n; ++i) {
     const Child& c = children[i];
@@ -151,8 +151,8 @@ int Engine::search(const Position& p, int depth, int alpha, int beta, bool passe
     }
   }
 
-  Child children[32];
-  const int n = orderedChildren(p, moves, tableMove, children);
+  Children children;
+  const int n = orderedChildren(p, moves, tableMove, children.data());
   const int alphaIn = alpha;
   int best = -kInfinity;
   int bestMove = -1;
