@@ -249,12 +249,9 @@ Fast buildFast() {
     for (size_t index = 0; index < fast.values.size(); ++index) {
       // Digit j of the packed index belongs to the square whose bit is j.
       int canonical = 0;
-      for (int i = 0; i < shape.size; ++i) {
-        const int digit =
-            static_cast<int>(index /
-                             static_cast<size_t>(power3(bitOfSquare[static_cast<size_t>(i)]))) %
-            3;
-        canonical = canonical * 3 + digit;
+      for (const int bit : bitOfSquare) {
+        const size_t weight = static_cast<size_t>(power3(bit));
+        canonical = canonical * 3 + static_cast<int>(index / weight % 3);
       }
       fast.values[index] = kPatternValues[shape.slots[static_cast<size_t>(canonical)]];
     }
@@ -324,6 +321,14 @@ void patternIndices(const Position& p, std::vector<uint32_t>* out) {
   extraSlots(p, legalMoves(p),
              static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues), extra);
   out->insert(out->end(), extra, extra + 3);
+}
+
+int patternValue(uint32_t slot) {
+  return fast().complete ? kPatternValues[slot] : 0;
+}
+
+bool patternReadsFast() {
+  return fast().packs;
 }
 
 int patternScore(const Position& p) {

@@ -33,7 +33,16 @@ void patternIndices(const Position& p, std::vector<uint32_t>* out);
 // Values are kept in this many steps per disc, each within one signed byte.
 inline constexpr int kPatternScale = 8;
 
-// The predicted final disc difference for the side to move, in 1/kPatternScale discs.
+// The value kept in `slot` (below patternSet().values), in 1/kPatternScale discs; 0 when the
+// values were learnt for other shapes.
+int patternValue(uint32_t slot);
+
+// Whether patternScore reads every shape with shifts and masks, as it should, rather than square
+// by square (when a shape has changed without its reading).
+bool patternReadsFast();
+
+// The predicted final disc difference for the side to move, in 1/kPatternScale discs: the sum
+// of the values of patternIndices(p).
 int patternScore(const Position& p);
 // The same with the side to move's moves, legalMoves(p), already known.
 int patternScore(const Position& p, Mask moves);

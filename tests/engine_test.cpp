@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -205,11 +206,19 @@ TEST(PatternTest, JudgesAlikeUnderSymmetryAndFollowsExactScores) {
   patternIndices(startPosition(), &indices);
   for (const uint32_t i : indices) ASSERT_LT(i, static_cast<uint32_t>(set.values));
 
+  // Read through the board's symmetries with shifts and masks, it sums the same values as
+  // when read square by square.
+  EXPECT_TRUE(patternReadsFast());
   std::mt19937 rng(11);
   for (int game = 0; game < 40; ++game) {
     for (const Ply& ply : randomGame(rng)) {
       const Position p = fromBoard(ply.board, ply.side);
       const int score = patternScore(p);
+      indices.clear();
+      patternIndices(p, &indices);
+      int sum = 0;
+      for (const uint32_t i : indices) sum += patternValue(i);
+      ASSERT_EQ(score, sum);
       for (int symmetry = 1; symmetry < 8; ++symmetry) {
         ASSERT_EQ(patternScore(transformed(p, symmetry)), score) << "symmetry " << symmetry;
       }
@@ -307,10 +316,15 @@ TEST(EndgameSlowTest, SolvesAPublishedPositionAndStopsAtItsDeadline) {
   EndgameSolver solver;
   const ExactResult stopped = solver.solve(p, false, Deadline{Clock::now()});
   EXPECT_FALSE(stopped.complete);
-  const ExactResult r = solver.solve(p, false);
-  EXPECT_TRUE(r.complete);
-  EXPECT_EQ(squareName(r.move), "a2");
-  EXPECT_EQ(r.score, 38);
+  // Its own first guess, or one given far off either way.
+  for (const std::optional<int> guess :
+       {std::optional<int>{}, std::optional<int>{-64}, std::optional<int>{64}}) {
+    EndgameSolver fresh;
+    const ExactResult r = fresh.solve(p, false, {}, guess);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(squareName(r.move), "a2");
+    EXPECT_EQ(r.score, 38);
+  }
 }
 
 TEST(SearchTest, LevelsGoDeeperAndSolveEarlierOneAfterAnother) {
