@@ -136,7 +136,7 @@ int lastFlips(Mask mover, int square) {
 }
 
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
-// twice), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
+// three times), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
 // exact play.
 // `replies` are the opponent's moves in `next`. `frontier` adds the frontiers' weight: near the
 // end they hardly change the order and cost more than they save.
@@ -348,7 +348,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
   int lower = -66;  // below every score: no move known to reach it yet
   int upper = 64;
   int drop = 4;
-  int next = std::clamp(guess.value_or(estimatedScore(p, empties)) & ~1, -64, 64);
+  int next = std::clamp((guess ? *guess : estimatedScore(p, empties)) & ~1, -64, 64);
   while (lower < upper && !stop_.stopped()) {
     const int g = std::clamp(next, std::max(lower, -64), upper);
     int move = kPassMove;
