@@ -3,11 +3,13 @@
 // bit 7 is h1 at the top right. Nothing here draws, allocates or keeps state.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "reversi/board.h"
 
@@ -87,26 +89,48 @@ inline constexpr Rays kRays = [] {
   return r;
 }();
 
-}  // namespace detail
-
-// The discs a move on `square` turns; 0 when the move is not legal (the square must be empty).
-// Along each ray the first square that is not the opponent's closes the run when it is the
-// mover's own: that square is the lowest set bit of the ray's non-opponent squares on rays
-// going up, the highest on rays going down. No loops and no branches: the searches call this
-// more than anything else.
-constexpr Mask flipsOf(const Position& p, int square) {
+// The discs a move on `Square` turns along ray `Direction`, each way. Along each ray the first
+// square that is not the opponent's closes the run when it is the mover's own: that square is
+// the lowest set bit of the ray's non-opponent squares on rays going up, the highest on rays
+// going down. No loops and no branches; the rays are constants, and one too short to hold a run
+// and the disc that closes it is left out.
+template <int Square, int Direction>
+Mask flipsAlong(Mask own, Mask opp) {
   Mask flips = 0;
-  for (int d = 0; d < 4; ++d) {
-    const Mask up = detail::kRays.up[square][d];
-    const Mask upEnd = up & ~p.opp & (Mask{0} - (up & ~p.opp)) & p.own;
+  constexpr Mask up = kRays.up[Square][Direction];
+  if constexpr (std::popcount(up) >= 2) {
+    const Mask upEnd = up & ~opp & (Mask{0} - (up & ~opp)) & own;
     flips |= (upEnd - (upEnd != 0)) & up;
-    const Mask down = detail::kRays.down[square][d];
+  }
+  constexpr Mask down = kRays.down[Square][Direction];
+  if constexpr (std::popcount(down) >= 2) {
     // The highest bit of x | 1, so that an empty x needs no branch: its stand-in, bit 0, is
     // dropped as off the ray or as the opponent's.
-    const Mask downEnd = (Mask{1} << (63 - std::countl_zero((down & ~p.opp) | 1))) & p.own & down;
+    const Mask downEnd = (Mask{1} << (63 - std::countl_zero((down & ~opp) | 1))) & own & down;
     flips |= down & ~(downEnd * 2 - 1);
   }
   return flips;
+}
+
+// Each square has its own copy: the searches call this more than anything else.
+template <int Square>
+Mask flipsAt(Mask own, Mask opp) {
+  return flipsAlong<Square, 0>(own, opp) | flipsAlong<Square, 1>(own, opp) |
+         flipsAlong<Square, 2>(own, opp) | flipsAlong<Square, 3>(own, opp);
+}
+
+template <int... Square>
+constexpr std::array<Mask (*)(Mask, Mask), 64> flipsTable(std::integer_sequence<int, Square...>) {
+  return {&flipsAt<Square>...};
+}
+
+inline constexpr auto kFlipsAt = flipsTable(std::make_integer_sequence<int, 64>{});
+
+}  // namespace detail
+
+// The discs a move on `square` turns; 0 when the move is not legal (the square must be empty).
+inline Mask flipsOf(const Position& p, int square) {
+  return detail::kFlipsAt[static_cast<size_t>(square)](p.own, p.opp);
 }
 
 // The position after the side to move plays `square`, turning `flips`; the other side is then
