@@ -198,15 +198,10 @@ struct Fast {
   bool packs;     // packed<> reads every shape's squares
 };
 
-template <int Shape>
-uint32_t packedOf(Mask b) {
-  return packed<Shape>(b);
-}
-
 using Packer = uint32_t (*)(Mask);
-constexpr Packer kPackers[kFastShapes] = {packedOf<0>, packedOf<1>, packedOf<2>, packedOf<3>,
-                                          packedOf<4>, packedOf<5>, packedOf<6>, packedOf<7>,
-                                          packedOf<8>, packedOf<9>, packedOf<10>};
+constexpr Packer kPackers[kFastShapes] = {packed<0>, packed<1>, packed<2>, packed<3>,
+                                          packed<4>, packed<5>, packed<6>, packed<7>,
+                                          packed<8>, packed<9>, packed<10>};
 
 // Lays out each shape's values by the index of its packed bits, and finds the view of each
 // place; `packs` is false if the packing does not read the shapes as kShapes has them.
