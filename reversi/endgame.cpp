@@ -104,35 +104,20 @@ constexpr auto kLineFlips = [] {
   return t;
 }();
 
-// The two diagonals through each square.
-struct Diagonals {
-  Mask down;  // towards higher rows and columns
-  Mask up;    // towards lower rows and higher columns
-};
-constexpr auto kDiagonals = [] {
-  std::array<Diagonals, 64> d{};
-  for (int sq = 0; sq < 64; ++sq) {
-    for (int x = 0; x < 8; ++x) {
-      const int down = sq / 8 + x - sq % 8;
-      const int up = sq / 8 - x + sq % 8;
-      if (down >= 0 && down < 8) d[static_cast<size_t>(sq)].down |= bitOf(down * 8 + x);
-      if (up >= 0 && up < 8) d[static_cast<size_t>(sq)].up |= bitOf(up * 8 + x);
-    }
-  }
-  return d;
-}();
-
 int lastFlips(Mask mover, int square) {
   constexpr Mask kFold = 0x0101010101010101ULL;        // gathers distinct columns into the top row
   constexpr Mask kColumnFold = 0x0102040810204080ULL;  // gathers column a's rows, in order
   const int x = square % 8;
   const int y = square / 8;
   const auto& flips = kLineFlips;
-  const Diagonals& d = kDiagonals[static_cast<size_t>(square)];
+  const auto& rays = detail::kRays;
+  // Both ways along the diagonal towards higher columns and rows, and along the other one.
+  const Mask diagonal = rays.up[square][2] | rays.down[square][2];
+  const Mask otherDiagonal = rays.up[square][3] | rays.down[square][3];
   return flips[static_cast<size_t>(x)][(mover >> (8 * y)) & 0xFF] +
          flips[static_cast<size_t>(y)][(((mover >> x) & kFold) * kColumnFold) >> 56] +
-         flips[static_cast<size_t>(x)][((mover & d.down) * kFold) >> 56] +
-         flips[static_cast<size_t>(x)][((mover & d.up) * kFold) >> 56];
+         flips[static_cast<size_t>(x)][((mover & diagonal) * kFold) >> 56] +
+         flips[static_cast<size_t>(x)][((mover & otherDiagonal) * kFold) >> 56];
 }
 
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
