@@ -118,6 +118,11 @@ PatternSet buildSet() {
   return set;
 }
 
+// The first of the values besides the shapes': they come last.
+uint32_t extraOffset(const PatternSet& set) {
+  return static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues);
+}
+
 // The views of a board through the eight symmetries: view[s] has at each square (x, y) what
 // the board has at transformed((x, y), s). A place that symmetry s made from the first place
 // holds, in the board, what the first place holds in view[s]; so each shape is read at one set
@@ -209,7 +214,7 @@ Fast buildFast() {
   Fast out{};
   const PatternSet& set = patternSet();
   out.complete = kPatternValueCount == set.values;
-  out.mobilityOffset = static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues);
+  out.mobilityOffset = extraOffset(set);
   out.packs = set.shapes.size() == kFastShapes;
   for (size_t s = 0; s < set.shapes.size() && out.packs; ++s) {
     const PatternShape& shape = set.shapes[s];
@@ -311,10 +316,8 @@ const PatternSet& patternSet() {
 void patternIndices(const Position& p, std::vector<uint32_t>* out) {
   forEachIndex(
       p, [out](const PatternShape& shape, uint32_t index) { out->push_back(shape.slots[index]); });
-  const PatternSet& set = patternSet();
   uint32_t extra[3];
-  extraSlots(p, legalMoves(p),
-             static_cast<uint32_t>(set.values - 2 * kMobilityValues - kEmptiesValues), extra);
+  extraSlots(p, legalMoves(p), extraOffset(patternSet()), extra);
   out->insert(out->end(), extra, extra + 3);
 }
 
