@@ -4,7 +4,7 @@
 //                          exact score, "own opp empties score" with masks in hex, until COUNT
 //                          positions are printed. The same seed gives the same positions.
 //   train FILE...          fits the values to those scores by least squares and prints them as
-//                          C++ source for reversi/pattern_values.cpp; errors go to stderr.
+//                          C++ source for engine/generated/pattern_values.cpp; errors go to stderr.
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "reversi/endgame.h"
-#include "reversi/evaluation.h"
-#include "reversi/patterns.h"
+#include "engine/endgame.h"
+#include "engine/evaluation.h"
+#include "engine/patterns.h"
 
 namespace {
 

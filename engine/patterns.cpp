@@ -1,4 +1,4 @@
-#include "reversi/patterns.h"
+#include "engine/patterns.h"
 
 #include <algorithm>
 #include <array>

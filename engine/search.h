@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "reversi/bitboard.h"
-#include "reversi/endgame.h"
+#include "engine/bitboard.h"
+#include "engine/endgame.h"
 
 namespace brelvoxan::engine {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
 
 namespace brelvoxan::engine {
 

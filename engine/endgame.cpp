@@ -1,11 +1,11 @@
-#include "reversi/endgame.h"
+#include "engine/endgame.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 
-#include "reversi/evaluation.h"
-#include "reversi/patterns.h"
+#include "engine/evaluation.h"
+#include "engine/patterns.h"
 
 namespace brelvoxan::engine {
 

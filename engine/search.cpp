@@ -1,9 +1,9 @@
-#include "reversi/search.h"
+#include "engine/search.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "reversi/evaluation.h"
+#include "engine/evaluation.h"
 
 namespace brelvoxan::engine {
 
