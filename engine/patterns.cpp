@@ -5,10 +5,9 @@
 #include <bit>
 #include <utility>
 
-namespace brelvoxan::engine {
+#include "engine/pattern_values.h"
 
-extern const int8_t kPatternValues[];
-extern const int kPatternValueCount;
+namespace brelvoxan::engine {
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
+#include "engine/search_parts.h"
 
 namespace brelvoxan::engine {
 

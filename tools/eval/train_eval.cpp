@@ -172,8 +172,7 @@ int train(int count, char** files) {
       "// The values of the late-position judgement, learnt from %zu solved positions by\n"
       "// tools/train-eval.sh; do not edit.\n",
       samples.size());
-  std::printf("#include <cstdint>\n\nnamespace brelvoxan::engine {\n\n");
-  std::printf("extern const int kPatternValueCount;\nextern const int8_t kPatternValues[];\n\n");
+  std::printf("#include \"engine/pattern_values.h\"\n\nnamespace brelvoxan::engine {\n\n");
   std::printf("const int kPatternValueCount = %d;\n", set.values);
   std::printf("// clang-format off\nconst int8_t kPatternValues[] = {\n");
   for (size_t i = 0; i < values.size(); i += 16) {
