@@ -23,6 +23,12 @@ CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
 
 SKIPPED = 77  # the exit code CTest reads as a skipped test
 
+# The longest the tests wait for a state of the page before calling it a hang. Every state they
+# wait for comes within a few seconds on a quiet machine (a load, a move with the computer's
+# pause and sweep, a level-5 reply); the limit is far beyond that, so a slow or busy machine
+# never fails a test, and it only catches a page that has stopped.
+HANG_LIMIT_S = 120
+
 PHONE_USER_AGENT = ("Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 "
                     "(KHTML, like Gecko) Chrome/126.0 Mobile Safari/537.36")
 
@@ -94,7 +100,7 @@ class Page:
         options.add_argument(f"--window-size={width},{height}")
         options.binary_location = chromium
         self.driver = webdriver.Chrome(service=Service(chromedriver), options=options)
-        self.driver.set_script_timeout(30)
+        self.driver.set_script_timeout(HANG_LIMIT_S)
         self.driver.execute_cdp_cmd("Network.enable", {})
         self.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
 
@@ -145,7 +151,7 @@ class Page:
     def trace(self):
         return self.js("return Module.brelvoxanTrace")
 
-    def wait_until(self, what, test, timeout=20.0):
+    def wait_until(self, what, test, timeout=HANG_LIMIT_S):
         deadline = time.monotonic() + timeout
         while True:
             value = test()
@@ -155,7 +161,7 @@ class Page:
                 raise TimeoutError(f"no {what} within {timeout:.0f} s; state {self.state()}")
             time.sleep(0.01)
 
-    def settle(self, after_waits, timeout=20.0):
+    def settle(self, after_waits, timeout=HANG_LIMIT_S):
         """Waits until the game waits for a key for the (after_waits + 1)th time or later and
         the canvas shows its last drawing; returns the number of key waits."""
 

@@ -14,7 +14,6 @@ Screenshots and canvas pictures stay in BUILD_DIR/phone/."""
 import random
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -201,7 +200,7 @@ def offline_and_installable(page, site, check):
         page.load(server.url("index.html?trace"))
         page.settle(0)
         page.wait_until("the service worker in charge",
-                        lambda: page.js("return !!navigator.serviceWorker.controller"), timeout=30)
+                        lambda: page.js("return !!navigator.serviceWorker.controller"))
         errors = page.cdp("Page.getInstallabilityErrors").get("installabilityErrors")
         if errors:
             check.fail(f"Chromium finds the page not installable: {errors}")
@@ -222,15 +221,14 @@ def offline_and_installable(page, site, check):
 def from_file(page, site, check):
     page.emulate_phone(None, None)
     page.load((site / "index.html").as_uri())
-    start = time.monotonic()
     try:
         said = page.wait_until("the message for a page opened from a file", lambda: page.js(
             "const s = document.getElementById('status').textContent;"
-            "return s.includes('tools/serve-web.sh') && s;"), timeout=1.0)
-        print(f"from a file within {time.monotonic() - start:.2f} s: {said}")
+            "return s.includes('tools/serve-web.sh') && s;"))
+        print(f"from a file: {said}")
     except TimeoutError:
-        check.fail("opened from a file, the page does not say within a second that it must be "
-                   "served: " + page.js("return document.getElementById('status').textContent"))
+        check.fail("opened from a file, the page does not say that it must be served: "
+                   + page.js("return document.getElementById('status').textContent"))
 
 
 def steps(page, server, site, check):
