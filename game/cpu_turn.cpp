@@ -4,6 +4,8 @@
 #include "game/game.h"
 #include "game/game_state.h"
 #include "game/status_panel.h"
+#include "game/think_here.h"
+#include "game/think_job.h"
 #include "host/platform.h"
 #include "reversi/cpu_player.h"
 #include "screen/dot_graphics.h"
@@ -31,6 +33,19 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
   playSquare(game, screen, side, scanFlips(game.board, game.cursorX, game.cursorY, side));
 }
 
+// The searching levels' move: thought out where the front end runs such work (the page: in a
+// worker, while it goes on drawing and taking keys), else here (think_here.h); an answer the
+// rules do not allow is not played.
+ComputerMove thinkOfMove(Game& game, Side side) {
+  const ThinkJob job{game.level, game.seed, game.board, side};
+  std::vector<uint8_t> answer;
+  if (host::runJobElsewhere(encodeThinkJob(job), &answer)) {
+    const std::optional<ComputerMove> move = decodeThinkAnswer(answer);
+    if (move && allowedMove(game.board, side, *move)) return *move;
+  }
+  return thinkHere(game, side);
+}
+
 }  // namespace
 
 void chooseCpuMove(Game& game, CharacterScreen& screen, Side side) {
@@ -48,10 +63,7 @@ void computerTurn(Game& game, CharacterScreen& screen, Side side) {
   // page) show the computer's line before the thinking starts.
   host::sleepMs(kLineShowMs);
   const auto start = std::chrono::steady_clock::now();
-  if (!game.opponent || game.opponent->level() != game.level) {
-    game.opponent = std::make_shared<Opponent>(game.level, game.seed);
-  }
-  const ComputerMove move = game.opponent->choose(game.board, side);
+  const ComputerMove move = thinkOfMove(game, side);
   const auto thought = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   uint32_t rest = kCpuThinkDelayMs - kLineShowMs;
