@@ -285,15 +285,48 @@ var Module = (function () {
     thinker = current;
   }
 
+  // The glyph files, packed and compressed into one file by the build (host/web/pack_glyphs.py):
+  // fetched at once, unpacked by the browser's own decoder while the program loads, and read by
+  // the game from memory (host/web/web_file.cpp). If they cannot be had, the game starts without
+  // them and says that its glyphs could not be read, as the desktop game does.
+  async function unpackGlyphs() {
+    const files = new Map();
+    if (fromFile || typeof DecompressionStream !== "function") return files;
+    const response = await fetch(withRelease("brelvoxan.glyphs"));
+    if (!response.ok) throw new Error("HTTP " + response.status);
+    const bytes = new Uint8Array(await new Response(
+        response.body.pipeThrough(new DecompressionStream("gzip"))).arrayBuffer());
+    const view = new DataView(bytes.buffer);
+    const names = new TextDecoder();
+    for (let at = 0; at + 2 <= bytes.length;) {
+      const nameLength = view.getUint16(at, true);
+      const name = names.decode(bytes.subarray(at + 2, at + 2 + nameLength));
+      at += 2 + nameLength;
+      if (at + 4 > bytes.length) break;
+      const size = view.getUint32(at, true);
+      at += 4;
+      if (at + size > bytes.length) break;
+      files.set(name, bytes.subarray(at, at + size));
+      at += size;
+    }
+    return files;
+  }
+  const glyphFiles = unpackGlyphs().catch(error => {
+    console.warn("the glyph files could not be loaded: " + error);
+    return new Map();
+  });
+
   const module = {
     arguments: ["--level", level].concat(seed === null ? [] : ["--seed", seed]),
     locateFile: (path, folder) => folder + withRelease(path),
     canvas: canvas,
-    // The glyph files are unpacked in one turn of the page and the game starts in the next, so
-    // that neither keeps the page from answering for long.
+    // The game starts once the glyph files are unpacked, in a turn of the page of its own.
     preRun: [() => {
-      module.addRunDependency("page");
-      setTimeout(() => module.removeRunDependency("page"));
+      module.addRunDependency("glyphs");
+      glyphFiles.then(files => {
+        module.glyphFiles = files;
+        module.removeRunDependency("glyphs");
+      });
     }],
     print: text => console.log(text),
     printErr: text => console.warn(text),
