@@ -2,7 +2,6 @@
 // one job as bytes, answered in the order it came with the answer's bytes, or null when the
 // program could not answer. Its files come from the release of the page that made the worker
 // (the ?r= of the worker's own address).
-"use strict";
 
 Module.locateFile = (path, folder) => folder + path + self.location.search;
 

@@ -2,10 +2,11 @@
 """A new release of the page reaches a player who has visited before, and no page ever runs with
 a mix of two releases' files. The built page (release A) is served and visited, with its service
 worker installed; then the server switches to release B, a copy whose game program sets another
-window title and whose thinking worker says that it is release B when it starts. On the first load after the switch the page is either A, with every file of A and a
-note that a new version is ready, or B with every file of B; the second load is B. Each load plays
-a move at level 3, so that the page loads its thinking worker after the new release has taken
-over.
+window title and whose thinking worker says that it is release B when it starts. On the first
+load after the switch the page is either A, with every file of A and a note that a new version is
+ready, or B with every file of B; the second load is B. Each load plays a move at level 3, the
+first after the switch only once the new release has taken over (when it shows A), so that the
+page loads its thinking worker then.
 
 Usage: python3 tests/web/release_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
 Screenshots stay in BUILD_DIR/release/."""
@@ -38,14 +39,14 @@ def changed_release(site, folder):
         raise RuntimeError(f"{program} does not set the window title as expected")
     program.write_text(text.replace(title, f"{title} + {TITLE_MARK!r}"))
     worker = folder / "brelvoxan-think.js"
-    worker.write_text(worker.read_text() + f"\nnew BroadcastChannel({CHANNEL!r}).postMessage('B');\n")
+    worker.write_text(worker.read_text()
+                      + f"\nnew BroadcastChannel({CHANNEL!r}).postMessage('B');\n")
     service = (site / "sw.js").read_text()
     release = re.search(r'const release = "([^"]+)"', service).group(1)
     files = re.findall(r'^\s*"([^"]+)": "[0-9a-f]{64}"', service, re.MULTILINE)
     subprocess.run(["cmake", f"-DPAGE={folder}", f"-DSOURCE={ROOT}/host/web/page",
                     f"-DVERSION={release.rsplit('-', 1)[0]}", f"-DFILES={','.join(files)}",
                     "-P", str(ROOT / "host" / "web" / "make_page.cmake")], check=True)
-    return release
 
 
 def release_of(folder):
