@@ -349,8 +349,8 @@ var Module = (function () {
       say(fromFile ? notServed : "The game stopped: " + what + ". Reload the page to start again.");
     },
   };
-  // The program is fetched once the page has been drawn, so that the page shows at once and the
-  // program's download and start never hold up its first picture.
+  // The program's files download from the start (index.html preloads them), but the program runs
+  // only once the page has been drawn, so that its start never holds up the page's first picture.
   requestAnimationFrame(() => setTimeout(() => {
     const program = document.createElement("script");
     program.src = withRelease("brelvoxan.js");
