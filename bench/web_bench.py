@@ -142,7 +142,8 @@ def main():
                   + " ".join(f"{t:.1f}" for t in run_sweeps) + " ms, pause "
                   + " ".join(f"{t:.1f}" for t in run_pauses) + f" ms, {sent_bytes:,} bytes")
         game = level5_game(page, server)
-        print(f"level 5: longest task {game[0]:.0f} ms, {game[1]} computer moves, {game[2]} of "
+        print(f"level 5: longest long task {game[0]:.0f} ms (0: none), {game[1]} computer moves, "
+              f"{game[2]} of "
               f"them solved exactly, longest think {game[3]:.0f} ms")
     finally:
         page.close()
@@ -173,7 +174,9 @@ def main():
          max(pauses) <= 721)
     line("bytes transferred by one load, uncompressed", f"{max(sent):,}", "<= 400,000",
          max(sent) <= 400_000)
-    line("longest main-thread task in a level-5 game (ms)", f"{game[0]:.0f}", "< 50", game[0] < 50)
+    # The observer reports only tasks of 50 ms or more.
+    line("longest main-thread task in a level-5 game (ms)",
+         f"{game[0]:.0f}" if game[0] else "none >= 50", "< 50", game[0] < 50)
     line("  the computer's moves; solved exactly; longest think (ms)",
          f"{game[1]}; {game[2]}; {game[3]:.0f}", "", None)
     return 0
