@@ -143,8 +143,7 @@ def main():
                   + " ".join(f"{t:.1f}" for t in run_pauses) + f" ms, {sent_bytes:,} bytes")
         game = level5_game(page, server)
         print(f"level 5: longest long task {game[0]:.0f} ms (0: none), {game[1]} computer moves, "
-              f"{game[2]} of "
-              f"them solved exactly, longest think {game[3]:.0f} ms")
+              f"{game[2]} of them solved exactly, longest think {game[3]:.0f} ms")
     finally:
         page.close()
         server.close()
