@@ -4,6 +4,8 @@
 #include <chrono>
 
 #include "game/status_panel.h"
+#include "game/think_here.h"
+#include "game/think_job.h"
 #include "host/platform.h"
 #include "screen/dot_graphics.h"
 
@@ -33,10 +35,15 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
 }  // namespace
 
 ComputerMove chooseCpuMove(Game& game, Side side) {
-  if (!game.opponent || game.opponent->level() != game.level) {
-    game.opponent = std::make_shared<Opponent>(game.level, game.seed);
+  // Thought out where the front end runs such work (the page: in a worker, while it goes on
+  // drawing and taking keys), else here (think_here.h); an answer the rules do not allow is not
+  // played.
+  std::vector<uint8_t> answer;
+  if (host::runJobElsewhere(encodeThinkJob({game.level, game.seed, game.board, side}), &answer)) {
+    const std::optional<ComputerMove> move = decodeThinkAnswer(answer);
+    if (move && allowedMove(game.board, side, *move)) return *move;
   }
-  return game.opponent->choose(game.board, side);
+  return thinkHere(game, side);
 }
 
 void computerTurn(Game& game, CharacterScreen& screen, Side side) {

@@ -13,8 +13,9 @@ namespace brelvoxan {
 
 inline constexpr uint32_t kCpuThinkDelayMs = 700;
 
-// The computer's choice for `side` on the game's board, by the game's opponent at the game's
-// level (made again when the level has changed).
+// The computer's choice for `side` on the game's board, by the opponent of the game's level and
+// seed (made again when either has changed): thought out where the front end runs such work
+// (host::runJobElsewhere), else here.
 ComputerMove chooseCpuMove(Game& game, Side side);
 
 // The computer's whole turn after its line is shown: the pause of kCpuThinkDelayMs, then the

@@ -9,7 +9,7 @@
 namespace brelvoxan {
 
 Opponent::Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap)
-    : level_(std::clamp(level, kMinLevel, kMaxLevel)), thinkCap_(thinkCap) {
+    : level_(std::clamp(level, kMinLevel, kMaxLevel)), seed_(seed), thinkCap_(thinkCap) {
   if (level_ > kMinLevel) engine_ = std::make_unique<engine::Engine>(seed);
 }
 

@@ -41,12 +41,14 @@ class Opponent {
   Opponent& operator=(const Opponent&) = delete;
 
   int level() const { return level_; }
+  uint64_t seed() const { return seed_; }
 
   // The move for `side` on `b`; `b` is left as it was.
   ComputerMove choose(const Board& b, Side side);
 
  private:
   int level_;
+  uint64_t seed_;
   std::chrono::milliseconds thinkCap_;
   std::unique_ptr<engine::Engine> engine_;  // the searching levels only
 };

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0 within a second
+# Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0
 # wherever it stands: at the title, in a stone sweep, in the computer's pause (level 1, and level 5
 # thinking in it) and at the person's key wait. The traced
 # build of the game tells from its timestamps on standard error where it stands.
@@ -40,7 +40,7 @@ wait_for_trace() {
 
 # close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
 # the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
-# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0 within a second. The game gets the arguments in
+# presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0. The game gets the arguments in
 # $game_args.
 game_args=()
 # A game left behind by a failed case would take the next case's keys.
@@ -84,7 +84,7 @@ close_at() {
   else
     xc_keys "$window" 0 ctrl+q 2>/dev/null  # the window is gone before the keys are released
   fi
-  expect_exit_zero "$method $name" 1000
+  expect_exit_zero "$method $name"
 }
 
 for method in close ctrl-q; do

@@ -84,7 +84,7 @@ if start_game; then
   fi
 
   xc_close "$window"
-  expect_exit_zero closed 1000
+  expect_exit_zero closed
 fi
 
 # --- Closing in the middle of a sweep -----------------------------------------------------------
@@ -93,7 +93,7 @@ if start_game; then
   xc_keys "$window" 100 1
   sleep 0.3
   xc_close "$window"
-  expect_exit_zero closed 1000
+  expect_exit_zero closed
 fi
 
 # --- No display: one clear line and a non-zero exit, not a hang -------------------------------------

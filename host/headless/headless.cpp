@@ -68,6 +68,7 @@ struct State {
   std::atomic<uint64_t> stopAtMs{UINT64_MAX};
   std::string programFolder;
   std::vector<std::string> messages;
+  headless::JobRunner jobRunner;
 };
 
 // Never destroyed: images still held when the process exits (by a game thread that was never
@@ -203,6 +204,16 @@ void keyPollPause() {
 
 void keyStored() {}
 
+// Like the desktop's: the game does such work itself, unless a test runs it.
+bool runJobElsewhere(const std::vector<uint8_t>& job, std::vector<uint8_t>* answer) {
+  const headless::JobRunner& runner = state().jobRunner;
+  if (!runner || answer == nullptr) return false;
+  std::optional<std::vector<uint8_t>> result = runner(job);
+  if (!result) return false;
+  *answer = std::move(*result);
+  return true;
+}
+
 }  // namespace host
 
 namespace host::headless {
@@ -223,6 +234,7 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
   s.keyWaits.store(0);
   s.programFolder.clear();
   s.messages.clear();
+  s.jobRunner = nullptr;
   s.stopRequested.store(false, std::memory_order_release);
   s.stopAtMs.store(UINT64_MAX);
   resetPromptWindow();
@@ -230,6 +242,10 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
 
 uint64_t clockMs() {
   return state().clockMs.load();
+}
+
+void setJobRunner(JobRunner runner) {
+  state().jobRunner = std::move(runner);
 }
 
 const Pixels& window() {

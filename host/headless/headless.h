@@ -52,6 +52,11 @@ void scheduleKey(uint64_t atMs, uint8_t code);
 using KeyFeeder = std::function<std::optional<uint8_t>()>;
 void setKeyFeeder(KeyFeeder feeder);
 
+// Where host::runJobElsewhere sends a job: the runner's answer, or nothing for a job it does not
+// run. Unset (after a reset): no job is run elsewhere, as on the desktop.
+using JobRunner = std::function<std::optional<std::vector<uint8_t>>(const std::vector<uint8_t>&)>;
+void setJobRunner(JobRunner runner);
+
 // Asks the game thread to stop: its next sleep or key wait throws host::GameStopped.
 // Safe to call from any thread.
 void requestStop();

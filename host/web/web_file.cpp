@@ -1,8 +1,8 @@
-// Reading a whole file for the page: one call into the page's in-memory file system instead of
-// the five system calls (and path lookups) of the POSIX reader, and a pause for the page every
-// few milliseconds of reading, so that the start-up, which reads all 256 glyph files, never keeps
-// a slow phone's page from answering for long. The same contract: regular files only, at most
-// maxBytes bytes.
+// Reading a whole file for the page: its only files are the glyph files, which the page unpacks
+// into memory before the game starts (Module.glyphFiles, a map from each file's path to its
+// bytes; page.js). A pause for the page every few milliseconds of reading, so that the start-up,
+// which reads all 256 glyph files, never keeps a slow phone's page from answering for long. The
+// same contract: at most maxBytes bytes.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -12,22 +12,10 @@
 
 // clang-format off
 // A copy of the file's bytes in memory from malloc, its size in *size; or 0 and *size -1 for a
-// missing or special file, -2 for one larger than maxBytes, -3 for memory refused.
+// missing file, -2 for one larger than maxBytes, -3 for memory refused.
 EM_JS(uint8_t*, jsReadRegularFile, (const char* path, double maxBytes, double* size), {
-  let data;
-  try {
-    const name = UTF8ToString(path);
-    const status = FS.stat(name);
-    if (!FS.isFile(status.mode)) {
-      HEAPF64[size >> 3] = -1;
-      return 0;
-    }
-    if (status.size > maxBytes) {
-      HEAPF64[size >> 3] = -2;
-      return 0;
-    }
-    data = FS.readFile(name);
-  } catch (error) {
+  const data = Module.glyphFiles ? Module.glyphFiles.get(UTF8ToString(path)) : undefined;
+  if (!data) {
     HEAPF64[size >> 3] = -1;
     return 0;
   }

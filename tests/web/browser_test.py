@@ -3,7 +3,9 @@
 equal brelvoxan-sim --png of the same keys on the title screen, at the game's start, after
 cursor keys, and after a move and the computer's reply; the keyboard is on the game from the
 start and its keys do not scroll the page; of two keys pressed during the computer's pause only
-the last counts. Prints the page's own timing of the stone sweeps.
+the last counts. At level 3 the computer's replies come from the page's worker, keys pressed while
+it thinks land in the one-key slot as on the desktop, and three moves with their replies show the
+simulator's pixels for the same level and seed. Prints the page's own timing of the stone sweeps.
 
 Usage: python3 tests/web/browser_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
 Screenshots and canvas pictures stay in BUILD_DIR/browser/."""
@@ -20,11 +22,11 @@ class Check(page_driver.Check):
     def __init__(self, build):
         super().__init__(build, "browser")
 
-    def same_as_simulator(self, page, name, keys):
+    def same_as_simulator(self, page, name, keys, args=()):
         """The canvas against the simulator's back buffer after the same keys."""
         reference = self.out / f"{name}_sim.png"
-        run = subprocess.run([str(self.sim), "--png", str(reference)], input=keys, text=True,
-                             capture_output=True, check=False)
+        run = subprocess.run([str(self.sim), *args, "--png", str(reference)], input=keys,
+                             text=True, capture_output=True, check=False)
         if run.returncode != 0:
             self.fail(f"{name}: the simulator failed: {run.stderr.strip()}")
             return
@@ -123,9 +125,75 @@ def trace_time_of_enter(trace):
     return max(e["t"] for e in trace if e["kind"] == "key" and e["value"] == 13)
 
 
+THINKING_LEVEL = ("--level", "3", "--seed", "7")
+
+
+def arrows(from_square, to_square):
+    """The arrow tokens that walk the cursor box from one square to another."""
+    (x, y), (to_x, to_y) = from_square, to_square
+    return (["Right"] * max(0, to_x - x) + ["Left"] * max(0, x - to_x) + ["Down"] * max(0, to_y - y)
+            + ["Up"] * max(0, y - to_y))
+
+
+def keys_since_job(page):
+    """The key codes the page took since the game last handed a job over."""
+    trace = page.trace()
+    job = max((i for i, e in enumerate(trace) if e["kind"] == "job"), default=len(trace))
+    return [e["value"] for e in trace[job:] if e["kind"] == "key"]
+
+
+def thinking_in_a_worker(page, server, check):
+    """Three moves at level 3, each reply thought out in the page's worker; each job is held in
+    the page until the test lets it go, and during the first two keys are pressed."""
+    from selenium.webdriver.common.keys import Keys  # pylint: disable=import-outside-toplevel
+    key_of = {"Right": Keys.ARROW_RIGHT, "Left": Keys.ARROW_LEFT, "Down": Keys.ARROW_DOWN,
+              "Up": Keys.ARROW_UP, "Enter": Keys.ENTER, "1": "1"}
+
+    page.load(server.url("index.html?trace&level=3&seed=7"))
+    waits = page.settle(0)
+    page.js("""
+        const run = Module.runJobElsewhere;
+        Module.heldJobs = [];
+        Module.runJobElsewhere = job => new Promise(
+            resolve => Module.heldJobs.push(() => run(job).then(resolve)));""")
+    tokens = ["1"]
+    waits = play(page, waits, "1")
+    for move in range(3):
+        printout = subprocess.run([str(check.sim), *THINKING_LEVEL], input=" ".join(tokens),
+                                  text=True, capture_output=True, check=True).stdout
+        _, board = page_driver.screen_and_board(printout)
+        cursor = next(tuple(int(v) for v in line.split()[1:3])
+                      for line in printout.splitlines() if line.startswith("cursor: "))
+        walk = arrows(cursor, page_driver.legal_moves(board)[0])
+        waits = play(page, waits, *[key_of[token] for token in walk])
+        tokens += walk + ["Enter"]
+        page.press(Keys.ENTER)
+        page.wait_until("the computer's job", lambda: page.js("return Module.heldJobs.length"))
+        if move == 0:
+            page.press(Keys.ARROW_LEFT)
+            page.press(Keys.ARROW_DOWN)
+            page.wait_until("both keys taken by the page", lambda: len(keys_since_job(page)) == 2)
+            tokens.append("Down")  # only the last key stays in the slot
+        page.js("Module.heldJobs.shift()()")
+        waits = page.settle(waits)
+        check.same_as_simulator(page, f"level3_move{move + 1}", " ".join(tokens), THINKING_LEVEL)
+
+    trace = page.trace()
+    answers = [e["value"] for e in trace if e["kind"] == "answer"]
+    if answers != [3, 3, 3]:
+        check.fail(f"the worker's answers were {answers} bytes long, expected three of 3")
+    job_at = next(i for i, e in enumerate(trace) if e["kind"] == "job")
+    answer_at = next(i for i, e in enumerate(trace) if e["kind"] == "answer")
+    during = [e["value"] for e in trace[job_at:answer_at] if e["kind"] == "key"]
+    if during != [37, 40]:
+        check.fail(f"keys while the computer thought: {during}, expected Left and Down")
+    page.driver.save_screenshot(str(check.out / "page_level3.png"))
+
+
 def steps(page, server, _site, check):
     first_game(page, server, check)
     keys_during_pause(page, server, check)
+    thinking_in_a_worker(page, server, check)
     errors = page.js("return document.getElementById('status').textContent")
     if errors:
         check.fail(f"the page says: {errors}")

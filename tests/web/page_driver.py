@@ -3,7 +3,6 @@ static server that counts what it sends, a Chromium driven through chromium-driv
 page's own record of the game (the page loaded with ?trace)."""
 
 import base64
-import functools
 import http.server
 import shutil
 import sys
@@ -22,6 +21,12 @@ CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
 
 
 SKIPPED = 77  # the exit code CTest reads as a skipped test
+
+# The longest the tests wait for a state of the page before calling it a hang. Every state they
+# wait for comes within a few seconds on a quiet machine (a load, a move with the computer's
+# pause and sweep, a level-5 reply); the limit is far beyond that, so a slow or busy machine
+# never fails a test, and it only catches a page that has stopped.
+HANG_LIMIT_S = 120
 
 PHONE_USER_AGENT = ("Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 "
                     "(KHTML, like Gecko) Chrome/126.0 Mobile Safari/537.36")
@@ -43,12 +48,17 @@ def find_browser():
 
 
 class CountingServer:
-    """Serves a folder on 127.0.0.1 at a free port and counts the body bytes it sends."""
+    """Serves a folder on 127.0.0.1 at a free port and counts the body bytes it sends; `folder`
+    may be changed to serve another one at the same address."""
 
     def __init__(self, folder):
         server = self
+        self.folder = folder
 
         class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=str(server.folder), **kwargs)
+
             def copyfile(self, source, outputfile):
                 data = source.read()
                 outputfile.write(data)
@@ -61,7 +71,7 @@ class CountingServer:
         self.lock = threading.Lock()
         self.sent = {}
         self.httpd = http.server.ThreadingHTTPServer(
-            ("127.0.0.1", 0), functools.partial(Handler, directory=str(folder)))
+            ("127.0.0.1", 0), Handler)
         self.port = self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
@@ -94,7 +104,7 @@ class Page:
         options.add_argument(f"--window-size={width},{height}")
         options.binary_location = chromium
         self.driver = webdriver.Chrome(service=Service(chromedriver), options=options)
-        self.driver.set_script_timeout(30)
+        self.driver.set_script_timeout(HANG_LIMIT_S)
         self.driver.execute_cdp_cmd("Network.enable", {})
         self.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
 
@@ -145,17 +155,20 @@ class Page:
     def trace(self):
         return self.js("return Module.brelvoxanTrace")
 
-    def wait_until(self, what, test, timeout=20.0):
+    def wait_until(self, what, test, timeout=HANG_LIMIT_S):
         deadline = time.monotonic() + timeout
         while True:
             value = test()
             if value:
                 return value
             if time.monotonic() > deadline:
-                raise TimeoutError(f"no {what} within {timeout:.0f} s; state {self.state()}")
+                said = self.js("const s = document.getElementById('status');"
+                               "return s ? s.textContent : ''")
+                raise TimeoutError(f"no {what} within {timeout:.0f} s; state {self.state()}, "
+                                   f"the page says '{said}'")
             time.sleep(0.01)
 
-    def settle(self, after_waits, timeout=20.0):
+    def settle(self, after_waits, timeout=HANG_LIMIT_S):
         """Waits until the game waits for a key for the (after_waits + 1)th time or later and
         the canvas shows its last drawing; returns the number of key waits."""
 
@@ -212,6 +225,33 @@ class Page:
             raise RuntimeError(result["error"])
         result["canvas"] = base64.b64decode(result["canvas"])
         return result
+
+
+DIRECTIONS = [(dx, dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1) if dx or dy]
+
+
+def legal_moves(board, me="X", other="O"):
+    """The squares (x, y) where `me` may play on the simulator's printed board."""
+    moves = []
+    for x in range(1, 9):
+        for y in range(1, 9):
+            if board[y - 1][x - 1] != ".":
+                continue
+            for dx, dy in DIRECTIONS:
+                i, j, run = x + dx, y + dy, 0
+                while 1 <= i <= 8 and 1 <= j <= 8 and board[j - 1][i - 1] == other:
+                    i, j, run = i + dx, j + dy, run + 1
+                if run and 1 <= i <= 8 and 1 <= j <= 8 and board[j - 1][i - 1] == me:
+                    moves.append((x, y))
+                    break
+    return moves
+
+
+def screen_and_board(printout):
+    """The simulator's printout split into its screen and the eight rows of its board."""
+    lines = printout.splitlines()
+    at = lines.index("board:")
+    return "\n".join(lines[:at]), lines[at + 1:at + 9]
 
 
 def sweeps(trace):

@@ -5,7 +5,7 @@
 # area pixel for pixel with the simulator's picture of the same state; covers the window with
 # another and uncovers it; presses two keys while the game is busy and expects only the last to
 # act; closes the window (WM_DELETE_WINDOW, Alt+F4 and Ctrl+Q) at the title, in a sweep, in the
-# computer's pause and at a key wait, each time expecting exit code 0 within a second.
+# computer's pause and at a key wait, each time expecting exit code 0.
 # Usage: bash tests/wine/wine_e2e.sh LINUX_BUILD_DIR [WIN32_BUILD_DIR]   (exit 77 = skipped)
 # Screenshots, simulator pictures and difference pictures stay in LINUX_BUILD_DIR/wine_e2e/.
 set -u

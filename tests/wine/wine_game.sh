@@ -36,14 +36,14 @@ on_still_running() {
   "$XCLIENT" settle "$window" "$out/still_running.png" --quiet 200 --timeout 2000 >/dev/null
   sleep 2
   if kill -0 "$game_pid" 2>/dev/null; then
-    echo "  and still 3 s after it; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
+    echo "  and still 3 s later; window: '$(xdotool getwindowname "$window" 2>/dev/null)'"
   else
     echo "  it ended later (picture in still_running.png)"
   fi
 }
 
 # close_and_expect_exit METHOD WHERE: closes the window (close = the WM_DELETE_WINDOW request,
-# alt-f4 and ctrl-q = the key chords) and expects exit code 0 within a second.
+# alt-f4 and ctrl-q = the key chords) and expects exit code 0.
 close_and_expect_exit() {
   local method=$1 where=$2
   case $method in
@@ -51,7 +51,7 @@ close_and_expect_exit() {
     alt-f4) xc_keys "$window" 0 Alt_L+F4 ;;
     ctrl-q) xc_keys "$window" 0 Control_L+q ;;
   esac
-  expect_exit_zero "$method $where" 1000
+  expect_exit_zero "$method $where"
   # The next game gets a Wine server of its own, so that nothing one game leaves in the server
   # (input and foreground state) reaches the next: on a busy machine games started one after
   # another into the same server now and then lost a key or their window.

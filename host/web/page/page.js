@@ -5,6 +5,7 @@
 // Module.brelvoxanTrace (for the browser test and the benchmark).
 // The computer's level comes from ?level=N in the address, else from the level last chosen on
 // this page (kept in the browser's local storage), else 1; choosing another restarts the game.
+// ?seed=N repeats the choices of levels 2 to 5 among equally good moves.
 "use strict";
 
 var Module = (function () {
@@ -35,6 +36,10 @@ var Module = (function () {
                     "server. Run tools/serve-web.sh and open the address it prints.";
   let running = false;
   let game = null;  // the program's exports once it runs
+  // The release this page belongs to, written by the build. It goes into the address of every
+  // file the page loads, so that the service worker gives the page that release's files.
+  const release = document.documentElement.dataset.release || "";
+  const withRelease = name => name + "?r=" + encodeURIComponent(release);
 
   function say(text) {
     status.textContent = text;
@@ -97,7 +102,10 @@ var Module = (function () {
       return null;  // storage refused (private mode, file page): the default level
     }
   }
-  const level = levelFrom(new URLSearchParams(location.search).get("level")) || storedLevel() || "1";
+  const query = new URLSearchParams(location.search);
+  const level = levelFrom(query.get("level")) || storedLevel() || "1";
+  // Up to 19 digits: always within the game's range of seeds.
+  const seed = /^[0-9]{1,19}$/.test(query.get("seed") || "") ? query.get("seed") : null;
   levelChoice.value = level;
   levelChoice.addEventListener("change", () => {
     try {
@@ -221,21 +229,104 @@ var Module = (function () {
   }
 
   // Offline play: the service worker keeps this release's files; registered once the page has
-  // loaded, so that it never competes with the game's own start.
+  // loaded, so that it never competes with the game's own start. When a new release's worker
+  // takes over a page that an older one served, the page plays on with its own files and says
+  // that the new version comes with the next load.
   if ("serviceWorker" in navigator && !fromFile) {
+    const servedByWorker = !!navigator.serviceWorker.controller;
+    navigator.serviceWorker.addEventListener("controllerchange", () => {
+      if (!servedByWorker) return;
+      const news = document.getElementById("news");
+      news.textContent = "A new version is ready: it starts the next time you open this page.";
+      news.hidden = false;
+      fitted = "";
+      fit();
+    });
     window.addEventListener("load", () => {
       navigator.serviceWorker.register("sw.js").catch(error => console.warn(error));
     });
   }
 
+  // The computer's thinking runs in a worker with the opponent alone, so that the page goes on
+  // drawing and taking keys meanwhile. One worker for the whole page, made for the computer's
+  // first move (at the searching levels it is ready well within the computer's pause) and
+  // kept: what the engine keeps from one move to the next stays in it, as in the desktop game.
+  // Each job is answered in turn. A worker that fails answers its jobs with null and is
+  // replaced at the next job, which the game asks again after a pause.
+  let thinker = null;
+  let thinkerFailed = false;
+  function startThinker() {
+    if (thinker || typeof Worker !== "function") return;
+    const waiting = [];
+    const worker = new Worker(withRelease("brelvoxan-think.js"));
+    const current = {
+      run: job => new Promise(resolve => {
+        waiting.push(resolve);
+        worker.postMessage(job, [job.buffer]);
+      }),
+    };
+    worker.onmessage = event => {
+      const resolve = waiting.shift();
+      if (thinkerFailed) {
+        thinkerFailed = false;
+        say("");
+      }
+      if (resolve) resolve(event.data instanceof Uint8Array ? event.data : null);
+    };
+    worker.onerror = event => {
+      event.preventDefault();
+      console.warn("the computer's thinking failed: " + (event.message || "not loaded"));
+      worker.terminate();
+      if (thinker === current) thinker = null;
+      thinkerFailed = true;
+      say("The computer's thinking could not be loaded; trying again.");
+      waiting.splice(0).forEach(resolve => resolve(null));
+    };
+    thinker = current;
+  }
+
+  // The glyph files, packed and compressed into one file by the build (host/web/pack_glyphs.py):
+  // fetched at once, unpacked by the browser's own decoder while the program loads, and read by
+  // the game from memory (host/web/web_file.cpp). If they cannot be had, the game starts without
+  // them and says that its glyphs could not be read, as the desktop game does.
+  async function unpackGlyphs() {
+    const files = new Map();
+    if (fromFile || typeof DecompressionStream !== "function") return files;
+    const response = await fetch(withRelease("brelvoxan.glyphs"));
+    if (!response.ok) throw new Error("HTTP " + response.status);
+    const bytes = new Uint8Array(await new Response(
+        response.body.pipeThrough(new DecompressionStream("gzip"))).arrayBuffer());
+    const view = new DataView(bytes.buffer);
+    const names = new TextDecoder();
+    for (let at = 0; at + 2 <= bytes.length;) {
+      const nameLength = view.getUint16(at, true);
+      const name = names.decode(bytes.subarray(at + 2, at + 2 + nameLength));
+      at += 2 + nameLength;
+      if (at + 4 > bytes.length) break;
+      const size = view.getUint32(at, true);
+      at += 4;
+      if (at + size > bytes.length) break;
+      files.set(name, bytes.subarray(at, at + size));
+      at += size;
+    }
+    return files;
+  }
+  const glyphFiles = unpackGlyphs().catch(error => {
+    console.warn("the glyph files could not be loaded: " + error);
+    return new Map();
+  });
+
   const module = {
-    arguments: ["--level", level],
+    arguments: ["--level", level].concat(seed === null ? [] : ["--seed", seed]),
+    locateFile: (path, folder) => folder + withRelease(path),
     canvas: canvas,
-    // The glyph files are unpacked in one turn of the page and the game starts in the next, so
-    // that neither keeps the page from answering for long.
+    // The game starts once the glyph files are unpacked, in a turn of the page of its own.
     preRun: [() => {
-      module.addRunDependency("page");
-      setTimeout(() => module.removeRunDependency("page"));
+      module.addRunDependency("glyphs");
+      glyphFiles.then(files => {
+        module.glyphFiles = files;
+        module.removeRunDependency("glyphs");
+      });
     }],
     print: text => console.log(text),
     printErr: text => console.warn(text),
@@ -248,17 +339,21 @@ var Module = (function () {
       say(touch || document.activeElement === canvas ? "" : "Click the display to play.");
     },
     onMessage: text => say(text),
+    runJobElsewhere: job => {
+      startThinker();
+      return thinker ? thinker.run(job) : Promise.resolve(null);
+    },
     onAbort: what => {
       running = false;
       game = null;
       say(fromFile ? notServed : "The game stopped: " + what + ". Reload the page to start again.");
     },
   };
-  // The program is fetched once the page has been drawn, so that the page shows at once and the
-  // program's download and start never hold up its first picture.
+  // The program's files download from the start (index.html preloads them), but the program runs
+  // only once the page has been drawn, so that its start never holds up the page's first picture.
   requestAnimationFrame(() => setTimeout(() => {
     const program = document.createElement("script");
-    program.src = "brelvoxan.js";
+    program.src = withRelease("brelvoxan.js");
     program.onerror = () => module.onAbort("its program could not be loaded");
     document.body.appendChild(program);
   }));
