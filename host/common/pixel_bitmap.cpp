@@ -10,8 +10,9 @@ namespace host {
 
 namespace {
 
-// Every bitmap made and not yet deleted, so that stale handles are refused. Never destroyed:
-// images that outlive main (the glyph table is a global) still delete their bitmaps at exit.
+// Every bitmap made and not yet deleted, so that stale handles are refused. Never destroyed: the
+// process ends when the window closes, wherever the game thread stands, and images the game
+// thread still holds may delete their bitmaps while the process's statics are being destroyed.
 struct LiveBitmaps {
   std::mutex mutex;
   std::unordered_set<const BitmapObject*> set;
