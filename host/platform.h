@@ -46,7 +46,7 @@ void deleteBitmap(BitmapHandle bitmap);
 // The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
 // display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
 // The image file reader checks it in a picture's header (and a GIF's first frame) before
-// loadBmpFile or decodePicture sees the file; the readers check the decoded size again.
+// decodePicture sees the file; the readers check the decoded size again.
 inline constexpr int32_t kMaxPictureSide = 1024;
 // The largest picture file read: 1 MB, more than a 32-bit BMP as large as the whole display
 // with its headers, and far more than a glyph needs. Bounding the bytes bounds what any reader,
@@ -62,12 +62,10 @@ struct PictureCrop {
   int32_t height = kMaxPictureSide;
 };
 
-// Decodes a BMP file by its path with the platform's BMP reader, keeping the given corner; null
-// on failure.
-BitmapHandle loadBmpFile(const char* path, PictureCrop keep = {});
-
-// Decodes a whole JPEG or GIF file held in memory, keeping the given corner; null on failure.
-// On success the kept bitmap's pixel size is stored in *width and *height.
+// Decodes a whole BMP, JPEG or GIF file held in memory, told apart by its first bytes, keeping
+// the given corner; null on failure. On success the kept bitmap's pixel size is stored in
+// *width and *height (either may be null). The file is read once, by the caller: no reader
+// opens it again by name.
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
                            PictureCrop keep = {});
 

@@ -273,13 +273,8 @@ int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
   int32_t width = 0;
   int32_t height = 0;
   try {
-    if (kind_ == ImageFileKind::kFileBmp) {
-      // The platform's BMP reader opens the file again by name.
-      bytes = {};
-      loadedBitmap_ = host::loadBmpFile(path, keep);
-    } else {
-      picture_ = host::decodePicture(bytes.data(), bytes.size(), &width, &height, keep);
-    }
+    host::BitmapHandle& made = kind_ == ImageFileKind::kFileBmp ? loadedBitmap_ : picture_;
+    made = host::decodePicture(bytes.data(), bytes.size(), &width, &height, keep);
   } catch (const std::bad_alloc&) {
     return 0;  // refused memory is a failed load like any other
   }

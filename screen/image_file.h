@@ -1,7 +1,7 @@
 // The file reader every Image owns: tells the kind of picture from the file's first bytes,
 // decodes BMP, JPEG and GIF into a bitmap, and recognises and measures PNG without decoding it.
-// Every file is hostile until checked: only regular files of bounded size are read, without
-// blocking, and a picture's size is read from its header and checked before it is decoded.
+// Every file is hostile until checked: only regular files of bounded size are read, once and
+// without blocking, and a picture's size is read from its header and checked before it is decoded.
 #pragma once
 
 #include <cstddef>
