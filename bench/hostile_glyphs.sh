@@ -4,6 +4,8 @@
 # whole folders of 256 copies of one kind, and a stray folder in the current directory beside
 # a complete set next to the program. Each figure is printed beside its goal; "title" says
 # whether every cell of the title whose glyph file was left alone reads as with the plain set.
+# Then the SDL game under Xvfb in the same folders (where Xvfb, the game and brelvoxan-xclient
+# are there): time until its window shows the simulator's title, and peak memory.
 # Exit code 1 when glyph 0 or 1 is unreadable is the simulator's: it cannot read the dots
 # without them, while the game itself goes on. A run is stopped after 20 s (exit 124).
 # Usage: bash bench/hostile_glyphs.sh BUILD_DIR   (from the repository root)
@@ -61,7 +63,7 @@ measure() {
     for code in $codes; do changed+="$((10#$code)),"; done
   done
   if [[ $program == "$sim" ]]; then glyph_folder "$dir" "${pairs[@]}"; else stray_folder "$dir" "${pairs[@]}"; fi
-  sim=$program sim_in_folder "$dir"
+  sim=$program sim_in_folder "$dir" --png "$dir/title.png"
   local status=$? seconds kilobytes title=-
   # time reports the signal of a killed child in its first line; its last line has the figures.
   read -r seconds kilobytes < <(tail -n 1 "$dir/time")
@@ -71,12 +73,14 @@ measure() {
   elif [[ $status == 0 ]]; then
     title=$(title_check "$work/plain.out" "$dir/out" "$changed")
   fi
+  [[ $status != 0 || $program != "$sim" ]] || on_sdl+=("$name")
   printf '%-24s %5s %9s %-6s %10d %-7s  %-8s %s\n' "$name" "$status" "$seconds" \
     "$(verdict "$seconds" "$goal_seconds")" $(((${kilobytes:-0} + 1023) / 1024)) \
     "$(verdict "$(((${kilobytes:-0} + 1023) / 1024))" "$goal_megabytes")" "$title" \
     "$(head -n 1 "$dir/err" | cut -c 1-100)"
 }
 missing=0
+on_sdl=()
 
 measure plain
 # Kinds the reader once crashed, hung or spent its memory on (fuzz/corpus).
@@ -101,6 +105,9 @@ measure oversized-as-000 000=oversized.bmp
 measure oversized-x256 all=oversized.bmp
 measure huge-frame-as-B 066=huge-frame.gif
 measure huge-frame-x256 all=huge-frame.gif
+# Time: legitimate pictures that must be decoded whole to give their top-left corner.
+measure progressive-jpeg-x256 all=progressive.jpg
+measure interlaced-gif-x256 all=interlaced.gif
 # Broken files, named or not.
 measure no-scan-jpeg-as-B 066=no-scan.jpg
 measure no-scan-jpeg-x256 all=no-scan.jpg
@@ -108,4 +115,32 @@ measure truncated-as-blank 032=truncated.bmp
 measure truncated-as-dots 000=truncated.bmp 001=truncated.bmp
 measure truncated-x256 all=truncated.bmp
 measure stray-folder --stray 001=bmp24.bmp
+
+# sdl_measure NAME: the SDL game started in NAME's folder until its window shows the title the
+# simulator drew there.
+sdl_measure() {
+  local dir=$work/$1 painted kilobytes status
+  (cd "$dir" && "$XCLIENT" firstpaint --expect "$dir/title.png" --timeout 20000 --hold 200 \
+    -- "$game" >"$dir/sdl" 2>"$dir/sdl.err")
+  painted=$(field first_paint_ms "$dir/sdl")
+  kilobytes=$(field peak_rss_kib "$dir/sdl")
+  status=$(field exit "$dir/sdl")
+  require_figures "$1 SDL time=$painted" "$1 SDL peak memory=$kilobytes" || missing=1
+  local seconds
+  seconds=$(awk -v ms="$painted" 'BEGIN {printf "%.2f", ms / 1000}')
+  printf '%-24s %5s %9s %-6s %10d %-7s\n' "$1" "${status:--}" "$seconds" \
+    "$(verdict "$seconds" "$goal_seconds")" $(((${kilobytes:-0} + 1023) / 1024)) \
+    "$(verdict "$(((${kilobytes:-0} + 1023) / 1024))" "$goal_megabytes")"
+}
+
+echo
+if [[ ! -x $game || ! -x $XCLIENT ]] || ! command -v Xvfb >/dev/null; then
+  echo "no SDL figures: needs $game, $XCLIENT and Xvfb"
+  exit 1
+fi
+start_xvfb "$work" 1280x1024 || exit 1
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+echo "SDL2 game under Xvfb ($(nproc) cores); exit is the game's after its window is closed"
+printf '%-24s %5s %16s %18s\n' case exit "title s (<$goal_seconds)" "peak MB (<$goal_megabytes)"
+for name in "${on_sdl[@]}"; do sdl_measure "$name"; done
 exit $missing
