@@ -83,11 +83,10 @@ bool acceptedSize(int32_t width, int32_t height);
 
 // The work of decoding a BMP, JPEG or GIF file whose declared size is accepted, in units of one
 // pixel a reader may have to make or one byte it may have to walk, counted from its headers
-// alone (a few operations, whatever the file's size), for the costliest reader of each kind:
-// - a JPEG or GIF: every pixel of the picture (of a GIF, its screen or its first frame, the larger)
-// and
-//   every byte, as the system's and the browser's readers decode them whole, and a progressive
-//   JPEG or an interlaced GIF must be decoded whole by any reader to give even its first row;
+// without decoding, for the costliest reader of each kind:
+// - JPEG and GIF: every pixel (of a GIF, of its screen or its first frame, the larger) and
+//   every byte, as the system's and the browser's readers decode them whole, and as any reader
+//   must decode a progressive JPEG or an interlaced GIF whole to give even its first row;
 // - a run-length encoded BMP: every pixel and every byte, its rows coming bottom first;
 // - any other BMP: the kept corner's pixels, its rows being read from where they lie.
 // 0 when the header cannot be read.
