@@ -54,13 +54,13 @@ inline constexpr int32_t kMaxPictureSide = 1024;
 // megabyte of the densest progressive data.
 inline constexpr size_t kMaxPictureFileBytes = size_t{1} << 20;
 // The decoding work one table of pictures (the 256 glyph files of a folder) may cost, counted
-// from their headers before any reader sees them (screen/image_file.h, decodeWork: each pixel a
-// reader may have to make, and each byte it may have to walk, is one unit). A file whose work
-// no longer fits is refused like an unreadable one; counted, not timed, so a folder gives the
-// same blanks on every machine and with every reader. A glyph costs a few thousand units and the
-// game's whole set about a third of a million, while a 1024 x 1024 picture that must be decoded
-// whole costs two million with a megabyte of data (a progressive JPEG of it some 45 ms of one
-// core here): two such pass per table.
+// from their headers before any reader sees them (screen/image_file.h, decodeWork: each byte
+// read and each pixel a reader may have to make is one unit). A file whose work no longer fits
+// is refused like an unreadable one; counted, not timed, so a folder gives the same blanks on
+// every machine and with every reader. A glyph costs a few thousand units and the game's whole
+// set about 580 000, while a 1024 x 1024 picture that must be decoded whole costs two million
+// with a megabyte of data (a progressive JPEG of it some 45 ms of one core here): two such
+// pass per table.
 inline constexpr uint64_t kMaxTableDecodeWork = uint64_t{4} << 20;
 
 // The part of a picture a reader keeps: its top-left corner of at most width x height pixels.

@@ -255,7 +255,7 @@ uint64_t decodeWork(ImageFileKind kind, const uint8_t* bytes, size_t size, host:
       if (bmpRunLengths(bytes, size)) return pixels + size;
       const auto keptWidth = static_cast<uint64_t>(std::clamp(keep.width, 0, width));
       const auto keptHeight = static_cast<uint64_t>(std::clamp(keep.height, 0, height));
-      return keptWidth * keptHeight;
+      return keptWidth * keptHeight + size;
     }
     case ImageFileKind::kFileJpeg:
       return pixels + size;
@@ -288,7 +288,7 @@ bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size) {
 
 bool DecodeBudget::spend(uint64_t work) {
   if (work > left_) {
-    ++refused_;
+    refuse();
     return false;
   }
   left_ -= work;
@@ -300,10 +300,19 @@ ImageFile::~ImageFile() {
 }
 
 int32_t ImageFile::load(const char* path, host::PictureCrop keep, DecodeBudget* budget) {
+  // Every byte counts (decodeWork): a file larger than the work its table has left is not even
+  // read, so a table's reads are bounded too.
+  const size_t most = budget == nullptr || budget->left() >= host::kMaxPictureFileBytes
+                          ? host::kMaxPictureFileBytes
+                          : static_cast<size_t>(budget->left());
   std::vector<uint8_t> bytes;
-  const host::FileRead read = host::readRegularFile(path, host::kMaxPictureFileBytes, &bytes);
+  const host::FileRead read = host::readRegularFile(path, most, &bytes);
   if (read == host::FileRead::kNotOpened) return 0;  // the previous picture stays
   reset();
+  if (read == host::FileRead::kTooLarge && most < host::kMaxPictureFileBytes) {
+    budget->refuse();
+    return 0;
+  }
   if (read != host::FileRead::kRead) return 0;  // too large to be a glyph, or unreadable
 
   uint8_t head[8] = {};

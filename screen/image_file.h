@@ -28,7 +28,8 @@ class DecodeBudget {
   // Takes the work from what is left; false, and nothing taken, when less than that is left.
   bool spend(uint64_t work);
   uint64_t left() const { return left_; }
-  // How many pictures were refused for want of it.
+  // Counts a picture refused for want of it, and tells how many were.
+  void refuse() { ++refused_; }
   size_t refused() const { return refused_; }
 
  private:
@@ -46,7 +47,8 @@ class ImageFile {
   // 1 when a bitmap is now available from handle(), 0 otherwise. Only the top-left corner
   // `keep` of the picture is kept (and decoded, where the reader can stop early). With a
   // budget, the picture's decodeWork is taken from it before any reader runs, and a picture
-  // whose work is no longer there is not decoded. A path that is missing or not a regular file
+  // whose work is no longer there is not decoded (nor read, when its file alone is larger than
+  // what is left). A path that is missing or not a regular file
   // leaves everything as it was; any other failure leaves the reader empty.
   int32_t load(const char* path, host::PictureCrop keep = {}, DecodeBudget* budget = nullptr);
   // The bitmap of the last load by kind; null for none and PNG, and null once it has been given
@@ -81,13 +83,13 @@ bool declaredSize(ImageFileKind kind, const uint8_t* bytes, size_t size, int32_t
 // Whether a picture of that size may be decoded: both sides 1..host::kMaxPictureSide.
 bool acceptedSize(int32_t width, int32_t height);
 
-// The work of decoding a BMP, JPEG or GIF file whose declared size is accepted, in units of one
-// pixel a reader may have to make or one byte it may have to walk, counted from its headers
-// without decoding, for the costliest reader of each kind:
-// - JPEG and GIF: every pixel (of a GIF, of its screen or its first frame, the larger) and
-//   every byte, as the system's and the browser's readers decode them whole, and as any reader
-//   must decode a progressive JPEG or an interlaced GIF whole to give even its first row;
-// - a run-length encoded BMP: every pixel and every byte, its rows coming bottom first;
+// The work of reading and decoding a BMP, JPEG or GIF file whose declared size is accepted, in
+// units of one byte read or one pixel a reader may have to make, counted from its headers
+// without decoding: every byte of the file, and the pixels of the costliest reader of its kind:
+// - JPEG and GIF: every pixel (of a GIF, of its screen or its first frame, the larger), as the
+//   system's and the browser's readers decode them whole, and as any reader must decode a
+//   progressive JPEG or an interlaced GIF whole to give even its first row;
+// - a run-length encoded BMP: every pixel, its rows coming bottom first;
 // - any other BMP: the kept corner's pixels, its rows being read from where they lie.
 // 0 when the header cannot be read.
 uint64_t decodeWork(ImageFileKind kind, const uint8_t* bytes, size_t size, host::PictureCrop keep);
