@@ -4,8 +4,8 @@
 # whole folders of 256 copies of one kind, and a stray folder in the current directory beside
 # a complete set next to the program. Each figure is printed beside its goal; "title" says
 # whether every cell of the title whose glyph file was left alone reads as with the plain set.
-# Then the SDL game under Xvfb in the same folders (where Xvfb, the game and brelvoxan-xclient
-# are there): time until its window shows the simulator's title, and peak memory.
+# Then the SDL game under Xvfb in the same folders (the traced build, with Xvfb, xdotool and
+# brelvoxan-xclient): time until its title waits for a key, and peak memory.
 # Exit code 1 when glyph 0 or 1 is unreadable is the simulator's: it cannot read the dots
 # without them, while the game itself goes on. A run is stopped after 20 s (exit 124).
 # Usage: bash bench/hostile_glyphs.sh BUILD_DIR   (from the repository root)
@@ -63,7 +63,7 @@ measure() {
     for code in $codes; do changed+="$((10#$code)),"; done
   done
   if [[ $program == "$sim" ]]; then glyph_folder "$dir" "${pairs[@]}"; else stray_folder "$dir" "${pairs[@]}"; fi
-  sim=$program sim_in_folder "$dir" --png "$dir/title.png"
+  sim=$program sim_in_folder "$dir"
   local status=$? seconds kilobytes title=-
   # time reports the signal of a killed child in its first line; its last line has the figures.
   read -r seconds kilobytes < <(tail -n 1 "$dir/time")
@@ -116,28 +116,42 @@ measure truncated-as-dots 000=truncated.bmp 001=truncated.bmp
 measure truncated-x256 all=truncated.bmp
 measure stray-folder --stray 001=bmp24.bmp
 
-# sdl_measure NAME: the SDL game started in NAME's folder until its window shows the title the
-# simulator drew there.
+# sdl_measure NAME: the traced SDL game started in NAME's folder, until its title waits for a
+# key (a title of blank glyphs looks like the window before it, so the trace tells); its peak
+# memory then, and its exit code once its window is closed.
 sdl_measure() {
-  local dir=$work/$1 painted kilobytes status
-  (cd "$dir" && "$XCLIENT" firstpaint --expect "$dir/title.png" --timeout 20000 --hold 200 \
-    -- "$game" >"$dir/sdl" 2>"$dir/sdl.err")
-  painted=$(field first_paint_ms "$dir/sdl")
-  kilobytes=$(field peak_rss_kib "$dir/sdl")
-  status=$(field exit "$dir/sdl")
-  require_figures "$1 SDL time=$painted" "$1 SDL peak memory=$kilobytes" || missing=1
-  local seconds
-  seconds=$(awk -v ms="$painted" 'BEGIN {printf "%.2f", ms / 1000}')
-  printf '%-24s %5s %9s %-6s %10d %-7s\n' "$1" "${status:--}" "$seconds" \
+  local dir=$work/$1 start title="" kilobytes="" status="" window tries=0 seconds
+  start=$(python3 -c 'import time; print(int(time.monotonic() * 1e6))')  # the trace's clock
+  (cd "$dir" && exec "$traced") 2>"$dir/sdl.trace" &
+  local pid=$!
+  while [[ -z $title ]] && ((tries++ < 4000)) && kill -0 "$pid" 2>/dev/null; do
+    title=$(awk '$3 == "keywait" {print $2; exit}' "$dir/sdl.trace")
+    [[ -n $title ]] || sleep 0.005
+  done
+  if [[ -n $title ]]; then
+    kilobytes=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
+    window=$(xc_find_pid "$pid")
+    [[ -n $window ]] && xc_close "$window"
+  fi
+  for ((tries = 0; tries < 200; tries++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.005; done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid"
+  status=$?
+  seconds=$(awk -v t="$title" -v s="$start" 'BEGIN {if (t != "") printf "%.2f", (t - s) / 1e6}')
+  require_figures "$1 SDL time=$seconds" "$1 SDL peak memory=$kilobytes" || missing=1
+  printf '%-24s %5s %9s %-6s %10d %-7s\n' "$1" "$status" "$seconds" \
     "$(verdict "$seconds" "$goal_seconds")" $(((${kilobytes:-0} + 1023) / 1024)) \
     "$(verdict "$(((${kilobytes:-0} + 1023) / 1024))" "$goal_megabytes")"
 }
 
 echo
-if [[ ! -x $game || ! -x $XCLIENT ]] || ! command -v Xvfb >/dev/null; then
-  echo "no SDL figures: needs $game, $XCLIENT and Xvfb"
+traced=$build/bench/brelvoxan-traced
+if [[ ! -x $traced || ! -x $XCLIENT ]] || ! command -v Xvfb xdotool >/dev/null; then
+  echo "no SDL figures: needs $traced, $XCLIENT, Xvfb and xdotool"
   exit 1
 fi
+# shellcheck source=tools/xclient/xclient.sh
+source tools/xclient/xclient.sh
 start_xvfb "$work" 1280x1024 || exit 1
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 echo "SDL2 game under Xvfb ($(nproc) cores); exit is the game's after its window is closed"
