@@ -59,9 +59,9 @@ inline constexpr size_t kMaxPictureFileBytes = size_t{1} << 20;
 // is refused like an unreadable one; counted, not timed, so a folder gives the same blanks on
 // every machine and with every reader. A glyph costs a few thousand units and the game's whole
 // set about 580 000, while a 1024 x 1024 picture that must be decoded whole costs two million
-// with a megabyte of data (a progressive JPEG of it some 45 ms of one core here): two such
-// pass per table.
-inline constexpr uint64_t kMaxTableDecodeWork = uint64_t{4} << 20;
+// with a megabyte of data (a progressive JPEG of it some 45 ms of one core here): one such
+// passes per table.
+inline constexpr uint64_t kMaxTableDecodeWork = uint64_t{2} << 20;
 
 // The part of a picture a reader keeps: its top-left corner of at most width x height pixels.
 // Readers decode no more of a picture than that corner needs where they can, and never hand
