@@ -73,7 +73,8 @@ measure() {
   elif [[ $status == 0 ]]; then
     title=$(title_check "$work/plain.out" "$dir/out" "$changed")
   fi
-  [[ $status != 0 || $program != "$sim" ]] || on_sdl+=("$name")
+  # Exit 1 is the simulator's alone (no dots to read the board with): the game goes on.
+  [[ ($status != 0 && $status != 1) || $program != "$sim" ]] || on_sdl+=("$name")
   printf '%-24s %5s %9s %-6s %10d %-7s  %-8s %s\n' "$name" "$status" "$seconds" \
     "$(verdict "$seconds" "$goal_seconds")" $(((${kilobytes:-0} + 1023) / 1024)) \
     "$(verdict "$(((${kilobytes:-0} + 1023) / 1024))" "$goal_megabytes")" "$title" \
@@ -121,6 +122,7 @@ measure stray-folder --stray 001=bmp24.bmp
 # memory then, and its exit code once its window is closed.
 sdl_measure() {
   local dir=$work/$1 start title="" kilobytes="" status="" window tries=0 seconds
+  : >"$dir/sdl.trace"
   start=$(python3 -c 'import time; print(int(time.monotonic() * 1e6))')  # the trace's clock
   (cd "$dir" && exec "$traced") 2>"$dir/sdl.trace" &
   local pid=$!
