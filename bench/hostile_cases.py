@@ -13,9 +13,13 @@ glyph is worth, or that it read silently wrong:
   huge-frame.gif    a 30 x 48 screen whose first frame claims 16000 x 16000
   no-scan.jpg       a JPEG with all its headers and no scan data
   truncated.bmp     the glyph of 'A' cut in half
+  progressive.jpg   a progressive 1024 x 1024 JPEG of noise, just under 1 MB: decoded whole
+  interlaced.gif    an interlaced 1024 x 1024 GIF of noise in 256 colours: decoded whole
+The last two are made by ImageMagick (/usr/bin/convert) with a fixed seed.
 """
 import os
 import struct
+import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -134,12 +138,25 @@ def cases(small=False):
     return out
 
 
+# Legitimate pictures that only cost time: nothing but their size is wrong for a glyph.
+NOISE = ["-seed", "1", "-size", "1024x1024", "plasma:", "-attenuate", "0.75", "+noise",
+         "Gaussian"]
+COSTLY = {
+    "progressive.jpg": NOISE + ["-interlace", "Plane", "-quality", "93"],
+    "interlaced.gif": NOISE + ["-interlace", "GIF"],
+}
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     for name, data in cases().items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+    for name, options in COSTLY.items():
+        path = os.path.join(folder, name)
+        subprocess.run(["/usr/bin/convert"] + options + [path], check=True)
+        assert os.path.getsize(path) < 1 << 20, name  # under the file size bound
 
 
 if __name__ == "__main__":

@@ -46,13 +46,22 @@ void deleteBitmap(BitmapHandle bitmap);
 // The largest picture any reader accepts, in either direction: wider than the whole 720 x 288
 // display, so every picture the screen can show loads, while one costs at most 4 MB of pixels.
 // The image file reader checks it in a picture's header (and a GIF's first frame) before
-// loadBmpFile or decodePicture sees the file; the readers check the decoded size again.
+// decodePicture sees the file; the readers check the decoded size again.
 inline constexpr int32_t kMaxPictureSide = 1024;
 // The largest picture file read: 1 MB, more than a 32-bit BMP as large as the whole display
 // with its headers, and far more than a glyph needs. Bounding the bytes bounds what any reader,
 // the platform's included, can be made to work through: libjpeg takes about 35 ms for a
 // megabyte of the densest progressive data.
 inline constexpr size_t kMaxPictureFileBytes = size_t{1} << 20;
+// The decoding work one table of pictures (the 256 glyph files of a folder) may cost, counted
+// from their headers before any reader sees them (screen/image_file.h, decodeWork: each byte
+// read and each pixel a reader may have to make is one unit). A file whose work no longer fits
+// is refused like an unreadable one; counted, not timed, so a folder gives the same blanks on
+// every machine and with every reader. A glyph costs a few thousand units and the game's whole
+// set about 580 000, while a 1024 x 1024 picture that must be decoded whole costs two million
+// with a megabyte of data (a progressive JPEG of it some 45 ms of one core here): one such
+// passes per table.
+inline constexpr uint64_t kMaxTableDecodeWork = uint64_t{2} << 20;
 
 // The part of a picture a reader keeps: its top-left corner of at most width x height pixels.
 // Readers decode no more of a picture than that corner needs where they can, and never hand
@@ -62,12 +71,10 @@ struct PictureCrop {
   int32_t height = kMaxPictureSide;
 };
 
-// Decodes a BMP file by its path with the platform's BMP reader, keeping the given corner; null
-// on failure.
-BitmapHandle loadBmpFile(const char* path, PictureCrop keep = {});
-
-// Decodes a whole JPEG or GIF file held in memory, keeping the given corner; null on failure.
-// On success the kept bitmap's pixel size is stored in *width and *height.
+// Decodes a whole BMP, JPEG or GIF file held in memory, told apart by its first bytes, keeping
+// the given corner; null on failure. On success the kept bitmap's pixel size is stored in
+// *width and *height (either may be null). The file is read once, by the caller: no reader
+// opens it again by name.
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
                            PictureCrop keep = {});
 

@@ -36,10 +36,12 @@ namespace {
 struct FolderGlyphs {
   std::unique_ptr<Image[]> images = std::make_unique<Image[]>(256);
   std::vector<int> unreadable;
+  size_t tooCostly = 0;
 };
 
-FolderGlyphs readFolder(const std::string& folder) {
+FolderGlyphs readFolder(const std::string& folder, uint64_t tableWork) {
   FolderGlyphs glyphs;
+  DecodeBudget budget(tableWork);
   // Names as "res/bmp/000.bmp": three digits, the code in decimal.
   std::string name = folder + host::kPathSeparator + "000.bmp";
   const size_t digits = name.size() - 7;
@@ -47,10 +49,11 @@ FolderGlyphs readFolder(const std::string& folder) {
     name[digits] = static_cast<char>('0' + code / 100);
     name[digits + 1] = static_cast<char>('0' + code / 10 % 10);
     name[digits + 2] = static_cast<char>('0' + code % 10);
-    if (glyphs.images[code].loadFromFile(name.c_str(), glyphCrop(code)) != 1) {
+    if (glyphs.images[code].loadFromFile(name.c_str(), glyphCrop(code), &budget) != 1) {
       glyphs.unreadable.push_back(code);
     }
   }
+  glyphs.tooCostly = budget.refused();
   return glyphs;
 }
 
@@ -63,11 +66,12 @@ std::string glyphFileName(int code) {
 
 }  // namespace
 
-GlyphLoad CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folders) {
+GlyphLoad CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folders,
+                                          uint64_t tableWork) {
   GlyphLoad load;
   FolderGlyphs best;
   for (size_t index = 0; index < folders.size(); ++index) {
-    FolderGlyphs glyphs = readFolder(folders[index]);
+    FolderGlyphs glyphs = readFolder(folders[index], tableWork);
     load.readable.push_back(256 - static_cast<int>(glyphs.unreadable.size()));
     if (glyphs.unreadable.size() == 256) continue;
     if (load.folder < 0 || glyphs.unreadable.size() < best.unreadable.size()) {
@@ -78,6 +82,7 @@ GlyphLoad CharacterScreen::loadGlyphsFrom(const std::vector<std::string>& folder
   }
   if (load.folder < 0) return load;
   load.unreadable = best.unreadable;
+  load.tooCostly = best.tooCostly;
   glyphImages = std::move(best.images);
   glyphPresent.fill(1);
   for (const int code : load.unreadable) glyphPresent[static_cast<size_t>(code)] = 0;
@@ -115,6 +120,10 @@ std::string glyphLoadMessage(const GlyphLoad& load, const std::vector<std::strin
     line += " and " + std::to_string(load.unreadable.size() - kNamedUnreadableGlyphs) + " more";
   }
   line += "; they show as blanks";
+  if (load.tooCostly > 0) {
+    line += " (" + std::to_string(load.tooCostly) + (load.tooCostly == 1 ? " was" : " were") +
+            " too costly to decode after the ones before)";
+  }
   if (load.folder > 0) line += " (" + folder + " has the most readable glyphs)";
   return line;
 }

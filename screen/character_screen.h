@@ -30,6 +30,9 @@ struct GlyphLoad {
   std::vector<int> unreadable;  // codes whose file in that folder is missing or unreadable
   // Readable glyphs in each folder looked at, in order (the search stops at a complete set).
   std::vector<int> readable;
+  // How many of the unreadable would have cost more decoding work than the folder's table
+  // had left (host::kMaxTableDecodeWork).
+  size_t tooCostly = 0;
 };
 
 // The character screen: the glyph table, which glyphs loaded, and the text cursor. Made by the
@@ -47,8 +50,10 @@ struct CharacterScreen {
   // Reads all 256 glyphs of each folder in turn and keeps the set of the folder from which the
   // most load, the earlier folder among equals (a complete set ends the search), so that a
   // stray partial folder never hides a complete one. The kept glyphs are attached and marked
-  // present; pictures larger than their cell are cut to it (glyphCrop).
-  GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders);
+  // present; pictures larger than their cell are cut to it (glyphCrop). Each folder's files may
+  // cost at most tableWork of decoding (DecodeBudget), spent in code order.
+  GlyphLoad loadGlyphsFrom(const std::vector<std::string>& folders,
+                           uint64_t tableWork = host::kMaxTableDecodeWork);
   // loadGlyphsFrom(glyphFolders()), then glyphLoadMessage shown as a problem when there is
   // one; the game goes on in any case, unreadable glyphs drawn as the blank.
   void loadGlyphs();

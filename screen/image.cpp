@@ -62,8 +62,8 @@ Image::~Image() {
   imageFile_.reset();  // its reset releases whatever it still holds
 }
 
-int32_t Image::loadFromFile(const char* path, host::PictureCrop keep) {
-  const int32_t result = imageFile_->load(path, keep);
+int32_t Image::loadFromFile(const char* path, host::PictureCrop keep, DecodeBudget* budget) {
+  const int32_t result = imageFile_->load(path, keep, budget);
   // The image becomes the bitmap's only owner, so the reader's next reset cannot free it.
   if (result == 1) adoptBitmap(imageFile_->releaseBitmap());
   return result;

@@ -49,8 +49,10 @@ class Image : public ImageBase {
   ~Image() override;
 
   // 1 when the file was read and its bitmap adopted; 0 otherwise, keeping what the image had.
-  // Only the top-left corner `keep` of the picture is kept.
-  int32_t loadFromFile(const char* path, host::PictureCrop keep = {});
+  // Only the top-left corner `keep` of the picture is kept; the decoding work is taken from
+  // the budget, if any (ImageFile::load).
+  int32_t loadFromFile(const char* path, host::PictureCrop keep = {},
+                       DecodeBudget* budget = nullptr);
   const ImageFile& imageFile() const { return *imageFile_; }
 
  private:

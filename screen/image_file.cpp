@@ -164,9 +164,15 @@ bool gifSize(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height)
   return true;
 }
 
-// The first frame of a GIF, found past the colour table and any extensions: its own size must
-// be accepted too (a decoder allocates for it whatever the screen says) and its data sound.
-bool soundFirstGifFrame(const uint8_t* bytes, size_t size) {
+struct GifFrame {
+  size_t data = 0;  // where its LZW data starts, with the minimum code size
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The first frame of a GIF, found past the colour table and any extensions; false when the
+// bytes end first, or anything but an extension comes before it.
+bool firstGifFrame(const uint8_t* bytes, size_t size, GifFrame* frame) {
   constexpr size_t kScreenEnd = 13;
   constexpr size_t kDescriptor = 9;
   if (size < kScreenEnd) return false;
@@ -179,15 +185,31 @@ bool soundFirstGifFrame(const uint8_t* bytes, size_t size) {
       if (!skipSubBlocks(bytes, size, &pos)) return false;
     } else if (introducer == 0x2C) {
       if (size - pos < kDescriptor) return false;
-      const auto frameWidth = static_cast<int32_t>(littleEndian16(bytes + pos + 4));
-      const auto frameHeight = static_cast<int32_t>(littleEndian16(bytes + pos + 6));
-      pos += kDescriptor + colourTableBytes(bytes[pos + 8]);
-      return acceptedSize(frameWidth, frameHeight) && soundLzwData(bytes, size, pos);
+      frame->width = static_cast<int32_t>(littleEndian16(bytes + pos + 4));
+      frame->height = static_cast<int32_t>(littleEndian16(bytes + pos + 6));
+      frame->data = pos + kDescriptor + colourTableBytes(bytes[pos + 8]);
+      return true;
     } else {
       return false;  // the end, or anything else, before a frame
     }
   }
   return false;
+}
+
+// The first frame's own size must be accepted too (a decoder allocates for it whatever the
+// screen says) and its data sound.
+bool soundFirstGifFrame(const uint8_t* bytes, size_t size) {
+  GifFrame frame;
+  return firstGifFrame(bytes, size, &frame) && acceptedSize(frame.width, frame.height) &&
+         soundLzwData(bytes, size, frame.data);
+}
+
+// Whether a BMP's pixels are run-length encoded (RLE8 or RLE4).
+bool bmpRunLengths(const uint8_t* bytes, size_t size) {
+  constexpr size_t kInfoHeader = 14;
+  if (size < kInfoHeader + 20 || littleEndian32(bytes + kInfoHeader) == 12) return false;
+  const auto compression = static_cast<uint32_t>(littleEndian32(bytes + kInfoHeader + 16));
+  return compression == 1 || compression == 2;
 }
 
 }  // namespace
@@ -223,6 +245,37 @@ bool acceptedSize(int32_t width, int32_t height) {
          height <= host::kMaxPictureSide;
 }
 
+uint64_t decodeWork(ImageFileKind kind, const uint8_t* bytes, size_t size, host::PictureCrop keep) {
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!declaredSize(kind, bytes, size, &width, &height) || width < 1 || height < 1) return 0;
+  const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  switch (kind) {
+    case ImageFileKind::kFileBmp: {
+      if (bmpRunLengths(bytes, size)) return pixels + size;
+      const auto keptWidth = static_cast<uint64_t>(std::clamp(keep.width, 0, width));
+      const auto keptHeight = static_cast<uint64_t>(std::clamp(keep.height, 0, height));
+      return keptWidth * keptHeight + size;
+    }
+    case ImageFileKind::kFileJpeg:
+      return pixels + size;
+    case ImageFileKind::kFileGif: {
+      // The screen is made and the first frame decoded into it: the larger of the two counts.
+      // A frame of a size no reader accepts is refused for that, not counted.
+      GifFrame frame;
+      const bool counted =
+          firstGifFrame(bytes, size, &frame) && acceptedSize(frame.width, frame.height);
+      const uint64_t framePixels =
+          counted ? static_cast<uint64_t>(frame.width) * static_cast<uint64_t>(frame.height) : 0;
+      return std::max(pixels, framePixels) + size;
+    }
+    case ImageFileKind::kFileNone:
+    case ImageFileKind::kFilePng:
+      break;
+  }
+  return 0;
+}
+
 bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size) {
   int32_t width = 0;
   int32_t height = 0;
@@ -233,15 +286,33 @@ bool worthDecoding(ImageFileKind kind, const uint8_t* bytes, size_t size) {
   return kind != ImageFileKind::kFileGif || soundFirstGifFrame(bytes, size);
 }
 
+bool DecodeBudget::spend(uint64_t work) {
+  if (work > left_) {
+    refuse();
+    return false;
+  }
+  left_ -= work;
+  return true;
+}
+
 ImageFile::~ImageFile() {
   reset();
 }
 
-int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
+int32_t ImageFile::load(const char* path, host::PictureCrop keep, DecodeBudget* budget) {
+  // Every byte counts (decodeWork): a file larger than the work its table has left is not even
+  // read, so a table's reads are bounded too.
+  const size_t most = budget == nullptr || budget->left() >= host::kMaxPictureFileBytes
+                          ? host::kMaxPictureFileBytes
+                          : static_cast<size_t>(budget->left());
   std::vector<uint8_t> bytes;
-  const host::FileRead read = host::readRegularFile(path, host::kMaxPictureFileBytes, &bytes);
+  const host::FileRead read = host::readRegularFile(path, most, &bytes);
   if (read == host::FileRead::kNotOpened) return 0;  // the previous picture stays
   reset();
+  if (read == host::FileRead::kTooLarge && most < host::kMaxPictureFileBytes) {
+    budget->refuse();
+    return 0;
+  }
   if (read != host::FileRead::kRead) return 0;  // too large to be a glyph, or unreadable
 
   uint8_t head[8] = {};
@@ -267,19 +338,21 @@ int32_t ImageFile::load(const char* path, host::PictureCrop keep) {
       break;
   }
 
-  // The header decides before any decoder runs: a picture too large to be a glyph, or a GIF
-  // whose data would only cost time, is unreadable and costs nothing.
-  if (!worthDecoding(kind_, bytes.data(), bytes.size())) return 0;
+  // The header decides before any decoder runs: a picture too large to be a glyph, one whose
+  // decoding would cost more than the table has left, or a GIF whose data would only cost
+  // time, is unreadable and costs nothing more. The work is taken before the GIF's data is
+  // walked, as that walk costs in proportion to the bytes too.
   int32_t width = 0;
   int32_t height = 0;
+  if (!declaredSize(kind_, bytes.data(), bytes.size(), &width, &height) ||
+      !acceptedSize(width, height) ||
+      (budget != nullptr && !budget->spend(decodeWork(kind_, bytes.data(), bytes.size(), keep))) ||
+      !worthDecoding(kind_, bytes.data(), bytes.size())) {
+    return 0;
+  }
   try {
-    if (kind_ == ImageFileKind::kFileBmp) {
-      // The platform's BMP reader opens the file again by name.
-      bytes = {};
-      loadedBitmap_ = host::loadBmpFile(path, keep);
-    } else {
-      picture_ = host::decodePicture(bytes.data(), bytes.size(), &width, &height, keep);
-    }
+    host::BitmapHandle& made = kind_ == ImageFileKind::kFileBmp ? loadedBitmap_ : picture_;
+    made = host::decodePicture(bytes.data(), bytes.size(), &width, &height, keep);
   } catch (const std::bad_alloc&) {
     return 0;  // refused memory is a failed load like any other
   }

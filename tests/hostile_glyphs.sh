@@ -4,8 +4,10 @@
 # The simulator must show the title with exactly those glyphs blank (the RLE ones drawn as the
 # plain ones), name the unreadable files in one line, end normally, and stay under 64 MB (not
 # checked in sanitizer builds). Pictures larger than their cell stay inside it; a folder of
-# nothing but clear-code GIFs is refused at once; a stray folder in the current directory does
-# not hide the complete set beside the program.
+# nothing but clear-code GIFs is refused at once; a folder of pictures that cost more decoding
+# than a folder may (GIFs of 35 bytes on a 1024 x 1024 screen) loads only the first and names
+# the rest; a stray folder in the current directory does not hide the complete set beside the
+# program.
 # Usage: bash tests/hostile_glyphs.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
 
@@ -92,6 +94,14 @@ TXT
 expected_status=1 start clear-codes all=regress-clear-codes.gif
 grep -q "^brelvoxan: no glyph file could be read in res/bmp" "$work/clear-codes/err" ||
   fail "clear-codes: standard error $(cat "$work/clear-codes/err")"
+
+# Each costs a million pixels of screen to a reader that decodes it whole: one fits in what a
+# folder may cost, the others are named (the simulator, without the set dot, then ends with 1).
+expected_status=1 start costly all=regress-big-screen.gif
+expect_err costly <<'TXT'
+brelvoxan: 255 glyph files could not be read: res/bmp/001.bmp, res/bmp/002.bmp, res/bmp/003.bmp, res/bmp/004.bmp, res/bmp/005.bmp and 250 more; they show as blanks (255 were too costly to decode after the ones before)
+brelvoxan-sim: cannot read the glyph pictures of the dots (run from the folder that holds res/)
+TXT
 
 # One unrelated glyph in the current directory's res/bmp: the complete set is used, and said.
 start stray --stray 001=bmp24.bmp

@@ -278,5 +278,53 @@ TEST_F(ImageTest, EveryBitmapIsDeletedExactlyOnce) {
   EXPECT_EQ(headless::liveBitmaps(), start);
 }
 
+// Each picture's decoding work comes out of its table's budget before any reader sees it: every
+// byte, and the pixels of a JPEG or GIF (decoded whole by the system's and the browser's
+// readers) and of a run-length encoded BMP whatever part is kept, of a plain BMP only the part
+// kept. A picture that no longer fits is refused, costs nothing, and leaves room for cheaper
+// ones; one whose file alone is larger than what is left is not even read.
+TEST_F(ImageTest, DecodingWorkComesOutOfTheBudgetBeforeAnyReaderRuns) {
+  const std::string jpeg = writePicture("wide.jpg", 64, 40, 'j');
+  const std::string bmp = writePicture("wide.bmp", 64, 40, 'b');
+  const std::string gif = writeBytes("tiny.gif", kTinyGif);
+  const std::string rle =
+      (fs::path(BRELVOXAN_SOURCE_DIR) / "fuzz" / "corpus" / "rle8.bmp").string();
+  const uint64_t jpegWork = 64 * 40 + fs::file_size(jpeg);
+  const uint64_t bmpWork = 30 * 20 + fs::file_size(bmp);
+  const uint64_t gifWork = 2 * 2 + kTinyGif.size();
+  const uint64_t rleWork = 30 * 48 + fs::file_size(rle);
+  const int64_t bitmaps = headless::liveBitmaps();
+
+  const uint64_t jpegBytes = fs::file_size(jpeg);
+  DecodeBudget budget(jpegWork + bmpWork + rleWork + jpegBytes + gifWork);
+  ImageFile reader;
+  ASSERT_EQ(reader.load(jpeg.c_str(), {30, 20}, &budget), 1);
+  EXPECT_EQ(budget.left(), bmpWork + rleWork + jpegBytes + gifWork);
+  ASSERT_EQ(reader.load(bmp.c_str(), {30, 20}, &budget), 1);
+  EXPECT_EQ(budget.left(), rleWork + jpegBytes + gifWork);
+  ASSERT_EQ(reader.load(rle.c_str(), {5, 6}, &budget), 1);
+  EXPECT_EQ(budget.left(), jpegBytes + gifWork);
+
+  // Room for the JPEG's bytes, not its pixels: nothing decoded, nothing taken, the kind known.
+  EXPECT_EQ(reader.load(jpeg.c_str(), {30, 20}, &budget), 0);
+  EXPECT_EQ(reader.handle(), nullptr);
+  EXPECT_EQ(reader.kind(), ImageFileKind::kFileJpeg);
+  EXPECT_EQ(headless::liveBitmaps(), bitmaps);
+  EXPECT_EQ(budget.left(), jpegBytes + gifWork);
+  EXPECT_EQ(budget.refused(), 1u);
+  // A cheaper picture still fits, to the last unit.
+  ASSERT_EQ(reader.load(gif.c_str(), {}, &budget), 1);
+  EXPECT_EQ(budget.left(), jpegBytes);
+  DecodeBudget exact(gifWork);
+  EXPECT_EQ(reader.load(gif.c_str(), {}, &exact), 1);
+  EXPECT_EQ(exact.left(), 0u);
+  // Less room than the file's bytes: not even read.
+  EXPECT_EQ(reader.load(gif.c_str(), {}, &exact), 0);
+  EXPECT_EQ(reader.kind(), ImageFileKind::kFileNone);
+  EXPECT_EQ(exact.refused(), 1u);
+  // Without a budget nothing is counted.
+  EXPECT_EQ(reader.load(jpeg.c_str(), {30, 20}), 1);
+}
+
 }  // namespace
 }  // namespace brelvoxan

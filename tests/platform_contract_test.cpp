@@ -49,6 +49,23 @@ TEST(PlatformContract, ADrawWithoutItsWindowShowsNowhere) {
   host::deleteBitmap(bitmap);
 }
 
+// Pictures are decoded from the bytes the file reader read, BMP included: no reader opens a
+// file again by name.
+TEST(PlatformContract, ABmpIsDecodedFromItsBytes) {
+  // 2 x 1 pixels of 24 bits, blue then red, in one row padded to four bytes.
+  const uint8_t bmp[54 + 8] = {'B', 'M', 62, 0, 0, 0, 0,    0, 0, 0, 54, 0,    0,  0, 40, 0,
+                               0,   0,   2,  0, 0, 0, 1,    0, 0, 0, 1,  0,    24, 0, 0,  0,
+                               0,   0,   8,  0, 0, 0, 0,    0, 0, 0, 0,  0,    0,  0, 0,  0,
+                               0,   0,   0,  0, 0, 0, 0xFF, 0, 0, 0, 0,  0xFF, 0,  0};
+  int32_t width = 0;
+  int32_t height = 0;
+  host::BitmapHandle bitmap = host::decodePicture(bmp, sizeof bmp, &width, &height);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, 1);
+  host::deleteBitmap(bitmap);
+}
+
 TEST(PlatformContract, PictureReadersRefuseNothingToRead) {
   int32_t width = -7;
   int32_t height = -7;
@@ -56,8 +73,9 @@ TEST(PlatformContract, PictureReadersRefuseNothingToRead) {
   const uint8_t gif[6] = {'G', 'I', 'F', '8', '9', 'a'};
   EXPECT_EQ(host::decodePicture(gif, 0, &width, &height), nullptr);
   EXPECT_EQ(width, -7);
-  EXPECT_EQ(host::loadBmpFile(nullptr), nullptr);
-  EXPECT_EQ(host::loadBmpFile("no/such/folder/000.bmp"), nullptr);
+  const uint8_t bmp[2] = {'B', 'M'};
+  EXPECT_EQ(host::decodePicture(bmp, sizeof bmp, &width, &height), nullptr);
+  EXPECT_EQ(width, -7);
 }
 
 }  // namespace

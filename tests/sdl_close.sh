@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Closing the SDL window, or pressing Ctrl+Q, ends the game with exit code 0
 # wherever it stands: at the title, in a stone sweep, in the computer's pause (level 1, and level 5
-# thinking in it) and at the person's key wait. The traced
+# thinking in it) and at the person's key wait; closing it also while it still reads a folder of
+# costly glyph pictures. The traced
 # build of the game tells from its timestamps on standard error where it stands.
 # Usage: bash tests/sdl_close.sh BUILD_DIR   (from the repository root; exit 77 = skipped)
 set -u
@@ -97,5 +98,24 @@ for method in close ctrl-q; do
   close_at $method cpu_thinking " sleep 20$" 2
   game_args=()
 done
+
+# While the glyphs load: 256 progressive 1024 x 1024 JPEGs of noise, each of which must be
+# decoded whole, and the window closed as soon as it is there.
+loading=$out/loading
+mkdir -p "$loading"
+/usr/bin/convert -seed 1 -size 1024x1024 plasma: -attenuate 0.75 +noise Gaussian \
+  -interlace Plane -quality 93 "$loading/noise.jpg" || fail "loading: no picture made"
+glyph_folder "$loading" "all=$loading/noise.jpg"
+(cd "$loading" && exec "$game") 2>"$out/loading.trace" &
+game_pid=$!
+window=$(xc_find_pid "$game_pid")
+if [[ -z $window ]]; then
+  fail "loading: no window"
+  stop_game
+else
+  xc_close "$window"
+  expect_exit_zero "close loading" 1000
+fi
+rm -rf "$loading/res"  # a quarter of a gigabyte
 
 finish "traces in $out" "sdl_close: all passed"

@@ -282,6 +282,36 @@ TEST_F(GlyphSearch, APictureLargerThanItsCellIsCutToTheCellWhenLoaded) {
   EXPECT_EQ(window.at(kCellWidth, 2 * kCellHeight), 0u);
 }
 
+// Each folder's glyphs may cost a bounded decoding work, spent in code order: pictures beyond
+// it show as blanks and are named with the unreadable ones, while the cheap glyphs after them
+// still load. Here the bound is scaled down to three 35-byte GIFs of a 1024 x 1024 screen (a
+// picture the system's readers make whole) and room for the game's own glyphs; those need less
+// than a third of the real bound.
+TEST_F(GlyphSearch, PicturesBeyondTheFoldersDecodingWorkShowAsBlanksAndAreNamed) {
+  const fs::path glyphs = root / "full/res/bmp";
+  const std::string folder = glyphs.string();
+  EXPECT_EQ(screen->loadGlyphsFrom({folder}, host::kMaxTableDecodeWork / 3).unreadable.size(), 0u);
+
+  const fs::path costly = fs::path(BRELVOXAN_SOURCE_DIR) / "fuzz/corpus/regress-big-screen.gif";
+  for (const char* name : {"065.bmp", "066.bmp", "067.bmp", "068.bmp", "069.bmp", "070.bmp"}) {
+    fs::copy_file(costly, glyphs / name, fs::copy_options::overwrite_existing);
+  }
+  const uint64_t costlyWork = 1024 * 1024 + fs::file_size(costly);
+  screen = std::make_unique<CharacterScreen>();
+  const GlyphLoad load = screen->loadGlyphsFrom({folder}, 3 * costlyWork + 1'000'000);
+  EXPECT_EQ(load.unreadable, (std::vector<int>{'D', 'E', 'F'}));
+  EXPECT_EQ(load.tooCostly, 3u);
+  EXPECT_EQ(present(), 253);
+  EXPECT_EQ(screen->glyphPresent['C'], 1);
+  EXPECT_EQ(screen->glyphPresent['G'], 1);
+  const std::string sep(1, host::kPathSeparator);
+  EXPECT_EQ(glyphLoadMessage(load, {folder}),
+            "brelvoxan: 3 glyph files could not be read: " + folder + sep + "068.bmp, " + folder +
+                sep + "069.bmp, " + folder + sep +
+                "070.bmp; they show as blanks (3 were too costly to decode after the ones "
+                "before)");
+}
+
 TEST_F(GlyphSearch, AnotherCurrentFolderFallsBackToTheProgramFolder) {
   fs::current_path(root / "elsewhere");
   headless::setProgramFolder((root / "full").string());

@@ -71,23 +71,11 @@ BitmapHandle toBitmap(const pictures::Picture& picture, PictureCrop keep, int32_
 
 }  // namespace
 
-BitmapHandle loadBmpFile(const char* path, PictureCrop keep) {
-  std::vector<uint8_t> bytes;
-  if (readRegularFile(path, kMaxPictureFileBytes, &bytes) != FileRead::kRead) return nullptr;
-  pictures::Picture picture;
-  if (!pictures::decodeBmp(bytes.data(), bytes.size(), &picture, keep)) return nullptr;
-  bytes = {};  // the file is no longer needed while the bitmap is made
-  return toBitmap(picture, keep, nullptr, nullptr);
-}
-
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
                            PictureCrop keep) {
-  if (bytes == nullptr) return nullptr;
   pictures::Picture picture;
-  const bool decoded = (size >= 3 && bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F')
-                           ? pictures::decodeGif(bytes, size, &picture, keep)
-                           : pictures::decodeJpeg(bytes, size, &picture, keep);
-  return decoded ? toBitmap(picture, keep, width, height) : nullptr;
+  if (!pictures::decodeAny(bytes, size, &picture, keep)) return nullptr;
+  return toBitmap(picture, keep, width, height);
 }
 
 }  // namespace host

@@ -1,9 +1,10 @@
-// The Win32 backend's bitmaps and picture readers: BMP files through the system's BMP reader
-// and JPEG or GIF files through the OLE picture loader, both as DIB sections (copying from those
-// to the window is much cheaper than from device-dependent bitmaps), and the memory DC that each
-// drawn bitmap keeps.
+// The Win32 backend's bitmaps and picture readers: BMP files through the system's DIB drawing
+// and JPEG or GIF files through the OLE picture loader, both from the file's bytes in memory
+// and both as DIB sections (copying from those to the window is much cheaper than from
+// device-dependent bitmaps), and the memory DC that each drawn bitmap keeps.
 #include "host/win32/win32_bitmaps.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -79,6 +80,80 @@ HBITMAP keepCorner(HBITMAP bitmap, PictureCrop keep) {
   if (target != nullptr) DeleteDC(target);
   DeleteObject(bitmap);
   if (!copied && corner != nullptr) {
+    DeleteObject(corner);
+    corner = nullptr;
+  }
+  return corner;
+}
+
+uint32_t littleEndian16(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8;
+}
+
+uint32_t littleEndian32(const uint8_t* bytes) {
+  return littleEndian16(bytes) | littleEndian16(bytes + 2) << 16;
+}
+
+// A BMP file in memory, drawn by the system's DIB drawing (which reads every variant of the
+// format, run-length encoded ones included) into a DIB section of just the kept corner, black
+// where the file draws nothing. GDI reads a DIB by what its header says, not by the bytes there
+// are, so it gets only what has been checked: rows that are all present, run-length data whose
+// stated size is what the file holds, and the header with its colour table in a block large
+// enough for the most entries any header can ask for. Null for anything else.
+HBITMAP bmpCorner(const uint8_t* bytes, size_t size, PictureCrop keep) {
+  constexpr size_t kFileHeader = 14;
+  constexpr uint32_t kMostColourBytes = 12 + 256 * 4;  // bit field masks, then the entries
+  if (size < kFileHeader + 4 || bytes[0] != 'B' || bytes[1] != 'M') return nullptr;
+  const uint32_t infoSize = littleEndian32(bytes + kFileHeader);
+  const bool core = infoSize == 12;
+  const size_t offset = littleEndian32(bytes + 10);
+  if ((!core && infoSize < 40) || infoSize > 124 || size < kFileHeader + infoSize ||
+      offset < kFileHeader + infoSize || offset >= size) {
+    return nullptr;
+  }
+  const uint8_t* header = bytes + kFileHeader;
+  const int32_t width = core ? static_cast<int32_t>(littleEndian16(header + 4))
+                             : static_cast<int32_t>(littleEndian32(header + 4));
+  const int32_t rows = core ? static_cast<int32_t>(littleEndian16(header + 6))
+                            : static_cast<int32_t>(littleEndian32(header + 8));
+  const int32_t height = rows == INT32_MIN ? 0 : (rows < 0 ? -rows : rows);
+  const uint32_t bits = littleEndian16(header + (core ? 10 : 14));
+  const uint32_t compression = core ? BI_RGB : littleEndian32(header + 16);
+  if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide ||
+      keep.width < 1 || keep.height < 1) {
+    return nullptr;
+  }
+  std::vector<uint8_t> info(infoSize + kMostColourBytes, 0);
+  std::memcpy(info.data(), header, std::min(offset - kFileHeader, info.size()));
+  const size_t data = size - offset;
+  if (compression == BI_RLE8 || compression == BI_RLE4) {
+    const auto stated = static_cast<uint32_t>(data);
+    std::memcpy(info.data() + 20, &stated, sizeof stated);  // biSizeImage
+  } else if (compression == BI_RGB || compression == BI_BITFIELDS) {
+    const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+    if (bits == 0 || stride * static_cast<uint64_t>(height) > data) return nullptr;
+  } else {
+    return nullptr;  // a JPEG or PNG inside, for printers only
+  }
+
+  const int keptWidth = std::min(width, keep.width);
+  const int keptHeight = std::min(height, keep.height);
+  BITMAPINFO layout = win32::pixelLayout(keptWidth, keptHeight);
+  void* pixels = nullptr;
+  HBITMAP corner = CreateDIBSection(nullptr, &layout, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  HDC target = CreateCompatibleDC(nullptr);
+  bool drawn = false;
+  if (corner != nullptr && target != nullptr) {
+    HGDIOBJ before = SelectObject(target, corner);
+    // The whole picture one to one at the section's top-left corner: the section clips it.
+    drawn = before != nullptr &&
+            StretchDIBits(target, 0, 0, width, height, 0, 0, width, height, bytes + offset,
+                          reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                          SRCCOPY) > 0;
+    if (before != nullptr) SelectObject(target, before);
+  }
+  if (target != nullptr) DeleteDC(target);
+  if (!drawn && corner != nullptr) {
     DeleteObject(corner);
     corner = nullptr;
   }
@@ -186,19 +261,31 @@ void deleteBitmap(BitmapHandle bitmap) {
   DeleteObject(win32::toWin32(bitmap));
 }
 
-BitmapHandle loadBmpFile(const char* path, PictureCrop keep) {
-  if (path == nullptr) return nullptr;
-  HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
-                            LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-  return win32::fromWin32<BitmapHandle>(keepCorner(static_cast<HBITMAP>(image), keep));
+namespace {
+
+// The size is the bitmap's own, in pixels, after the cut.
+BitmapHandle keptBitmap(HBITMAP bitmap, int32_t* width, int32_t* height) {
+  BITMAP kept{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof kept, &kept) == 0) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    return nullptr;
+  }
+  if (width != nullptr) *width = kept.bmWidth;
+  if (height != nullptr) *height = kept.bmHeight;
+  return win32::fromWin32<BitmapHandle>(bitmap);
 }
 
-// The decoded bitmap belongs to the IPicture and dies with it, while the image that adopts the
-// result deletes it like any other bitmap. So the picture's bitmap is copied into one the caller
-// owns, and the picture is released here: one owner, one delete.
+}  // namespace
+
+// A BMP is drawn from its bytes by GDI (bmpCorner). The decoded bitmap of a JPEG or GIF belongs
+// to the IPicture and dies with it, while the image that adopts the result deletes it like any
+// other bitmap. So the picture's bitmap is copied into one the caller owns, and the picture is
+// released here: one owner, one delete.
 BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height,
                            PictureCrop keep) {
   if (bytes == nullptr || size == 0 || size > static_cast<size_t>(LONG_MAX)) return nullptr;
+  if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+    return keptBitmap(bmpCorner(bytes, size, keep), width, height);
   IStream* stream = streamOnCopy(bytes, size);
   if (stream == nullptr) return nullptr;
   IPicture* picture = nullptr;
@@ -217,16 +304,7 @@ BitmapHandle decodePicture(const uint8_t* bytes, size_t size, int32_t* width, in
         CopyImage(fromOleHandle(handle), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
   picture->Release();
-  // The size is the bitmap's own, in pixels, after the cut.
-  copy = keepCorner(copy, keep);
-  BITMAP kept{};
-  if (copy == nullptr || GetObjectA(copy, sizeof kept, &kept) == 0) {
-    if (copy != nullptr) DeleteObject(copy);
-    return nullptr;
-  }
-  if (width != nullptr) *width = kept.bmWidth;
-  if (height != nullptr) *height = kept.bmHeight;
-  return win32::fromWin32<BitmapHandle>(copy);
+  return keptBitmap(keepCorner(copy, keep), width, height);
 }
 
 }  // namespace host

@@ -137,8 +137,9 @@ void checkDecodedPictures() {
   check(host::decodePicture(garbage, sizeof garbage, &width, &height) == nullptr,
         "a broken JPEG gives no bitmap");
   check(host::decodePicture(kRedGif, 0, &width, &height) == nullptr, "no bytes, no bitmap");
-  check(host::loadBmpFile(tempPath("brelvoxan-none.bmp").c_str()) == nullptr,
-        "a missing BMP gives no bitmap");
+  const unsigned char signature[] = {'B', 'M'};
+  check(host::decodePicture(signature, sizeof signature, &width, &height) == nullptr,
+        "a BMP without its headers gives no bitmap");
 }
 
 // The reader and the image hand bitmaps over through this backend: a GIF named .bmp is read as
@@ -225,20 +226,33 @@ void checkKeptCorners() {
   const unsigned char rows[24] = {0xFF, 0xFF, 0xFF, 0, 0,    0, 0x80, 0x80, 0x80, 0, 0, 0,
                                   0,    0,    0xFF, 0, 0xFF, 0, 0xFF, 0,    0,    0, 0, 0};
   std::copy(rows, rows + 24, bmp + 54);
-  const std::string bmpPath = tempPath("brelvoxan-check-corner.bmp");
-  if (!writeFile(bmpPath, bmp, sizeof bmp)) {
-    check(false, "writing the BMP to the temporary folder");
-    return;
-  }
-  host::BitmapHandle corner = host::loadBmpFile(bmpPath.c_str(), host::PictureCrop{2, 1});
-  check(readPixels(corner) == std::vector<uint32_t>{0xFF0000, 0x00FF00},
-        "a BMP larger than the part kept is cut to its top-left corner");
+  host::BitmapHandle corner =
+      host::decodePicture(bmp, sizeof bmp, &width, &height, host::PictureCrop{2, 1});
+  check(
+      width == 2 && height == 1 && readPixels(corner) == std::vector<uint32_t>{0xFF0000, 0x00FF00},
+      "a BMP larger than the part kept is cut to its top-left corner");
   host::deleteBitmap(corner);
-  host::BitmapHandle whole = host::loadBmpFile(bmpPath.c_str());
+  host::BitmapHandle whole = host::decodePicture(bmp, sizeof bmp, &width, &height);
   check(host::bitmapSize(whole, &width, &height) && width == 3 && height == 2,
         "a BMP within the part kept stays whole");
   host::deleteBitmap(whole);
-  DeleteFileA(bmpPath.c_str());
+  check(host::decodePicture(bmp, sizeof bmp - 1, &width, &height) == nullptr,
+        "a BMP missing part of its last row gives no bitmap");
+
+  // A 3 by 2 run-length encoded BMP whose header claims 1000 bytes of runs where there are 8:
+  // three red pixels in the bottom row, one in the top row, then the end; what no run reaches
+  // is black.
+  const unsigned char runs[14 + 40 + 8 + 8] = {
+      'B', 'M', 70,   0, 0, 0, 0,    0, 0, 0, 62, 0, 0, 0,  // file header
+      40,  0,   0,    0, 3, 0, 0,    0, 2, 0, 0,  0, 1, 0, 8, 0, 1, 0,
+      0,   0,   0xE8, 3,                                                // to biSizeImage
+      0,   0,   0,    0, 0, 0, 0,    0, 0, 0, 2,  0, 0, 0, 0, 0, 0, 0,  // to the colours
+      0,   0,   0,    0, 0, 0, 0xFF, 0,                                 // black, red
+      3,   1,   0,    0, 1, 1, 0,    1};
+  host::BitmapHandle rle = host::decodePicture(runs, sizeof runs, &width, &height);
+  check(readPixels(rle) == std::vector<uint32_t>{0xFF0000, 0, 0, 0xFF0000, 0xFF0000, 0xFF0000},
+        "a run-length encoded BMP is drawn from its own bytes, black where no run reaches");
+  host::deleteBitmap(rle);
 
   // The 4 by 3 GIF again, its frame now claiming 16000 x 16000.
   unsigned char hugeFrame[sizeof kRedGif];
