@@ -12,9 +12,10 @@
 
 namespace brelvoxan::sim {
 
-// The most empty squares --solve takes in a position: beyond, one solve could run for hours.
+// The most empty squares --solve solves in a position: beyond, one solve could run for hours,
+// and the answer is `unknown`.
 inline constexpr int kMaxSolveEmpties = 28;
-// Longer lines are refused without being kept whole.
+// A longer line is no position, even with a comment; reading stops where it passes this length.
 inline constexpr size_t kMaxSolveLineLength = 1000;
 
 // One line of --solve input: 64 squares a1..h8 row by row ('X' black, 'O' white, '-' empty), a
@@ -27,9 +28,12 @@ struct SolveLine {
 };
 std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* error);
 
-// --solve: one line "move score" per position on `out` ("a2 +38", "pass -4"), nodes and time per
-// position on `err`, a one-line error for each malformed line. Returns 0, or 1 when a line was
-// malformed.
+// --solve: one answer per position on `out`: "move score" ("a2 +38", "pass -4" when the side to
+// move must pass), "end score" for a finished game, or "unknown (reason)" beyond the solver's
+// budget; nodes and time per position on `err`, and a one-line error for each malformed line. A
+// UTF-8 byte-order mark before the first line is skipped. Returns 0 when every position was
+// solved; 1 when a line was malformed or left unknown, and at once when a line is too long or an
+// answer cannot be written.
 int runSolve(std::istream& in, std::ostream& out, std::ostream& err);
 
 // --match: `games` games (even, at most twice the openings) of level `a` against level `b`, each
