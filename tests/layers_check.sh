@@ -1,7 +1,8 @@
 #!/bin/bash
 # The core's layers include only their own headers and those of the layers below them:
 # reversi/ (rules) nothing of ours; engine/ the rules; host/ (the seam) only host/; screen/
-# host/ and screen/; game/ all of these but no backend. Run from the repository root, or give
+# host/ and screen/; game/ all of these but no backend; gtp/ (the engine program) the engine, the
+# rules and the version. Run from the repository root, or give
 # another root as the first argument.
 set -u
 cd "${1:-.}" || exit 2
@@ -19,5 +20,6 @@ check engine 'engine/|reversi/'
 check host 'host/|brelvoxan_[a-z]+\.h'
 check screen 'screen/|host/[a-z_]+\.h|build_info\.h'
 check game 'game/|screen/|engine/|reversi/|host/[a-z_]+\.h|build_info\.h'
+check gtp 'gtp/|engine/|reversi/|build_info\.h'
 [ $status -eq 0 ] && echo "layers_check: ok"
 exit $status
