@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 #include "game/game.h"
 #include "game/game_state.h"
@@ -52,6 +53,8 @@ void computerTurn(Game& game, CharacterScreen& screen, Side side) {
     game.opponent = std::make_shared<Opponent>(game.level, game.seed);
   }
   const ComputerMove move = game.opponent->choose(game.board, side);
+  const std::string note = game.opponent->takeNote();
+  if (!note.empty()) host::showMessage(note.c_str(), true);
   const auto thought = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   uint32_t rest = kCpuThinkDelayMs - kLineShowMs;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "reversi/board.h"
 
@@ -18,7 +20,8 @@ inline constexpr int kMinLevel = 1;
 inline constexpr int kMaxLevel = 5;
 inline constexpr int kDefaultLevel = 1;
 
-// The longest a searching level thinks about one move by default: within the computer's pause.
+// The time cap of the searching levels: their budgets keep a move within the computer's pause,
+// and past the cap only a machine far slower than a desktop's has its search cut short.
 inline constexpr std::chrono::milliseconds kDefaultThinkCap{600};
 
 struct ComputerMove {
@@ -41,10 +44,16 @@ class Opponent {
   // The move for `side` on `b`; `b` is left as it was.
   ComputerMove choose(const Board& b, Side side);
 
+  // Once, after the time guard first cut a search short (a machine far slower than the levels
+  // are made for): a line to tell the player; else nothing.
+  std::string takeNote() { return std::exchange(note_, {}); }
+
  private:
   int level_;
   std::chrono::milliseconds thinkCap_;
-  std::unique_ptr<engine::Engine> engine_;  // levels 2 to 5 only
+  std::unique_ptr<engine::Engine> engine_;
+  bool guardNoted_ = false;
+  std::string note_;  // levels 2 to 5 only
 };
 
 }  // namespace brelvoxan

@@ -131,6 +131,8 @@ int main(int argc, char** argv) {
         read == Read::kTooLong
             ? "? line longer than " + std::to_string(gtp::kMaxLineLength) + " characters\n\n"
             : session.handle(line);
+    const std::string note = session.takeNote();
+    if (!note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
     if (!write(answer)) {
       std::fprintf(stderr, "%s: cannot write the answer\n", kProgram);
       return 1;

@@ -22,7 +22,8 @@ constexpr std::array<std::string_view, 13> kCommands = {
     "boardsize",        "clear_board", "play",    "genmove",       "undo",          "showboard",
     "final_score"};
 
-// How long a searching level may think before the engine's guard for a slow machine applies.
+// The engine's time guard: past it, only a machine far slower than a desktop's has its search
+// cut short (engine/search_parts.h); the levels' budgets keep a move well within it elsewhere.
 constexpr std::chrono::milliseconds kThinkCap{600};
 
 std::string lower(std::string text) {
@@ -169,7 +170,14 @@ Session::Reply Session::genmove(const std::vector<std::string>& args) {
   int square = kPassMove;
   if (engine::legalMoves(p) != 0) {
     if (engine_) {
-      square = engine_->choose(p, level_, kThinkCap).move;
+      const engine::MoveChoice choice = engine_->choose(p, level_, kThinkCap);
+      square = choice.move;
+      if (choice.guarded && !guardNoted_) {
+        guardNoted_ = true;
+        note_ =
+            "this machine is far slower than the levels are made for: a time cap now cuts "
+            "the engine's thinking short, so its moves may differ from other machines'";
+      }
     } else {
       const Side side = *black ? kBlack : kWhite;
       Board b;

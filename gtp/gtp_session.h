@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/bitboard.h"
@@ -39,6 +40,10 @@ class Session {
   // After `quit` has been answered.
   bool quitting() const { return quitting_; }
 
+  // Once, after the engine's time guard first cut a move's search short (a machine far slower
+  // than the levels are made for): a line to tell the person running it; else nothing.
+  std::string takeNote() { return std::exchange(note_, {}); }
+
  private:
   struct State {
     engine::Mask black = 0;
@@ -65,6 +70,8 @@ class Session {
   State state_;
   std::vector<State> history_;
   bool quitting_ = false;
+  bool guardNoted_ = false;
+  std::string note_;
 };
 
 }  // namespace brelvoxan::gtp

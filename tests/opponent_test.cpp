@@ -116,6 +116,12 @@ TEST(SolveInputTest, AnswersMovesPassesFinishedGamesAndUnknownsAndNamesBadLines)
   EXPECT_NE(messages.find("line 3: expected 64 squares"), std::string::npos) << messages;
   EXPECT_EQ(messages.find("line 1: "), std::string::npos) << messages;
 
+  // Past its budget of positions, a hard one is not solved.
+  std::istringstream hard("O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X-------- X\n");
+  std::ostringstream hardOut;
+  EXPECT_EQ(sim::runSolve(hard, hardOut, err, 1000), 1);
+  EXPECT_EQ(hardOut.str(), "unknown (more than 1000 positions)\n");
+
   // Solved to the end, every line: status 0.
   std::istringstream good(
       "\xEF\xBB\xBFXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n");
@@ -190,7 +196,7 @@ TEST(MatchTest, OpeningsAreLegalAndDistinctAndGamesCountFromTheFirstLevel) {
   }
   const sim::MatchResult r = sim::playMatch(2, 1, 4, 1);
   EXPECT_EQ(r.wins + r.draws + r.losses, 4);
-  EXPECT_EQ(sim::formatMatchResult(2, 1, {3, 1, 0, 0, 0}),
+  EXPECT_EQ(sim::formatMatchResult(2, 1, {3, 1, 0, 0, 0, 0, 0, {}}),
             "2 vs 1: wins 3, draws 1, losses 0, score 87.5%\n");
 }
 

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "engine/endgame.h"
 #include "game/opponent.h"
@@ -101,7 +102,7 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
   return result;
 }
 
-std::string solveAnswer(engine::EndgameSolver& solver, const Position& p) {
+std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64_t nodeBudget) {
   if (engine::legalMoves(p) == 0 && engine::legalMoves(p.passed()) == 0) {
     return "end " + signedScore(engine::finalScore(p));
   }
@@ -110,11 +111,14 @@ std::string solveAnswer(engine::EndgameSolver& solver, const Position& p) {
     return "unknown (" + std::to_string(empties) + " empty squares; at most " +
            std::to_string(kMaxSolveEmpties) + " are solved)";
   }
-  const engine::ExactResult r = solver.solve(p, false);
+  engine::SearchLimit limit;
+  limit.nodes = nodeBudget;
+  const engine::ExactResult r = solver.solve(p, false, limit);
+  if (!r.complete) return "unknown (more than " + std::to_string(nodeBudget) + " positions)";
   return engine::squareName(r.move) + ' ' + signedScore(r.score);
 }
 
-int runSolve(std::istream& in, std::ostream& out, std::ostream& err) {
+int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t nodeBudget) {
   engine::EndgameSolver solver;
   std::string line;
   int status = 0;
@@ -138,7 +142,7 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err) {
     if (parsed->comment) continue;
     const uint64_t nodesBefore = solver.nodes();
     const auto start = std::chrono::steady_clock::now();
-    const std::string answer = solveAnswer(solver, parsed->position);
+    const std::string answer = solveAnswer(solver, parsed->position, nodeBudget);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Each answer is flushed as it comes, so a failed write shows here and not only at the end.
@@ -182,6 +186,9 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
       const auto start = std::chrono::steady_clock::now();
       const std::clock_t cpuStart = std::clock();
       const ComputerMove move = mover.choose(board, side);
+      if (std::string note = mover.takeNote(); !note.empty() && result.note.empty()) {
+        result.note = std::move(note);
+      }
       const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
       const double ms =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
