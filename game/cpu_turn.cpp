@@ -1,12 +1,11 @@
+#include "game/cpu_turn.h"
+
 #include <algorithm>
 #include <chrono>
 #include <string>
 
-#include "game/game.h"
-#include "game/game_state.h"
 #include "game/status_panel.h"
 #include "host/platform.h"
-#include "reversi/cpu_player.h"
 #include "screen/dot_graphics.h"
 
 namespace brelvoxan {
@@ -34,27 +33,27 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
 
 }  // namespace
 
-void chooseCpuMove(Game& game, CharacterScreen& screen, Side side) {
-  const CpuDecision decision = decideCpuMove(game.board, side);
-  playComputerMove(game, screen, side, {decision.pass, decision.best.x, decision.best.y});
-}
-
-void computerTurn(Game& game, CharacterScreen& screen, Side side) {
-  if (game.level <= kMinLevel) {
-    host::sleepMs(kCpuThinkDelayMs);
-    chooseCpuMove(game, screen, side);
-    return;
-  }
-  // A short first part of the pause lets a front end that paints only while the game waits (the
-  // page) show the computer's line before the thinking starts.
-  host::sleepMs(kLineShowMs);
-  const auto start = std::chrono::steady_clock::now();
+ComputerMove chooseCpuMove(Game& game, Side side) {
   if (!game.opponent || game.opponent->level() != game.level) {
     game.opponent = std::make_shared<Opponent>(game.level, game.seed);
   }
   const ComputerMove move = game.opponent->choose(game.board, side);
   const std::string note = game.opponent->takeNote();
   if (!note.empty()) host::showMessage(note.c_str(), true);
+  return move;
+}
+
+void computerTurn(Game& game, CharacterScreen& screen, Side side) {
+  if (game.level <= kMinLevel) {
+    host::sleepMs(kCpuThinkDelayMs);
+    playComputerMove(game, screen, side, chooseCpuMove(game, side));
+    return;
+  }
+  // A short first part of the pause lets a front end that paints only while the game waits (the
+  // page) show the computer's line before the thinking starts.
+  host::sleepMs(kLineShowMs);
+  const auto start = std::chrono::steady_clock::now();
+  const ComputerMove move = chooseCpuMove(game, side);
   const auto thought = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   uint32_t rest = kCpuThinkDelayMs - kLineShowMs;

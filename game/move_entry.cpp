@@ -1,6 +1,7 @@
-#include "game/game.h"
+#include "game/move_entry.h"
+
+#include "game/keyboard.h"
 #include "host/key_codes.h"
-#include "host/keyboard.h"
 #include "screen/dot_graphics.h"
 
 namespace brelvoxan {

@@ -1,5 +1,6 @@
 // The computer opponent at a chosen level: level 1 is the one-move-ahead player with the fixed
-// table of square weights (cpu_player.h), levels 2 to 5 the searching engine (search.h).
+// table of square weights (cpu_player.h), the levels above it the searching engine (search.h).
+// The game, the simulator and the match tool all choose the computer's moves through it.
 #pragma once
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/levels.h"
 #include "reversi/board.h"
 
 namespace brelvoxan {
@@ -16,9 +18,11 @@ namespace engine {
 class Engine;
 }
 
+// Level 1 is the one-move-ahead player; each level above it is one of the engine's.
 inline constexpr int kMinLevel = 1;
-inline constexpr int kMaxLevel = 5;
-inline constexpr int kDefaultLevel = 1;
+inline constexpr int kMaxLevel = engine::kMaxLevel;
+inline constexpr int kDefaultLevel = kMinLevel;
+static_assert(engine::kMinSearchLevel == kMinLevel + 1);
 
 // The time cap of the searching levels: their budgets keep a move within the computer's pause,
 // and past the cap only a machine far slower than a desktop's has its search cut short.
@@ -32,8 +36,8 @@ struct ComputerMove {
 
 class Opponent {
  public:
-  // `level` 1..5 (clamped); `seed` makes the choices among equal moves of levels 2 to 5
-  // repeatable.
+  // `level` kMinLevel..kMaxLevel (clamped); `seed` makes the choices among equal moves of the
+  // searching levels repeatable.
   Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap = kDefaultThinkCap);
   ~Opponent();
   Opponent(const Opponent&) = delete;
@@ -51,9 +55,9 @@ class Opponent {
  private:
   int level_;
   std::chrono::milliseconds thinkCap_;
-  std::unique_ptr<engine::Engine> engine_;
+  std::unique_ptr<engine::Engine> engine_;  // the searching levels only
   bool guardNoted_ = false;
-  std::string note_;  // levels 2 to 5 only
+  std::string note_;
 };
 
 }  // namespace brelvoxan

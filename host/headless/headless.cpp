@@ -70,8 +70,8 @@ struct State {
   std::vector<std::string> messages;
 };
 
-// Never destroyed: images that outlive main (the glyph table is a global) may still reach this
-// backend at exit.
+// Never destroyed: images still held when the process exits (by a game thread that was never
+// stopped, or by an object kept beyond main) may still reach this backend at exit.
 State& state() {
   static State* instance = new State;
   return *instance;
