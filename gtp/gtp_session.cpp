@@ -137,7 +137,12 @@ Session::Reply Session::run(const std::string& command, const std::vector<std::s
     history_.pop_back();
     return {true, ""};
   }
-  if (command == "showboard" && takes(0)) return {true, "\n" + board()};
+  if (command == "showboard" && takes(0)) {
+    // The board starts on the line after the "=".
+    std::string text(1, '\n');
+    text += board();
+    return {true, text};
+  }
   if (command == "final_score" && takes(0)) {
     const std::string score = finalScore();
     if (score.empty()) return {false, "cannot score: the game is not over"};
