@@ -28,9 +28,9 @@ class EndgameSolver {
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
   // slower). A position where neither side can move gives kPassMove and its final score.
-  // `limit` may stop it short (its budget counts the positions searched with more than four
-  // empty squares). `guess`, an expected score, only changes how fast the answer comes; without
-  // one the solver makes its own from the learnt judgement.
+  // `limit` may stop it short (its budget counts positions as nodes() does). `guess`, an expected
+  // score, only changes how fast the answer comes; without one the solver makes its own from the
+  // learnt judgement.
   ExactResult solve(const Position& p, bool findEqual, const SearchLimit& limit = {},
                     std::optional<int> guess = std::nullopt);
 
