@@ -92,4 +92,22 @@ grep -q '| 2 | 2 | 0 | 0 | 100.0% |' "$work/cheat.out" || fail "cheat: $(cat "$w
 grep -q "forfeit by the second engine: played 'a1'" "$work/cheat.err" ||
   fail "cheat: $(cat "$work/cheat.err")"
 
+# An engine too slow for its answer loses the game and is started again, so that its late answer
+# is not taken for the next one: here its first process answers after the timeout, the next one
+# is the real engine.
+cat >"$work/slow.sh" <<EOF
+#!/usr/bin/env bash
+if [[ -e $work/slow.started ]]; then exec $engine --level 1; fi
+touch $work/slow.started
+while read -r line; do
+  case \$line in genmove*) sleep 3; printf '= pass\n\n' ;; *) printf '=\n\n' ;; esac
+done
+EOF
+python3 tools/gtp_referee.py --games 2 --first "$engine --level 2 --seed 1" \
+  --second "bash $work/slow.sh" --move-timeout 1 >"$work/slow.out" 2>"$work/slow.err"
+grep -q "^game   1: .*forfeit by the second engine: second gave no answer within 1 s" \
+  "$work/slow.err" || fail "slow: $(cat "$work/slow.err")"
+grep -q '^game   2: d3c3b3d2c2d6 first engine white: [0-9]*-[0-9]*$' "$work/slow.err" ||
+  fail "slow: $(cat "$work/slow.err")"
+
 finish "" "gtp_cli: all passed"

@@ -90,10 +90,20 @@ class Engine:
         self.transcript = transcript
         self.timeout = timeout
         self.worst = 0.0
+        self.start()
+
+    def start(self):
         self.process = subprocess.Popen(
-            shlex.split(command), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            shlex.split(self.command), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
             stderr=subprocess.DEVNULL, bufsize=0)
         self.pending = b""
+
+    def restart(self):
+        """A new process, after one that failed: a late answer must not be read as the next."""
+        self.process.kill()
+        self.process.wait()
+        self.log(f"# {self.label} engine started again")
+        self.start()
 
     def log(self, text):
         if self.transcript:
@@ -212,8 +222,8 @@ def main():
     parser.add_argument("--openings", default=os.path.join(ROOT, "tools/sim/openings.h"),
                         help="the file the openings are read from")
     parser.add_argument("--transcript", help="a file for every command and answer")
-    parser.add_argument("--move-timeout", type=float, default=120,
-                        help="seconds an engine may take for one answer (default 120)")
+    parser.add_argument("--move-timeout", type=float, default=600,
+                        help="seconds an engine may take for one answer (default 600)")
     args = parser.parse_args()
     openings = read_openings(args.openings)
     if args.games < 2 or args.games % 2 or args.games > 2 * len(openings):
@@ -241,6 +251,7 @@ def main():
             black, white, loser, why = play_game(engines, opening, first_is_black)
             mine, theirs = (black, white) if first_is_black else (white, black)
             if loser is not None:
+                loser.restart()
                 forfeits += 1
                 won = loser is engines[1]
                 wins, losses = wins + won, losses + (not won)
