@@ -16,13 +16,17 @@ set(BRELVOXAN_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
 if(TARGET brelvoxan AND NOT WIN32)
   configure_file(${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.metainfo.xml.in
     ${BRELVOXAN_PACKAGING_OUT}/${BRELVOXAN_APP_ID}.metainfo.xml @ONLY)
-  configure_file(${BRELVOXAN_PACKAGING_DIR}/brelvoxan.6.in ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6
-    @ONLY)
-  # Manual pages are installed compressed.
-  add_custom_command(OUTPUT ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz
-    COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6 > brelvoxan.6.gz
-    WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
-    DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6)
+  # The manual pages of the game and of the engine program, installed compressed.
+  set(BRELVOXAN_MANUAL_PAGES brelvoxan.6 brelvoxan-engine.6)
+  set(BRELVOXAN_MANUAL_FILES "")
+  foreach(page ${BRELVOXAN_MANUAL_PAGES})
+    configure_file(${BRELVOXAN_PACKAGING_DIR}/${page}.in ${BRELVOXAN_PACKAGING_OUT}/${page} @ONLY)
+    add_custom_command(OUTPUT ${BRELVOXAN_PACKAGING_OUT}/${page}.gz
+      COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/${page} > ${page}.gz
+      WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
+      DEPENDS ${BRELVOXAN_PACKAGING_OUT}/${page})
+    list(APPEND BRELVOXAN_MANUAL_FILES ${BRELVOXAN_PACKAGING_OUT}/${page}.gz)
+  endforeach()
   # The package's changelog, compressed as Debian keeps it.
   execute_process(COMMAND date -u -R -d "${BRELVOXAN_RELEASE_DATE}"
     OUTPUT_VARIABLE BRELVOXAN_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -31,13 +35,15 @@ if(TARGET brelvoxan AND NOT WIN32)
     COMMAND gzip -9 -n -c ${BRELVOXAN_PACKAGING_OUT}/changelog > changelog.gz
     WORKING_DIRECTORY ${BRELVOXAN_PACKAGING_OUT}
     DEPENDS ${BRELVOXAN_PACKAGING_OUT}/changelog)
-  add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz
+  add_custom_target(brelvoxan_manual ALL DEPENDS ${BRELVOXAN_MANUAL_FILES}
     ${BRELVOXAN_PACKAGING_OUT}/changelog.gz)
 
   # Everything the install rules copy, without the tests and tools.
-  add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_icons brelvoxan_manual)
+  add_custom_target(brelvoxan_install_files DEPENDS brelvoxan brelvoxan_gtp_engine brelvoxan_icons
+    brelvoxan_manual)
 
-  install(TARGETS brelvoxan RUNTIME DESTINATION ${BRELVOXAN_INSTALL_GAMESDIR})
+  # The game, and beside it the engine program for board game clients.
+  install(TARGETS brelvoxan brelvoxan_gtp_engine RUNTIME DESTINATION ${BRELVOXAN_INSTALL_GAMESDIR})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/bmp
     DESTINATION ${CMAKE_INSTALL_DATADIR}/games/brelvoxan/res)
   install(FILES ${BRELVOXAN_PACKAGING_DIR}/${BRELVOXAN_APP_ID}.desktop
@@ -48,7 +54,7 @@ if(TARGET brelvoxan AND NOT WIN32)
     install(FILES ${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/brelvoxan.png
       DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
-  install(FILES ${BRELVOXAN_PACKAGING_OUT}/brelvoxan.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  install(FILES ${BRELVOXAN_MANUAL_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   install(FILES ${BRELVOXAN_PACKAGING_DIR}/copyright ${BRELVOXAN_PACKAGING_OUT}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brelvoxan)
 
@@ -64,8 +70,12 @@ imitates the small monochrome dot-matrix display of an old handheld computer:
 24 by 6 character cells and a plane of dots on which the board is drawn.
 .
 It is played with the keyboard: the digit keys choose a side, the arrow keys
-and Enter place a stone, Ctrl+Q quits. The computer looks one move ahead and
-weighs the squares of the board.")
+and Enter place a stone, Ctrl+Q quits. The computer plays at five levels, from
+one that looks one move ahead to one that searches deep and plays the ending
+perfectly.
+.
+The package also holds brelvoxan-engine, the computer opponent as an engine
+for board game programs that speak the Go Text Protocol.")
   set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
   # The program looks for its glyphs under the prefix it was built for, so the package installs
   # there too: configure with -DCMAKE_INSTALL_PREFIX=/usr for a package in /usr.

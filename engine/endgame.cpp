@@ -260,9 +260,14 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
   return best;
 }
 
-ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline deadline,
+void EndgameSolver::clear() {
+  std::fill(deep_.begin(), deep_.end(), Entry{});
+  std::fill(shallow_.begin(), shallow_.end(), Entry{});
+}
+
+ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const SearchLimit& limit,
                                  std::optional<int> guess) {
-  stop_.start(deadline);
+  stop_.start(limit, nodes_);
   ExactResult result;
   const Mask moves = legalMoves(p);
   const int empties = p.emptyCount();
@@ -270,6 +275,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
     const Position q = p.passed();
     result.score = legalMoves(q) == 0 ? finalScore(p) : -search(q, -64, 64, empties);
     result.complete = !stop_.stopped();
+    result.guarded = stop_.guarded();
     return result;
   }
   Children children;
@@ -314,13 +320,14 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, Deadline dea
     }
   }
   result.complete = !stop_.stopped();
+  result.guarded = stop_.guarded();
   return result;
 }
 
 int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   if (empties < kOrderedEmpties) return searchNear(p, alpha, beta, empties);
   ++nodes_;
-  if (stop_.poll()) return 0;
+  if (stop_.poll(nodes_)) return 0;
 
   // The table first: a known bound often settles the node before any move is generated.
   int tableMove = -1;
@@ -417,7 +424,7 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
     return searchSmall(p, alpha, beta, squares, count, false);
   }
   ++nodes_;
-  if (stop_.poll()) return 0;
+  if (stop_.poll(nodes_)) return 0;
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();

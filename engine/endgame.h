@@ -17,7 +17,8 @@ struct ExactResult {
   int move = kPassMove;    // the first best move found, or kPassMove
   std::vector<int> equal;  // every move with the best score (filled on request)
   int score = 0;           // final disc difference for the side to move
-  bool complete = true;    // false when the deadline stopped the search; nothing else is valid
+  bool complete = true;    // false when the limit stopped the search; nothing else is valid
+  bool guarded = false;    // the time guard, not the budget, stopped it
 };
 
 class EndgameSolver {
@@ -27,10 +28,15 @@ class EndgameSolver {
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
   // slower). A position where neither side can move gives kPassMove and its final score.
-  // `guess`, an expected score, only changes how fast the answer comes; without one the solver
-  // makes its own from the learnt judgement.
-  ExactResult solve(const Position& p, bool findEqual, Deadline deadline = {},
+  // `limit` may stop it short (its budget counts positions as nodes() does). `guess`, an expected
+  // score, only changes how fast the answer comes; without one the solver makes its own from the
+  // learnt judgement.
+  ExactResult solve(const Position& p, bool findEqual, const SearchLimit& limit = {},
                     std::optional<int> guess = std::nullopt);
+
+  // Forgets every position it has seen, so that the next solve's work depends on its position
+  // alone.
+  void clear();
 
   // Positions visited since construction.
   uint64_t nodes() const { return nodes_; }

@@ -12,18 +12,25 @@ namespace {
 constexpr int kTableBits = 18;
 constexpr int kWinScore = 100000;
 constexpr int kInfinity = 1000000;
-// Of the cap, the share an exact solve above the sure range may use before the midgame search
-// takes over.
-constexpr int kExactSharePercent = 70;
 
 // Level 2 looks two plies ahead and knows the last 8 squares exactly; every level above looks
-// two plies further and four squares earlier.
+// two plies further and four squares earlier. Past its budget an exact solve gives way to the
+// midgame search, and past its own the midgame search plays the last depth it completed; the
+// budgets of level 5 keep its longest think within the computer's pause on a desktop processor
+// (the exact solver visits about 15,000 positions a millisecond, the midgame search 3,000), and
+// those of the levels below bound the rare position that would take far longer than the rest.
 constexpr LevelSettings kLevelSettings[] = {
-    {2, 8, 8},
-    {4, 12, 12},
-    {6, 16, 16},
-    {8, 20, 18},
+    {2, 8, 1'000'000, 200'000},
+    {4, 12, 2'000'000, 500'000},
+    {6, 16, 3'000'000, 1'000'000},
+    {10, 20, 3'000'000, 1'200'000},
 };
+
+// One of `moves`, chosen by the seed and the position.
+int pickEqual(const std::vector<int>& moves, uint64_t seed, const Position& p) {
+  Random random(seed ^ hashPosition(p));
+  return moves[static_cast<size_t>(random.below(static_cast<int>(moves.size())))];
+}
 
 }  // namespace
 
@@ -47,50 +54,49 @@ uint64_t Random::next() {
   return z ^ (z >> 31);
 }
 
-Engine::Engine(uint64_t seed) : random_(seed), table_(size_t{1} << kTableBits), stop_() {}
-
-int Engine::pickEqual(const std::vector<int>& moves) {
-  return moves[static_cast<size_t>(random_.below(static_cast<int>(moves.size())))];
-}
+Engine::Engine(uint64_t seed) : seed_(seed), table_(size_t{1} << kTableBits), stop_() {}
 
 MoveChoice Engine::choose(const Position& p, int level, std::chrono::milliseconds cap) {
   const LevelSettings settings = levelSettings(level);
-  const Clock::time_point start = Clock::now();
   MoveChoice choice;
   if (legalMoves(p) == 0) return choice;
+  SearchLimit limit;
+  limit.cap = Clock::now() + cap;
+  limit.slowestPace = slowestPace_;
+  // Nothing learnt from earlier moves: it would make this one depend on them.
+  std::fill(table_.begin(), table_.end(), Entry{});
+  solver_.clear();
 
-  const int empties = p.emptyCount();
-  if (empties <= settings.exactEmpties) {
-    Deadline deadline;
-    if (empties > settings.sureEmpties) deadline.at = start + cap * kExactSharePercent / 100;
-    const ExactResult exact = solver_.solve(p, true, deadline, lastExactScore_);
+  bool guarded = false;
+  if (p.emptyCount() <= settings.exactEmpties) {
+    limit.nodes = settings.exactNodes;
+    const ExactResult exact = solver_.solve(p, true, limit);
     if (exact.complete) {
-      lastExactScore_ = exact.score;
       choice.exact = true;
       choice.score = exact.score;
       choice.equal = exact.equal;
-      choice.move = pickEqual(choice.equal);
+      choice.move = pickEqual(choice.equal, seed_, p);
       return choice;
     }
+    guarded = exact.guarded;
   }
-  choice = searchMidgame(p, settings.depth, Deadline{start + cap});
-  choice.move = pickEqual(choice.equal);
+  limit.nodes = settings.midgameNodes;
+  choice = searchMidgame(p, settings.depth, limit);
+  choice.guarded = choice.guarded || guarded;
+  choice.move = pickEqual(choice.equal, seed_, p);
   return choice;
 }
 
-MoveChoice Engine::searchMidgame(const Position& p, int depth, Deadline deadline) {
-  stop_.start(deadline);
+MoveChoice Engine::searchMidgame(const Position& p, int depth, const SearchLimit& limit) {
+  stop_.start(limit, nodes_);
   MoveChoice done;
   for (int d = 1; d <= depth; ++d) {
     MoveChoice attempt;
-    if (!searchRoot(p, d, &attempt)) {
-      // The first ply always completes; a deeper one cut short is dropped.
-      done.capped = true;
-      break;
-    }
+    if (!searchRoot(p, d, &attempt)) break;  // the first ply always completes
     done = attempt;
     done.depth = d;
   }
+  done.guarded = stop_.guarded();
   return done;
 }
 
@@ -129,7 +135,7 @@ bool Engine::searchRoot(const Position& p, int depth, MoveChoice* choice) {
 int Engine::search(const Position& p, int depth, int alpha, int beta, bool passed) {
   ++nodes_;
   // Nodes next to the leaves never stop, so that the first ply always completes.
-  if (depth > 1 && stop_.poll()) return 0;
+  if (depth > 1 && stop_.poll(nodes_)) return 0;
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();

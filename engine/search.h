@@ -1,12 +1,12 @@
 // The searching levels 2 to 5: iterative deepening alpha-beta (principal variation search) with
 // a transposition table over the evaluation, and the exact solver once few squares are empty.
-// A level is a depth and a number of empty squares, so its play does not depend on the
-// machine; a time cap only guards against a slow machine.
+// A level is a depth, a number of empty squares and budgets of positions, and each move starts
+// afresh, so its move depends on the position, the level and the seed alone: not on the
+// machine, its load or the moves before. A time cap only guards a far slower machine.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "engine/bitboard.h"
@@ -17,9 +17,10 @@
 namespace brelvoxan::engine {
 
 struct LevelSettings {
-  int depth;         // plies searched ahead in the midgame
-  int exactEmpties;  // from this many empty squares on, the exact solver plays
-  int sureEmpties;   // up to this many the exact solve always runs to its end, cap or not
+  int depth;              // plies searched ahead in the midgame
+  int exactEmpties;       // from this many empty squares on, the exact solver plays...
+  uint64_t exactNodes;    // ...unless it needs more positions than this
+  uint64_t midgameNodes;  // past this many positions the last depth completed decides
 };
 
 // The settings of levels 2..5.
@@ -45,7 +46,7 @@ struct MoveChoice {
   int score = 0;  // exact disc difference when `exact`, else an evaluation
   bool exact = false;
   int depth = 0;           // midgame plies completed
-  bool capped = false;     // the time cap cut the search short
+  bool guarded = false;    // the time guard stopped a search: a machine far slower than this one
   std::vector<int> equal;  // the moves of the best value, `move` among them
 };
 
@@ -53,9 +54,14 @@ class Engine {
  public:
   explicit Engine(uint64_t seed);
 
-  // The move of `level` (2..5) for the side to move in `p`, chosen at random among the moves of
-  // the best value. `cap` bounds the thinking time.
+  // The move of `level` (2..5) for the side to move in `p`, chosen among the moves of the best
+  // value by the seed and the position. `cap` is the time guard (SearchLimit): it changes the
+  // move only on a machine far slower than this one.
   MoveChoice choose(const Position& p, int level, std::chrono::milliseconds cap);
+
+  // The pace, in positions a millisecond of processor time, below which the guard counts the
+  // machine as far slower than this one; for tests that play such a machine.
+  void setSlowestPace(uint64_t positionsPerMs) { slowestPace_ = positionsPerMs; }
 
   // Positions visited since construction, midgame and endgame together.
   uint64_t nodes() const { return nodes_ + solver_.nodes(); }
@@ -70,18 +76,14 @@ class Engine {
     int8_t move = -1;
   };
 
-  // One of `moves`, at random.
-  int pickEqual(const std::vector<int>& moves);
-  MoveChoice searchMidgame(const Position& p, int depth, Deadline deadline);
-  // Searches the root to `depth`; false when the deadline stopped it.
+  MoveChoice searchMidgame(const Position& p, int depth, const SearchLimit& limit);
+  // Searches the root to `depth`; false when the limit stopped it.
   bool searchRoot(const Position& p, int depth, MoveChoice* choice);
   int search(const Position& p, int depth, int alpha, int beta, bool passed);
 
-  Random random_;
+  uint64_t seed_;
+  uint64_t slowestPace_ = SearchLimit{}.slowestPace;
   EndgameSolver solver_;
-  // The last exact score found, none before the first: the next one, two moves later, is
-  // usually close.
-  std::optional<int> lastExactScore_;
   std::vector<Entry> table_;
   uint64_t nodes_ = 0;
   StopCheck stop_;

@@ -1,8 +1,31 @@
 #include "engine/search_parts.h"
 
+#include <ctime>
+
 #include "engine/evaluation.h"
 
 namespace brelvoxan::engine {
+
+void StopCheck::start(const SearchLimit& limit, uint64_t visited) {
+  limit_ = limit;
+  startVisited_ = visited;
+  cpuStart_ = static_cast<long long>(std::clock());
+  stopped_ = false;
+  guarded_ = false;
+  untilLook_ = kNodesBetweenClockLooks;
+}
+
+void StopCheck::lookAtClocks(uint64_t visited) {
+  if (limit_.cap == Clock::time_point::max() || Clock::now() < limit_.cap) return;
+  // Past the cap: is this a machine far slower than the one the budgets were sized on? (Where
+  // std::clock counts wall time, as on Windows, a busy machine may look slow too.)
+  const long long cpu = static_cast<long long>(std::clock()) - cpuStart_;
+  const double ms = 1000.0 * static_cast<double>(cpu) / CLOCKS_PER_SEC;
+  if (static_cast<double>(visited - startVisited_) < ms * static_cast<double>(limit_.slowestPace)) {
+    stopped_ = true;
+    guarded_ = true;
+  }
+}
 
 int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out) {
   return sortedChildren(p, moves, tableMove, out, moveOrderKey);

@@ -13,38 +13,49 @@ namespace brelvoxan::engine {
 
 using Clock = std::chrono::steady_clock;
 
-// When a search gives up; the far future when it never does.
-struct Deadline {
-  Clock::time_point at = Clock::time_point::max();
-  bool passed() const { return at != Clock::time_point::max() && Clock::now() >= at; }
+// What bounds one search. The budget of positions decides where a search stops, the same on
+// every machine. The time cap is only a guard for a machine far slower than the one the budgets
+// were sized on: past it, a search stops only if it has been visiting fewer than `slowestPace`
+// positions a millisecond of processor time (a desktop processor visits 3,000 to 15,000, and
+// one slowed tenfold by a sanitizer still hundreds), so that on any machine within tens of times
+// this one's speed, busy or not, the cap never decides anything.
+struct SearchLimit {
+  uint64_t nodes = UINT64_MAX;
+  Clock::time_point cap = Clock::time_point::max();
+  uint64_t slowestPace = 50;
 };
 
-// A search polls once per position; the clock is looked at only every this many polls.
+// A search polls once per position; the clocks are looked at only every this many polls.
 inline constexpr int kNodesBetweenClockLooks = 2048;
 
-// Looks at the clock once every `every` polls, which are cheap, and stays stopped once the
-// deadline has passed.
+// Holds a search to its limit: given the count of positions the search has visited at each
+// poll, it stops the search once the count has grown by more than the budget, looks at the
+// clocks every kNodesBetweenClockLooks polls for the guard, and stays stopped.
 class StopCheck {
  public:
-  explicit StopCheck(int every = kNodesBetweenClockLooks) : every_(every) {}
-  void start(Deadline deadline) {
-    deadline_ = deadline;
-    stopped_ = false;
-    untilLook_ = 0;
-  }
-  bool poll() {
-    if (--untilLook_ <= 0) {
-      untilLook_ = every_;
-      if (deadline_.passed()) stopped_ = true;
+  void start(const SearchLimit& limit, uint64_t visited);
+  bool poll(uint64_t visited) {
+    if (visited - startVisited_ > limit_.nodes) {
+      stopped_ = true;
+    } else if (--untilLook_ <= 0) {
+      untilLook_ = kNodesBetweenClockLooks;
+      lookAtClocks(visited);
     }
     return stopped_;
   }
   bool stopped() const { return stopped_; }
+  // True when the guard, not the budget, stopped the search.
+  bool guarded() const { return guarded_; }
 
  private:
-  int every_;
-  Deadline deadline_;
+  void lookAtClocks(uint64_t visited);
+
+  SearchLimit limit_;
+  uint64_t startVisited_ = 0;
+  // Processor time at the start, in the units of std::clock.
+  long long cpuStart_ = 0;
   bool stopped_ = false;
+  bool guarded_ = false;
   int untilLook_ = 0;
 };
 

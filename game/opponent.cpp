@@ -23,6 +23,12 @@ ComputerMove Opponent::choose(const Board& b, Side side) {
     return move;
   }
   const engine::MoveChoice choice = engine_->choose(engine::fromBoard(b, side), level_, thinkCap_);
+  if (choice.guarded && !guardNoted_) {
+    guardNoted_ = true;
+    note_ =
+        "brelvoxan: this machine is far slower than the levels are made for: a time cap now cuts "
+        "the computer's thinking short, so its moves may differ from other machines'";
+  }
   if (choice.move != engine::kPassMove) {
     move = {false, static_cast<int16_t>(engine::columnOf(choice.move)),
             static_cast<int16_t>(engine::rowOf(choice.move))};

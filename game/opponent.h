@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "engine/levels.h"
 #include "reversi/board.h"
@@ -22,7 +24,8 @@ inline constexpr int kMaxLevel = engine::kMaxLevel;
 inline constexpr int kDefaultLevel = kMinLevel;
 static_assert(engine::kMinSearchLevel == kMinLevel + 1);
 
-// The longest a searching level thinks about one move by default: within the computer's pause.
+// The time cap of the searching levels: their budgets keep a move within the computer's pause,
+// and past the cap only a machine far slower than a desktop's has its search cut short.
 inline constexpr std::chrono::milliseconds kDefaultThinkCap{600};
 
 struct ComputerMove {
@@ -46,11 +49,17 @@ class Opponent {
   // The move for `side` on `b`; `b` is left as it was.
   ComputerMove choose(const Board& b, Side side);
 
+  // Once, after the time guard first cut a search short (a machine far slower than the levels
+  // are made for): a line to tell the player; else nothing.
+  std::string takeNote() { return std::exchange(note_, {}); }
+
  private:
   int level_;
   uint64_t seed_;
   std::chrono::milliseconds thinkCap_;
   std::unique_ptr<engine::Engine> engine_;  // the searching levels only
+  bool guardNoted_ = false;
+  std::string note_;
 };
 
 }  // namespace brelvoxan

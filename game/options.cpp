@@ -59,8 +59,8 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
   }
   const std::string top = std::to_string(kMaxLevel);
   text += "\nOptions:\n  --level N\tthe computer's strength, " + std::to_string(kMinLevel) +
-          " (default) to " + top + "; " + top + " is perfect from " +
-          std::to_string(engine::levelSettings(kMaxLevel).sureEmpties) +
+          " (default) to " + top + "; " + top + " plays perfectly from about " +
+          std::to_string(engine::levelSettings(kMaxLevel).exactEmpties) +
           " empties\n  --seed N\trepeat the choices of levels " +
           std::to_string(engine::kMinSearchLevel) + " to " + top +
           " among equally good moves\n  --scale N\tshow each pixel as N x N pixels, N = " +

@@ -305,17 +305,28 @@ TEST(EndgameSlowTest, SolverMatchesPlainAlphaBetaOnAThousandPositions) {
   EXPECT_EQ(checked, kLongCheckPositions);
 }
 
-TEST(EndgameSlowTest, SolvesAPublishedPositionAndStopsAtItsDeadline) {
-  // 20 empty squares; the best move is a2 and black wins by 38.
+// 20 empty squares; the best move is a2 and black wins by 38. About ten million positions.
+Position publishedTwenty() {
   const std::string board = "O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X--------";
   Position p;
   for (int sq = 0; sq < 64; ++sq) {
     if (board[static_cast<size_t>(sq)] == 'X') p.own |= bitOf(sq);
     if (board[static_cast<size_t>(sq)] == 'O') p.opp |= bitOf(sq);
   }
+  return p;
+}
+
+TEST(EndgameSlowTest, SolvesAPublishedPositionAndStopsAtItsBudget) {
+  const Position p = publishedTwenty();
   EndgameSolver solver;
-  const ExactResult stopped = solver.solve(p, false, Deadline{Clock::now()});
+  SearchLimit limit;
+  limit.nodes = 100000;
+  const uint64_t before = solver.nodes();
+  const ExactResult stopped = solver.solve(p, false, limit);
   EXPECT_FALSE(stopped.complete);
+  EXPECT_FALSE(stopped.guarded);
+  // Stopped at its budget, give or take the positions below one poll.
+  EXPECT_LT(solver.nodes() - before, 2 * limit.nodes);
   // Its own first guess, or one given far off either way.
   for (const std::optional<int> guess :
        {std::optional<int>{}, std::optional<int>{-64}, std::optional<int>{64}}) {
@@ -332,7 +343,7 @@ TEST(SearchTest, LevelsGoDeeperAndSolveEarlierOneAfterAnother) {
     EXPECT_LT(levelSettings(level).depth, levelSettings(level + 1).depth);
     EXPECT_LT(levelSettings(level).exactEmpties, levelSettings(level + 1).exactEmpties);
   }
-  EXPECT_GE(levelSettings(kMaxLevel).sureEmpties, 18);
+  EXPECT_GE(levelSettings(kMaxLevel).exactEmpties, 18);
 }
 
 TEST(SearchTest, LevelFivePlaysABestMoveInTheEndgame) {
@@ -363,15 +374,51 @@ TEST(SearchTest, SeedRepeatsChoicesAndDifferentSeedsVary) {
   EXPECT_GT(firstMoves.size(), 1u);
 }
 
-TEST(SearchTest, TimeCapStillGivesALegalMove) {
+TEST(SearchTest, TheGuardStopsASearchOnlyOnAFarSlowerMachine) {
   std::mt19937 rng(9);
   const std::vector<Ply> plies = randomGame(rng);
   const Position p = fromBoard(plies[20].board, plies[20].side);
   Engine engine(1);
+  // With no pace too slow, a cap of nothing stops nothing.
+  engine.setSlowestPace(0);
+  EXPECT_FALSE(engine.choose(p, kMaxLevel, std::chrono::milliseconds(0)).guarded);
+  // A machine that manages less than a million positions a millisecond counts as far slower,
+  // and past its cap of none the guard stops the search after the first ply.
+  engine.setSlowestPace(1'000'000);
   const MoveChoice choice = engine.choose(p, kMaxLevel, std::chrono::milliseconds(0));
-  EXPECT_TRUE(choice.capped);
+  EXPECT_TRUE(choice.guarded);
   EXPECT_GE(choice.depth, 1);
+  EXPECT_LT(choice.depth, levelSettings(kMaxLevel).depth);
   EXPECT_TRUE(legalMoves(p) & bitOf(choice.move));
+}
+
+TEST(SearchTest, MovesDependOnThePositionLevelAndSeedAloneNotOnTheCapOrEarlierMoves) {
+  std::mt19937 rng(21);
+  const std::vector<Ply> plies = randomGame(rng);
+  // The opening, the midgame, near the exact range, and a published ending whose exact solve
+  // runs past level 5's budget.
+  std::vector<Position> positions;
+  for (const size_t ply : {size_t{4}, size_t{24}, plies.size() - 22}) {
+    positions.push_back(fromBoard(plies[ply].board, plies[ply].side));
+  }
+  positions.push_back(publishedTwenty());
+  for (int level = kMinSearchLevel; level <= kMaxLevel; ++level) {
+    Engine used(5);
+    for (const Position& p : positions) {
+      const MoveChoice a = Engine(5).choose(p, level, std::chrono::milliseconds(1));
+      // Even a busy machine or a sanitizer's build is not far slower: the guard never fired.
+      EXPECT_FALSE(a.guarded) << "level " << level;
+      const MoveChoice b = Engine(5).choose(p, level, std::chrono::seconds(10));
+      // After the same position at another level, which leaves much to remember.
+      used.choose(p, level == kMaxLevel ? level - 1 : level + 1, std::chrono::seconds(10));
+      const MoveChoice c = used.choose(p, level, std::chrono::seconds(10));
+      EXPECT_EQ(a.move, b.move) << "level " << level;
+      EXPECT_EQ(a.score, b.score) << "level " << level;
+      EXPECT_EQ(a.depth, b.depth) << "level " << level;
+      EXPECT_EQ(a.move, c.move) << "level " << level << " after other moves";
+      EXPECT_EQ(a.score, c.score) << "level " << level << " after other moves";
+    }
+  }
 }
 
 }  // namespace

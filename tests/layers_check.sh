@@ -2,8 +2,9 @@
 # The core's layers include only their own headers and those of the layers below them, each
 # folder with its subfolders: reversi/ (rules) nothing of ours; engine/ the rules; host/ (the
 # seam and the backends) only host/ and the build's generated headers; screen/ the seam's
-# headers and screen/; game/ all of these but no backend. Run from the repository root, or give
-# another root as the first argument.
+# headers and screen/; game/ all of these but no backend; gtp/ (the engine program) the engine,
+# the rules and the version. Run from the repository root, or give another root as the first
+# argument.
 set -u
 cd "${1:-.}" || exit 2
 status=0
@@ -20,5 +21,6 @@ check engine 'engine/|reversi/'
 check host 'host/|brelvoxan_[a-z]+\.h'
 check screen 'screen/|host/[a-z_]+\.h|build_info\.h'
 check game 'game/|screen/|engine/|reversi/|host/[a-z_]+\.h|build_info\.h'
+check gtp 'gtp/|engine/|reversi/|build_info\.h'
 [ $status -eq 0 ] && echo "layers_check: ok"
 exit $status

@@ -5,7 +5,7 @@
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r reversi engine host screen game "$work/"
+cp -r reversi engine host screen game gtp "$work/"
 status=0
 if ! bash tests/layers_check.sh "$work" >/dev/null 2>&1; then
   echo "layers_plant: the unchanged tree fails the check" >&2
@@ -32,5 +32,6 @@ plant host/window_host.h screen/image.h
 plant host/sdl/sdl_host.cpp game/game.h
 plant screen/image.h game/game.h
 plant game/game.h host/headless/headless.h
+plant gtp/gtp_session.cpp game/opponent.h
 [ $status -eq 0 ] && echo "layers_plant: ok"
 exit $status

@@ -109,29 +109,99 @@ TEST(SolveInputTest, ReadsPositionsAndRefusesMalformedLines) {
 
   for (const std::string& bad :
        {board, board + " Z", board + "X", board.substr(1) + " X", board + " X O",
-        board.substr(0, 63) + "* X", std::string(64, '-') + " X"}) {
+        board.substr(0, 63) + "* X", std::string(64, '-') + " X",
+        std::string(27, 'X') + "-" + std::string(36, 'X') + " O"}) {
     EXPECT_FALSE(sim::parseSolveLine(bad, &error)) << bad;
     EXPECT_FALSE(error.empty());
   }
 }
 
-TEST(SolveInputTest, SolvesEachGoodLineAndNamesEachBadOne) {
+TEST(SolveInputTest, AnswersMovesPassesFinishedGamesAndUnknownsAndNamesBadLines) {
+  const std::string start = "---------------------------OX------XO--------------------------- X";
   std::istringstream in(
-      "% two positions and two bad lines\n"
+      "\xEF\xBB\xBF% a byte-order mark, four positions and a bad line\n"
+      // White has no disc and nobody can move: the game is over, 0 to 63 and the empty square
+      // to black.
       "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX- O\n"
-      "nonsense\n" +
-      std::string(5000, 'X') + "\n" +
-      "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n");
+      "nonsense\n"
+      // Black cannot move (a1 turns nothing), white can: a pass, then white takes all.
+      "-XOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOOO X\n"
+      // Black takes h8, turning g8.
+      "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n" +
+      start + "\n");
   std::ostringstream out;
   std::ostringstream err;
   EXPECT_EQ(sim::runSolve(in, out, err), 1);
-  // White has no disc and neither side can move: 0 to 63 and the empty square to black. Then
-  // black takes h8, turning g8.
-  EXPECT_EQ(out.str(), "pass -64\nh8 +64\n");
+  EXPECT_EQ(out.str(),
+            "end -64\npass -64\nh8 +64\nunknown (60 empty squares; at most 28 are solved)\n");
   const std::string messages = err.str();
   EXPECT_NE(messages.find("line 3: expected 64 squares"), std::string::npos) << messages;
-  EXPECT_NE(messages.find("line 4: line longer than"), std::string::npos) << messages;
-  EXPECT_NE(messages.find("line 5: "), std::string::npos) << messages;
+  EXPECT_EQ(messages.find("line 1: "), std::string::npos) << messages;
+
+  // Past its budget of positions, a hard one is not solved.
+  std::istringstream hard("O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X-------- X\n");
+  std::ostringstream hardOut;
+  EXPECT_EQ(sim::runSolve(hard, hardOut, err, 1000), 1);
+  EXPECT_EQ(hardOut.str(), "unknown (more than 1000 positions)\n");
+
+  // Solved to the end, every line: status 0.
+  std::istringstream good(
+      "\xEF\xBB\xBFXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n");
+  std::ostringstream goodOut;
+  EXPECT_EQ(sim::runSolve(good, goodOut, err), 0);
+  EXPECT_EQ(goodOut.str(), "h8 +64\n");
+}
+
+// A line of 'X' without end, as far as a reader that stops in time can tell (it ends after a
+// megabyte so that one that does not fails instead of hanging), counting the bytes taken.
+class EndlessLine : public std::streambuf {
+ public:
+  size_t taken = 0;
+
+ protected:
+  int_type underflow() override {
+    if (taken >= 1 << 20) return traits_type::eof();
+    setg(buffer_, buffer_, buffer_ + sizeof buffer_);
+    taken += sizeof buffer_;
+    return traits_type::to_int_type(buffer_[0]);
+  }
+
+ private:
+  char buffer_[64] = {'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X',
+                      'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X',
+                      'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X',
+                      'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X',
+                      'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X'};
+};
+
+TEST(SolveInputTest, StopsReadingALineAsSoonAsItIsTooLong) {
+  EndlessLine endless;
+  std::istream in(&endless);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(sim::runSolve(in, out, err), 1);
+  EXPECT_LE(endless.taken, sim::kMaxSolveLineLength + 64);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_NE(err.str().find("line 1: longer than 1000 characters"), std::string::npos) << err.str();
+}
+
+// Takes nothing: every write fails, as on a full disk.
+class FullDisk : public std::streambuf {
+ protected:
+  int_type overflow(int_type) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(SolveInputTest, ALostAnswerEndsTheRunWithStatusOne) {
+  std::istringstream in(
+      "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n"
+      "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X\n");
+  FullDisk full;
+  std::ostream out(&full);
+  std::ostringstream err;
+  EXPECT_EQ(sim::runSolve(in, out, err), 1);
+  // Named once, at the first answer lost; the second position is not solved for nothing.
+  EXPECT_EQ(err.str(), "brelvoxan-sim: line 1: the answer could not be written\n");
 }
 
 TEST(MatchTest, OpeningsAreLegalAndDistinctAndGamesCountFromTheFirstLevel) {
@@ -148,7 +218,7 @@ TEST(MatchTest, OpeningsAreLegalAndDistinctAndGamesCountFromTheFirstLevel) {
   }
   const sim::MatchResult r = sim::playMatch(2, 1, 4, 1);
   EXPECT_EQ(r.wins + r.draws + r.losses, 4);
-  EXPECT_EQ(sim::formatMatchResult(2, 1, {3, 1, 0, 0, 0}),
+  EXPECT_EQ(sim::formatMatchResult(2, 1, {3, 1, 0, 0, 0, 0, 0, {}}),
             "2 vs 1: wins 3, draws 1, losses 0, score 87.5%\n");
 }
 

@@ -211,6 +211,21 @@ status=$?
 [[ $(cat "$work/solve.out") == $'h8 +64\na1 -48' ]] || fail "solve: $(cat "$work/solve.out")"
 grep -q '^brelvoxan-sim: line 3: ' "$work/solve.err" || fail "solve: no error for line 3"
 grep -q '^line 2: [0-9]* nodes, [0-9.]* s$' "$work/solve.err" || fail "solve: no nodes and time"
+# A byte-order mark is skipped; an answer lost to a full disk fails; a line without end is
+# refused once it is longer than any position could be, not read on for ever.
+printf '\xEF\xBB\xBF%s\n' "$(sed -n 2p "$work/positions")" | "$sim" --solve >"$work/bom.out" 2>&1
+status=$?
+[[ $status == 0 && $(head -n 1 "$work/bom.out") == "h8 +64" ]] ||
+  fail "solve bom: status $status, $(head -c 200 "$work/bom.out")"
+"$sim" --solve <"$work/positions" >/dev/full 2>"$work/solvefull.err"
+status=$?
+[[ $status == 1 ]] || fail "solve full: status $status"
+grep -q 'could not be written' "$work/solvefull.err" || fail "solve full: $(cat "$work/solvefull.err")"
+timeout 60 "$sim" --solve </dev/zero >"$work/solvezero.out" 2>"$work/solvezero.err"
+status=$?
+[[ $status == 1 ]] || fail "solve zero: status $status"
+grep -q '^brelvoxan-sim: line 1: longer than' "$work/solvezero.err" ||
+  fail "solve zero: $(head -c 200 "$work/solvezero.err")"
 
 # --- --match: the result line --------------------------------------------------------------------
 "$sim" --match 2 1 --games 4 --seed 3 >"$work/match.out" 2>"$work/match.err"

@@ -4,9 +4,11 @@
 // side is host/web/think_worker.js.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "game/think_job.h"
@@ -25,6 +27,11 @@ uint8_t* brelvoxan_think(brelvoxan::Thinker* thinker, const uint8_t* job, int32_
   if (thinker == nullptr || job == nullptr || size < 0 || answerSize == nullptr) return nullptr;
   const std::vector<uint8_t> answer =
       brelvoxan::answerThinkJob(*thinker, std::span(job, static_cast<size_t>(size)));
+  // The time guard's one note goes to the page's console.
+  if (thinker->opponent) {
+    const std::string note = thinker->opponent->takeNote();
+    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  }
   auto* bytes = static_cast<uint8_t*>(std::malloc(std::max<size_t>(answer.size(), 1)));
   if (bytes == nullptr) return nullptr;
   if (!answer.empty()) std::memcpy(bytes, answer.data(), answer.size());

@@ -84,7 +84,8 @@ apt show brelvoxan >"$out/apt_show.txt" 2>/dev/null
 grep -q "^Description: Reversi against the computer" "$out/apt_show.txt" &&
   ! grep -q "^ ;" "$out/apt_show.txt" || fail "apt show: $(grep -A2 '^Description' "$out/apt_show.txt")"
 files=$(dpkg-query -L brelvoxan)
-for wanted in /usr/games/brelvoxan /usr/share/games/brelvoxan/res/bmp/255.bmp \
+for wanted in /usr/games/brelvoxan /usr/games/brelvoxan-engine \
+  /usr/share/man/man6/brelvoxan-engine.6.gz /usr/share/games/brelvoxan/res/bmp/255.bmp \
   /usr/share/applications/org.brelvoxan.Brelvoxan.desktop \
   /usr/share/metainfo/org.brelvoxan.Brelvoxan.metainfo.xml /usr/share/man/man6/brelvoxan.6.gz \
   /usr/share/icons/hicolor/16x16/apps/brelvoxan.png \
@@ -96,6 +97,9 @@ done
 export PATH=$PATH:/usr/games
 game=$(command -v brelvoxan) || fail "brelvoxan is not found on the PATH after installing"
 echo "installed: ${game:-nothing}"
+# The engine program beside it answers from anywhere.
+engine_answer=$(cd / && printf 'name\nquit\n' | brelvoxan-engine 2>&1)
+[[ $engine_answer == $'= Brelvoxan\n\n=' ]] || fail "the installed brelvoxan-engine: $engine_answer"
 
 # --- Start it from / and compare its title screen with the simulator's ----------------------------
 if [[ -n $game ]] && start_xvfb "$out" 1280x1024; then

@@ -35,13 +35,18 @@ mkdir -p "$out/unpacked"
 top=$(ls "$out/unpacked")
 [[ $top == "$(basename "$zip" .zip)" ]] || fail "the zip unpacks into '$top', not one folder named as the zip"
 unpacked=$out/unpacked/$top
-for f in brelvoxan.exe README.txt LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
+for f in brelvoxan.exe brelvoxan-engine.exe README.txt LICENSE.txt res/bmp/000.bmp \
+  res/bmp/255.bmp; do
   [[ -f $unpacked/$f ]] || fail "the zip has no $f"
 done
 grep -q "Ctrl+Q" "$unpacked/README.txt" || fail "README.txt does not tell the keys"
 glyphs=$(find "$unpacked/res/bmp" -name '*.bmp' | wc -l)
 [[ $glyphs == 256 ]] || fail "the zip has $glyphs glyph files, not 256"
 echo "unpacked $(basename "$zip"): $(find "$unpacked" -type f | wc -l) files"
+# The engine program beside the game answers on its console.
+engine_answer=$(printf 'name\nquit\n' | timeout 60 wine "$unpacked/brelvoxan-engine.exe" 2>/dev/null |
+  tr -d '\r')
+[[ $engine_answer == $'= Brelvoxan\n\n=' ]] || fail "brelvoxan-engine.exe answered '$engine_answer'"
 # The program file names itself with the project's version and carries both icons.
 version=$(sed -n 's/^project(Brelvoxan VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 resources=$(wine "$winprobe" resources "$unpacked/brelvoxan.exe" 2>>"$out/probe_stderr.txt" |

@@ -57,7 +57,8 @@ round_trip() {
   fi
   local unix_folder
   unix_folder=$(winepath -u "$folder" 2>/dev/null)
-  for f in brelvoxan.exe README.txt LICENSE.txt res/bmp/000.bmp res/bmp/255.bmp; do
+  for f in brelvoxan.exe brelvoxan-engine.exe README.txt LICENSE.txt res/bmp/000.bmp \
+    res/bmp/255.bmp; do
     [[ -f $unix_folder/$f ]] || fail "$mode: $folder has no $f"
   done
   shortcut=$(find "$WINEPREFIX/drive_c" -name 'Brelvoxan.lnk' | head -n 1)

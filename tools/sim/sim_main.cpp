@@ -217,6 +217,7 @@ int main(int argc, char** argv) {
   if (match) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
+    if (!r.note.empty()) std::fprintf(stderr, "%s\n", r.note.c_str());
     std::cout << sim::formatMatchResult(match->first, match->second, r);
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "engine/endgame.h"
 #include "game/opponent.h"
@@ -18,24 +19,24 @@ namespace {
 using engine::bitOf;
 using engine::Position;
 
-// Reads one line of at most kMaxSolveLineLength bytes; the rest of a longer line is read and
-// dropped, and *tooLong set. False at the end of the input.
-bool readBoundedLine(std::istream& in, std::string* line, bool* tooLong) {
+enum class LineRead { kLine, kEnd, kTooLong };
+
+// Reads one line of at most kMaxSolveLineLength bytes. A longer line is refused as soon as its
+// length is passed, without reading on: the input may never end.
+LineRead readBoundedLine(std::istream& in, std::string* line) {
   line->clear();
-  *tooLong = false;
   int c;
   bool any = false;
   while ((c = in.get()) != EOF) {
     any = true;
-    if (c == '\n') return true;
-    if (line->size() < kMaxSolveLineLength) {
-      line->push_back(static_cast<char>(c));
-    } else {
-      *tooLong = true;
-    }
+    if (c == '\n') return LineRead::kLine;
+    if (line->size() == kMaxSolveLineLength) return LineRead::kTooLong;
+    line->push_back(static_cast<char>(c));
   }
-  return any;
+  return any ? LineRead::kLine : LineRead::kEnd;
 }
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
@@ -76,6 +77,14 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
       return std::nullopt;
     }
   }
+  // The four centre squares are filled before the first move and never emptied.
+  for (const int sq : {engine::squareOf(4, 4), engine::squareOf(5, 4), engine::squareOf(4, 5),
+                       engine::squareOf(5, 5)}) {
+    if (((black | white) & bitOf(sq)) == 0) {
+      *error = "centre square " + engine::squareName(sq) + " is empty, as it never is in a game";
+      return std::nullopt;
+    }
+  }
   std::string_view rest = line.substr(64);
   if (!isBlank(rest[0])) {
     *error = "expected a space after the 64 squares";
@@ -90,28 +99,41 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
     *error = "the side to move must be X or O";
     return std::nullopt;
   }
-  const int empties = result.position.emptyCount();
-  if (empties > kMaxSolveEmpties) {
-    *error = std::to_string(empties) + " empty squares; at most " +
-             std::to_string(kMaxSolveEmpties) + " are solved";
-    return std::nullopt;
-  }
   return result;
 }
 
-int runSolve(std::istream& in, std::ostream& out, std::ostream& err) {
+std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64_t nodeBudget) {
+  if (engine::legalMoves(p) == 0 && engine::legalMoves(p.passed()) == 0) {
+    return "end " + signedScore(engine::finalScore(p));
+  }
+  const int empties = p.emptyCount();
+  if (empties > kMaxSolveEmpties) {
+    return "unknown (" + std::to_string(empties) + " empty squares; at most " +
+           std::to_string(kMaxSolveEmpties) + " are solved)";
+  }
+  engine::SearchLimit limit;
+  limit.nodes = nodeBudget;
+  const engine::ExactResult r = solver.solve(p, false, limit);
+  if (!r.complete) return "unknown (more than " + std::to_string(nodeBudget) + " positions)";
+  return engine::squareName(r.move) + ' ' + signedScore(r.score);
+}
+
+int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t nodeBudget) {
   engine::EndgameSolver solver;
   std::string line;
-  bool tooLong = false;
   int status = 0;
-  for (int number = 1; readBoundedLine(in, &line, &tooLong); ++number) {
-    std::string error;
-    std::optional<SolveLine> parsed;
-    if (tooLong) {
-      error = "line longer than " + std::to_string(kMaxSolveLineLength) + " characters";
-    } else {
-      parsed = parseSolveLine(line, &error);
+  for (int number = 1;; ++number) {
+    const LineRead read = readBoundedLine(in, &line);
+    if (read == LineRead::kEnd) break;
+    if (read == LineRead::kTooLong) {
+      err << "brelvoxan-sim: line " << number << ": longer than " << kMaxSolveLineLength
+          << " characters; reading stops\n";
+      return 1;
     }
+    // A byte-order mark, as some editors begin a file with.
+    if (number == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
+    std::string error;
+    const std::optional<SolveLine> parsed = parseSolveLine(line, &error);
     if (!parsed) {
       err << "brelvoxan-sim: line " << number << ": " << error << '\n';
       status = 1;
@@ -120,10 +142,16 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err) {
     if (parsed->comment) continue;
     const uint64_t nodesBefore = solver.nodes();
     const auto start = std::chrono::steady_clock::now();
-    const engine::ExactResult r = solver.solve(parsed->position, false);
+    const std::string answer = solveAnswer(solver, parsed->position, nodeBudget);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    out << engine::squareName(r.move) << ' ' << signedScore(r.score) << '\n' << std::flush;
+    // Each answer is flushed as it comes, so a failed write shows here and not only at the end.
+    out << answer << '\n' << std::flush;
+    if (!out) {
+      err << "brelvoxan-sim: line " << number << ": the answer could not be written\n";
+      return 1;
+    }
+    if (answer.starts_with("unknown")) status = 1;
     char timing[96];
     std::snprintf(timing, sizeof timing, "line %d: %llu nodes, %.3f s\n", number,
                   static_cast<unsigned long long>(solver.nodes() - nodesBefore), seconds);
@@ -158,6 +186,9 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
       const auto start = std::chrono::steady_clock::now();
       const std::clock_t cpuStart = std::clock();
       const ComputerMove move = mover.choose(board, side);
+      if (std::string note = mover.takeNote(); !note.empty() && result.note.empty()) {
+        result.note = std::move(note);
+      }
       const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
       const double ms =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

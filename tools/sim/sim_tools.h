@@ -12,9 +12,13 @@
 
 namespace brelvoxan::sim {
 
-// The most empty squares --solve takes in a position: beyond, one solve could run for hours.
+// The most empty squares --solve solves in a position: beyond, one solve could run for hours,
+// and the answer is `unknown`.
 inline constexpr int kMaxSolveEmpties = 28;
-// Longer lines are refused without being kept whole.
+// The most positions one --solve answer may visit: the hardest published positions of up to 26
+// empty squares take less, at about 15,000 a millisecond. Past it the answer is `unknown`.
+inline constexpr uint64_t kSolveNodeBudget = 500'000'000;
+// A longer line is no position, even with a comment; reading stops where it passes this length.
 inline constexpr size_t kMaxSolveLineLength = 1000;
 
 // One line of --solve input: 64 squares a1..h8 row by row ('X' black, 'O' white, '-' empty), a
@@ -27,10 +31,14 @@ struct SolveLine {
 };
 std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* error);
 
-// --solve: one line "move score" per position on `out` ("a2 +38", "pass -4"), nodes and time per
-// position on `err`, a one-line error for each malformed line. Returns 0, or 1 when a line was
-// malformed.
-int runSolve(std::istream& in, std::ostream& out, std::ostream& err);
+// --solve: one answer per position on `out`: "move score" ("a2 +38", "pass -4" when the side to
+// move must pass), "end score" for a finished game, or "unknown (reason)" beyond the solver's
+// budget (kMaxSolveEmpties, `nodeBudget`); nodes and time per position on `err`, and a one-line
+// error for each malformed line. A UTF-8 byte-order mark before the first line is skipped. Returns
+// 0 when every position was solved; 1 when a line was malformed or left unknown, and at once when a
+// line is too long or an answer cannot be written.
+int runSolve(std::istream& in, std::ostream& out, std::ostream& err,
+             uint64_t nodeBudget = kSolveNodeBudget);
 
 // --match: `games` games (even, at most twice the openings) of level `a` against level `b`, each
 // opening twice with the colours swapped. Prints the result line on `out` and the worst thinking
@@ -45,6 +53,8 @@ struct MatchResult {
   double worstThinkMsB = 0;
   double worstThinkCpuMsA = 0;
   double worstThinkCpuMsB = 0;
+  // What an opponent had to say (the time guard's note), if anything.
+  std::string note;
 };
 MatchResult playMatch(int a, int b, int games, uint64_t seed);
 std::string formatMatchResult(int a, int b, const MatchResult& r);

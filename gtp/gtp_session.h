@@ -1,0 +1,77 @@
+// The Go Text Protocol for Reversi: the commands a board game client or a referee sends an
+// engine, answered by the game's computer opponent at one level. Pure: a command line in, the
+// answer out; the program around it (gtp_main.cpp) reads and writes the streams.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/bitboard.h"
+#include "engine/search.h"
+
+namespace brelvoxan::gtp {
+
+// The levels offered, as in the game: the one-move-ahead player below the engine's own.
+inline constexpr int kMinLevel = engine::kMinSearchLevel - 1;
+inline constexpr int kMaxLevel = engine::kMaxLevel;
+inline constexpr int kDefaultLevel = kMaxLevel;
+
+// Moves and passes kept for undo; a game has at most 60 moves, and passes enough between them.
+inline constexpr size_t kMaxHistory = 250;
+
+// The longest command line taken; no command needs a tenth of it.
+inline constexpr size_t kMaxLineLength = 1000;
+
+class Session {
+ public:
+  Session(int level, uint64_t seed);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // The answer to one line of input: "=[id] result\n\n" or "?[id] message\n\n", or nothing for
+  // a line with no command (blank, or only a comment).
+  std::string handle(std::string_view line);
+
+  // After `quit` has been answered.
+  bool quitting() const { return quitting_; }
+
+  // Once, after the engine's time guard first cut a move's search short (a machine far slower
+  // than the levels are made for): a line to tell the person running it; else nothing.
+  std::string takeNote() { return std::exchange(note_, {}); }
+
+ private:
+  struct State {
+    engine::Mask black = 0;
+    engine::Mask white = 0;
+    bool blackToMove = true;
+  };
+  struct Reply {
+    bool ok;
+    std::string text;
+  };
+
+  Reply run(const std::string& command, const std::vector<std::string>& args);
+  Reply play(const std::vector<std::string>& args);
+  Reply genmove(const std::vector<std::string>& args);
+  // The position with `black` to move, or white.
+  engine::Position positionFor(bool black) const;
+  // Plays `square` (or passes with kPassMove) for `black`, keeping the state before for undo.
+  void apply(bool black, int square);
+  std::string board() const;
+  std::string finalScore() const;
+
+  int level_;
+  std::unique_ptr<engine::Engine> engine_;  // the searching levels only
+  State state_;
+  std::vector<State> history_;
+  bool quitting_ = false;
+  bool guardNoted_ = false;
+  std::string note_;
+};
+
+}  // namespace brelvoxan::gtp
