@@ -156,7 +156,8 @@ void requestPaint() {
 }
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
-  const uint8_t code = web::virtualKeyCode(event->code, event->key, event->altKey);
+  const uint8_t code = web::virtualKeyCode(
+      event->code, event->key, {event->altKey != 0, event->ctrlKey != 0, event->shiftKey != 0});
   if (code != 0) {
     waitingForKey = false;
     trace("key", code);
