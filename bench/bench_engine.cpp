@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
+#include "engine/endgame.h"
 #include "reversi/board.h"
-#include "reversi/endgame.h"
 #include "reversi/perft.h"
 #include "tools/sim/sim_tools.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
+#include "engine/search.h"
 #include "reversi/cpu_player.h"
-#include "reversi/search.h"
 
 namespace brelvoxan {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
+#include "engine/endgame.h"
+#include "engine/evaluation.h"
+#include "engine/patterns.h"
+#include "engine/search.h"
 #include "reversi/board.h"
-#include "reversi/endgame.h"
-#include "reversi/evaluation.h"
-#include "reversi/patterns.h"
 #include "reversi/perft.h"
-#include "reversi/search.h"
 
 namespace brelvoxan::engine {
 namespace {

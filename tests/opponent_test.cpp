@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "engine/bitboard.h"
 #include "game/opponent.h"
-#include "reversi/bitboard.h"
 #include "reversi/cpu_player.h"
 #include "tests/game_harness.h"
 #include "tools/sim/openings.h"

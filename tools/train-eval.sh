@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Learns the values of the late-position judgement again and writes reversi/pattern_values.cpp:
+# Learns the values of the late-position judgement again and writes engine/generated/pattern_values.cpp:
 # three batches of solved positions, each from its own seed, made side by side, then one fit
 # over all of them. The batches below give the committed values; about 40 minutes on two
 # processors.
@@ -21,4 +21,4 @@ for batch in 11:72000 12:29382 13:25000; do
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
 build/brelvoxan-train-eval train "${batches[@]}" >"$work/values.cpp"
-mv "$work/values.cpp" reversi/pattern_values.cpp
+mv "$work/values.cpp" engine/generated/pattern_values.cpp

@@ -4,7 +4,7 @@
 //                          exact score, "own opp empties score" with masks in hex, until COUNT
 //                          positions are printed. The same seed gives the same positions.
 //   train FILE...          fits the values to those scores by least squares and prints them as
-//                          C++ source for reversi/pattern_values.cpp; errors go to stderr.
+//                          C++ source for engine/generated/pattern_values.cpp; errors go to stderr.
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "reversi/endgame.h"
-#include "reversi/evaluation.h"
-#include "reversi/patterns.h"
+#include "engine/endgame.h"
+#include "engine/evaluation.h"
+#include "engine/patterns.h"
 
 namespace {
 
@@ -172,8 +172,7 @@ int train(int count, char** files) {
       "// The values of the late-position judgement, learnt from %zu solved positions by\n"
       "// tools/train-eval.sh; do not edit.\n",
       samples.size());
-  std::printf("#include <cstdint>\n\nnamespace brelvoxan::engine {\n\n");
-  std::printf("extern const int kPatternValueCount;\nextern const int8_t kPatternValues[];\n\n");
+  std::printf("#include \"engine/pattern_values.h\"\n\nnamespace brelvoxan::engine {\n\n");
   std::printf("const int kPatternValueCount = %d;\n", set.values);
   std::printf("// clang-format off\nconst int8_t kPatternValues[] = {\n");
   for (size_t i = 0; i < values.size(); i += 16) {

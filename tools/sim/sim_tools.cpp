@@ -7,8 +7,8 @@
 #include <istream>
 #include <ostream>
 
+#include "engine/endgame.h"
 #include "game/opponent.h"
-#include "reversi/endgame.h"
 #include "tools/sim/openings.h"
 
 namespace brelvoxan::sim {

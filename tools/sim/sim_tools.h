@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
 
 namespace brelvoxan::sim {
 

@@ -1,11 +1,11 @@
-#include "reversi/endgame.h"
+#include "engine/endgame.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 
-#include "reversi/evaluation.h"
-#include "reversi/patterns.h"
+#include "engine/evaluation.h"
+#include "engine/patterns.h"
 
 namespace brelvoxan::engine {
 
@@ -20,7 +20,6 @@ constexpr int kOrderedEmpties = 6;
 constexpr int kEnhancedCutoffEmpties = 9;
 // The fastest-first order weighs frontiers from this many empty squares on.
 constexpr int kFrontierEmpties = 10;
-constexpr int kNodesBetweenClockLooks = 4096;
 // From this many empty squares on, the learnt judgement helps order moves, one move further
 // ahead every kJudgedDepthStep squares more.
 constexpr int kJudgedOrderEmpties = 12;
@@ -39,8 +38,6 @@ constexpr int kEstimateShallower = 14;
 // processor's cache: they are the most numerous and the cheapest to search again.
 constexpr int kShallowTableEmpties = 9;
 constexpr int kShallowTableBits = 14;
-
-constexpr Mask kCornerMask = 0x8100000000000081ULL;
 
 // The four quadrants, for parity ordering.
 constexpr Mask kQuadrants[4] = {0x000000000F0F0F0FULL, 0x00000000F0F0F0F0ULL, 0x0F0F0F0F00000000ULL,
@@ -137,26 +134,6 @@ int endgameKey(const Position& next, Mask replies, int square, Mask odd, bool fr
   return key;
 }
 
-// The children of `p` for `moves` in `out`, sorted by `keyOf(next, square)`, highest first, with
-// `tableMove` ahead of all.
-template <class KeyOf>
-int sortedChildren(const Position& p, Mask moves, int tableMove, Child* out, KeyOf keyOf) {
-  int n = 0;
-  while (moves) {
-    const int sq = std::countr_zero(moves);
-    moves &= moves - 1;
-    const Position next = afterMove(p, sq, flipsOf(p, sq));
-    const int key = sq == tableMove ? 1 << 30 : keyOf(next, sq);
-    int i = n++;
-    while (i > 0 && out[i - 1].key < key) {
-      out[i] = out[i - 1];
-      --i;
-    }
-    out[i] = Child{next, sq, key};
-  }
-  return n;
-}
-
 // The best final disc difference `depth` moves ahead by the learnt judgement, in its steps.
 int judgedScore(const Position& p, int depth, int alpha, int beta) {
   if (depth <= 0) return patternScore(p);
@@ -231,36 +208,11 @@ int endgameChildren(const Position& p, int empties, Mask moves, Child* out, Slot
 
 }  // namespace
 
-int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out) {
-  return sortedChildren(p, moves, tableMove, out, moveOrderKey);
-}
-
-int moveOrderKey(const Position& next, int square) {
-  // `next` has the opponent to move: fewer replies for it first, corner replies counted twice,
-  // and fewer corners in its hands.
-  const Mask replies = legalMoves(next);
-  int key = -16 * (countBits(replies) + countBits(replies & kCornerMask));
-  key -= 2 * countBits(next.own & kCornerMask);
-  if (bitOf(square) & kCornerMask) key += 12;
-  // Frontiers: empty squares next to the opponent's discs are the mover's future moves.
-  key += 4 * (countBits(emptyNeighbours(next.own, next.empties())) -
-              countBits(emptyNeighbours(next.opp, next.empties())));
-  return key;
-}
-
-uint64_t hashPosition(const Position& p) {
-  uint64_t h = p.own * 0x9E3779B97F4A7C15ULL;
-  h ^= std::rotl(p.opp * 0xC2B2AE3D27D4EB4FULL, 31);
-  h ^= h >> 29;
-  h *= 0xBF58476D1CE4E5B9ULL;
-  return h ^ (h >> 32);
-}
-
 EndgameSolver::EndgameSolver(int tableBits)
     : deep_(size_t{1} << tableBits),
       deepMask_((Mask{1} << tableBits) - 1),
       shallow_(size_t{1} << kShallowTableBits),
-      stop_(kNodesBetweenClockLooks) {}
+      stop_() {}
 
 EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
   // The first of an aligned pair of slots.

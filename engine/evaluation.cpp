@@ -1,4 +1,4 @@
-#include "reversi/evaluation.h"
+#include "engine/evaluation.h"
 
 #include <algorithm>
 #include <bit>

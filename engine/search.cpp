@@ -1,16 +1,15 @@
-#include "reversi/search.h"
+#include "engine/search.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "reversi/evaluation.h"
+#include "engine/evaluation.h"
 
 namespace brelvoxan::engine {
 
 namespace {
 
 constexpr int kTableBits = 18;
-constexpr int kNodesBetweenClockLooks = 2048;
 constexpr int kWinScore = 100000;
 constexpr int kInfinity = 1000000;
 // Of the cap, the share an exact solve above the sure range may use before the midgame search
@@ -48,8 +47,7 @@ uint64_t Random::next() {
   return z ^ (z >> 31);
 }
 
-Engine::Engine(uint64_t seed)
-    : random_(seed), table_(size_t{1} << kTableBits), stop_(kNodesBetweenClockLooks) {}
+Engine::Engine(uint64_t seed) : random_(seed), table_(size_t{1} << kTableBits), stop_() {}
 
 int Engine::pickEqual(const std::vector<int>& moves) {
   return moves[static_cast<size_t>(random_.below(static_cast<int>(moves.size())))];

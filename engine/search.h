@@ -9,8 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "reversi/bitboard.h"
-#include "reversi/endgame.h"
+#include "engine/bitboard.h"
+#include "engine/endgame.h"
+#include "engine/search_parts.h"
 
 namespace brelvoxan::engine {
 

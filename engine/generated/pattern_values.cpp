@@ -1,11 +1,8 @@
 // The values of the late-position judgement, learnt from 126382 solved positions by
 // tools/train-eval.sh; do not edit.
-#include <cstdint>
+#include "engine/pattern_values.h"
 
 namespace brelvoxan::engine {
-
-extern const int kPatternValueCount;
-extern const int8_t kPatternValues[];
 
 const int kPatternValueCount = 61516;
 // clang-format off

@@ -3,7 +3,7 @@
 // weighted by how many squares are still empty.
 #pragma once
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
 
 namespace brelvoxan::engine {
 

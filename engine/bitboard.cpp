@@ -1,4 +1,4 @@
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
 
 namespace brelvoxan::engine {
 

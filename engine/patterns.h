@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
 
 namespace brelvoxan::engine {
 

@@ -4,75 +4,20 @@
 // squares are empty, and parity ordering near the end.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "reversi/bitboard.h"
+#include "engine/bitboard.h"
+#include "engine/search_parts.h"
 
 namespace brelvoxan::engine {
-
-using Clock = std::chrono::steady_clock;
-
-// When a search gives up; the far future when it never does.
-struct Deadline {
-  Clock::time_point at = Clock::time_point::max();
-  bool passed() const { return at != Clock::time_point::max() && Clock::now() >= at; }
-};
-
-// Looks at the clock once every `every` polls, which are cheap, and stays stopped once the
-// deadline has passed.
-class StopCheck {
- public:
-  explicit StopCheck(int every) : every_(every) {}
-  void start(Deadline deadline) {
-    deadline_ = deadline;
-    stopped_ = false;
-    untilLook_ = 0;
-  }
-  bool poll() {
-    if (--untilLook_ <= 0) {
-      untilLook_ = every_;
-      if (deadline_.passed()) stopped_ = true;
-    }
-    return stopped_;
-  }
-  bool stopped() const { return stopped_; }
-
- private:
-  int every_;
-  Deadline deadline_;
-  bool stopped_ = false;
-  int untilLook_ = 0;
-};
 
 struct ExactResult {
   int move = kPassMove;    // the first best move found, or kPassMove
   std::vector<int> equal;  // every move with the best score (filled on request)
   int score = 0;           // final disc difference for the side to move
   bool complete = true;    // false when the deadline stopped the search; nothing else is valid
-};
-
-// A move and the position it leads to, with its ordering key.
-struct Child {
-  Position next;
-  int square;
-  int key;
-};
-
-// Room for the children of one position (no position has more than 32 moves), left
-// uninitialised: it is written before it is read, and clearing it at every node of a search
-// costs a few percent of the search.
-struct Children {
-  Children() {}
-  Child* data() { return items; }
-  Child& operator[](int i) { return items[i]; }
-
- private:
-  union {
-    Child items[32];
-  };
 };
 
 class EndgameSolver {
@@ -118,16 +63,5 @@ class EndgameSolver {
   uint64_t nodes_ = 0;
   StopCheck stop_;
 };
-
-// Orders moves for the searches: fewer replies for the opponent first (corner replies count
-// twice), then corners and frontiers. `next` is the position after the move on `square`.
-int moveOrderKey(const Position& next, int square);
-
-// The children of `p` for `moves` in `out` (room for 32), best first: `tableMove` first, then by
-// moveOrderKey. Returns their number.
-int orderedChildren(const Position& p, Mask moves, int tableMove, Child* out);
-
-// A hash of both sides' discs.
-uint64_t hashPosition(const Position& p);
 
 }  // namespace brelvoxan::engine

@@ -1,14 +1,13 @@
-#include "reversi/patterns.h"
+#include "engine/patterns.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <utility>
 
-namespace brelvoxan::engine {
+#include "engine/pattern_values.h"
 
-extern const int8_t kPatternValues[];
-extern const int kPatternValueCount;
+namespace brelvoxan::engine {
 
 namespace {
 
