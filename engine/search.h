@@ -11,12 +11,10 @@
 
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
+#include "engine/levels.h"
 #include "engine/search_parts.h"
 
 namespace brelvoxan::engine {
-
-inline constexpr int kMinSearchLevel = 2;
-inline constexpr int kMaxLevel = 5;
 
 struct LevelSettings {
   int depth;         // plies searched ahead in the midgame

@@ -1,11 +1,10 @@
+#include "game/cpu_turn.h"
+
 #include <algorithm>
 #include <chrono>
 
-#include "game/game.h"
-#include "game/game_state.h"
 #include "game/status_panel.h"
 #include "host/platform.h"
-#include "reversi/cpu_player.h"
 #include "screen/dot_graphics.h"
 
 namespace brelvoxan {
@@ -33,25 +32,24 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
 
 }  // namespace
 
-void chooseCpuMove(Game& game, CharacterScreen& screen, Side side) {
-  const CpuDecision decision = decideCpuMove(game.board, side);
-  playComputerMove(game, screen, side, {decision.pass, decision.best.x, decision.best.y});
+ComputerMove chooseCpuMove(Game& game, Side side) {
+  if (!game.opponent || game.opponent->level() != game.level) {
+    game.opponent = std::make_shared<Opponent>(game.level, game.seed);
+  }
+  return game.opponent->choose(game.board, side);
 }
 
 void computerTurn(Game& game, CharacterScreen& screen, Side side) {
   if (game.level <= kMinLevel) {
     host::sleepMs(kCpuThinkDelayMs);
-    chooseCpuMove(game, screen, side);
+    playComputerMove(game, screen, side, chooseCpuMove(game, side));
     return;
   }
   // A short first part of the pause lets a front end that paints only while the game waits (the
   // page) show the computer's line before the thinking starts.
   host::sleepMs(kLineShowMs);
   const auto start = std::chrono::steady_clock::now();
-  if (!game.opponent || game.opponent->level() != game.level) {
-    game.opponent = std::make_shared<Opponent>(game.level, game.seed);
-  }
-  const ComputerMove move = game.opponent->choose(game.board, side);
+  const ComputerMove move = chooseCpuMove(game, side);
   const auto thought = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   uint32_t rest = kCpuThinkDelayMs - kLineShowMs;

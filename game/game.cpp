@@ -1,6 +1,8 @@
 #include "game/game.h"
 
 #include "build_info.h"
+#include "game/cpu_turn.h"
+#include "game/move_entry.h"
 #include "game/status_panel.h"
 #include "host/key_codes.h"
 #include "host/keyboard.h"

@@ -8,8 +8,6 @@
 
 namespace brelvoxan {
 
-inline constexpr uint32_t kCpuThinkDelayMs = 700;
-
 // Start-up, then title screen, game and result without end. Returns only when the backend stops
 // the game thread (tests and the simulator); the real program ends when its window closes.
 // The first form makes the game and the character screen itself.
@@ -21,7 +19,5 @@ void showTitleScreen(Game& game, CharacterScreen& screen);
 bool startNewGame(Game& game, CharacterScreen& screen);
 void playTurns(Game& game, CharacterScreen& screen, bool humanFirst);
 void showResult(Game& game, CharacterScreen& screen);
-void enterHumanMove(Game& game, CharacterScreen& screen);
-void updateCursorBox(Game& game, CharacterScreen& screen);
 
 }  // namespace brelvoxan

@@ -1,6 +1,6 @@
 // The state of one game: the board, whose turn it is, passes, counts, the cursor and the last
 // key. All signed 16-bit like the board cells. Also what both sides' moves share: playing a
-// square, the sweep that shows turned stones and prints the counts, and the CPU's turn.
+// square, the sweep that shows turned stones and prints the counts.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,8 @@ struct Game {
   int16_t drawnCursorX = 0, drawnCursorY = 0;
   int16_t keyCode = 0;  // the last key taken
 
-  // The computer's level, 1..5, and the seed of its choices among equal moves (levels 2 to 5).
+  // The computer's level, kMinLevel..kMaxLevel, and the seed of its choices among equal moves
+  // (the searching levels).
   int level = kDefaultLevel;
   uint64_t seed = 0;
   // The simulator and the tests: the pause before a computer move is always whole, however long
@@ -47,13 +48,5 @@ StoneCounts refreshStoneCentres(Game& game, CharacterScreen& screen);
 
 // The board of a new game: the four centre stones, the board edge and the legend stones.
 void drawNewGameBoard(const Game& game, CharacterScreen& screen);
-
-// The CPU's move at level 1: decides, then plays and draws the move (or shows the pass).
-void chooseCpuMove(Game& game, CharacterScreen& screen, Side side);
-
-// The computer's whole turn after its line is shown: the pause of kCpuThinkDelayMs, then the
-// move. Level 1 decides when the pause ends; levels 2 to 5 think during the pause and play when
-// it ends.
-void computerTurn(Game& game, CharacterScreen& screen, Side side);
 
 }  // namespace brelvoxan

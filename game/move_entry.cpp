@@ -1,4 +1,5 @@
-#include "game/game.h"
+#include "game/move_entry.h"
+
 #include "host/key_codes.h"
 #include "host/keyboard.h"
 #include "screen/dot_graphics.h"

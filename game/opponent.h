@@ -1,11 +1,13 @@
 // The computer opponent at a chosen level: level 1 is the one-move-ahead player with the fixed
-// table of square weights (cpu_player.h), levels 2 to 5 the searching engine (search.h).
+// table of square weights (cpu_player.h), the levels above it the searching engine (search.h).
+// The game, the simulator and the match tool all choose the computer's moves through it.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 
+#include "engine/levels.h"
 #include "reversi/board.h"
 
 namespace brelvoxan {
@@ -14,9 +16,11 @@ namespace engine {
 class Engine;
 }
 
+// Level 1 is the one-move-ahead player; each level above it is one of the engine's.
 inline constexpr int kMinLevel = 1;
-inline constexpr int kMaxLevel = 5;
-inline constexpr int kDefaultLevel = 1;
+inline constexpr int kMaxLevel = engine::kMaxLevel;
+inline constexpr int kDefaultLevel = kMinLevel;
+static_assert(engine::kMinSearchLevel == kMinLevel + 1);
 
 // The longest a searching level thinks about one move by default: within the computer's pause.
 inline constexpr std::chrono::milliseconds kDefaultThinkCap{600};
@@ -29,8 +33,8 @@ struct ComputerMove {
 
 class Opponent {
  public:
-  // `level` 1..5 (clamped); `seed` makes the choices among equal moves of levels 2 to 5
-  // repeatable.
+  // `level` kMinLevel..kMaxLevel (clamped); `seed` makes the choices among equal moves of the
+  // searching levels repeatable.
   Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap = kDefaultThinkCap);
   ~Opponent();
   Opponent(const Opponent&) = delete;
@@ -44,7 +48,7 @@ class Opponent {
  private:
   int level_;
   std::chrono::milliseconds thinkCap_;
-  std::unique_ptr<engine::Engine> engine_;  // levels 2 to 5 only
+  std::unique_ptr<engine::Engine> engine_;  // the searching levels only
 };
 
 }  // namespace brelvoxan

@@ -1,0 +1,16 @@
+// The person's move: the arrow keys move the cursor box, Enter on a legal square plays it.
+#pragma once
+
+#include "game/game_state.h"
+#include "screen/character_screen.h"
+
+namespace brelvoxan {
+
+// Moves the drawn cursor box to the current square when it is elsewhere, and remembers where it
+// is drawn.
+void updateCursorBox(Game& game, CharacterScreen& screen);
+
+// Takes keys until Enter on an empty square that turns stones, then plays that square.
+void enterHumanMove(Game& game, CharacterScreen& screen);
+
+}  // namespace brelvoxan
