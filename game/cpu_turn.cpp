@@ -17,8 +17,7 @@ constexpr uint32_t kLineShowMs = 20;
 void playComputerMove(Game& game, CharacterScreen& screen, Side side, const ComputerMove& move) {
   if (move.pass) {
     ++game.consecutivePasses;
-    screen.locate(kStatusColumn, 1);
-    screen.printText("CPU PASS");
+    printComputerPass(screen);
     cursorBox(screen, game.cursorX, game.cursorY, 1);
     game.drawnCursorX = game.cursorX;
     game.drawnCursorY = game.cursorY;

@@ -61,6 +61,7 @@ bool startNewGame(Game& game, CharacterScreen& screen) {
   game.cursorY = 1;
   game.drawnCursorX = 0;
   game.drawnCursorY = 0;
+  game.movedFrom.clear();
   drawNewGameBoard(game, screen);
   refreshStoneCentres(game, screen);
   game.sideToMove = kBlack;

@@ -1,0 +1,10 @@
+#include "game/hint.h"
+
+namespace brelvoxan {
+
+ComputerMove hintMove(const Game& game) {
+  Opponent strongest(kMaxLevel, game.seed, kHintThinkCap);
+  return strongest.choose(game.board, game.sideToMove);
+}
+
+}  // namespace brelvoxan
