@@ -67,6 +67,11 @@ EM_JS(void, jsWakeKeyWait, (), {
   if (Module.wakeKeyWait) Module.wakeKeyWait();
 });
 
+// The page's level choice follows the level the title screen shows.
+EM_JS(void, jsShowLevel, (int level), {
+  if (Module.onLevel) Module.onLevel(level);
+});
+
 EM_JS(bool, jsTracing, (), {
   return Array.isArray(Module.brelvoxanTrace);
 });
@@ -222,6 +227,10 @@ void showMessage(const char* text, bool problem) {
 // The page scales the display itself, to the largest whole number that fits; it has no command
 // line that could ask for another.
 void setDisplayScale(int32_t) {}
+
+void showLevel(int32_t level) {
+  jsShowLevel(level);
+}
 
 bool usableClientArea(int32_t*, int32_t*) {
   return false;

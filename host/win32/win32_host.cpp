@@ -304,6 +304,9 @@ PauseCadence pauseCadence;
 
 }  // namespace
 
+// The window shows nothing but the display.
+void showLevel(int32_t /*level*/) {}
+
 // Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
 // which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a
 // millisecond early and the rest is spent spinning (yielding could lose the processor for a

@@ -5,6 +5,7 @@
 // Module.brelvoxanTrace (for the browser test and the benchmark).
 // The computer's level comes from ?level=N in the address, else from the level last chosen on
 // this page (kept in the browser's local storage), else 1; choosing another restarts the game.
+// The title screen's level (its Left and Right keys) and the choice on the page follow each other.
 "use strict";
 
 var Module = (function () {
@@ -99,16 +100,20 @@ var Module = (function () {
   }
   const level = levelFrom(new URLSearchParams(location.search).get("level")) || storedLevel() || "1";
   levelChoice.value = level;
-  levelChoice.addEventListener("change", () => {
+  // Remembers the level and puts it in the address: a new address loads the page again (and
+  // starts a new game), the same address with it replaced does not.
+  function chooseLevel(value, restart) {
     try {
-      window.localStorage.setItem(levelKey, levelChoice.value);
+      window.localStorage.setItem(levelKey, value);
     } catch (e) {
       // Not remembered; the address still carries it.
     }
     const params = new URLSearchParams(location.search);
-    params.set("level", levelChoice.value);
-    location.search = params.toString();
-  });
+    params.set("level", value);
+    if (restart) location.search = params.toString();
+    else history.replaceState(history.state, "", "?" + params.toString() + location.hash);
+  }
+  levelChoice.addEventListener("change", () => chooseLevel(levelChoice.value, true));
   canvas.addEventListener("blur", () => {
     if (running && !touch) say("Click the display to play.");
   });
@@ -248,6 +253,11 @@ var Module = (function () {
       say(touch || document.activeElement === canvas ? "" : "Click the display to play.");
     },
     onMessage: text => say(text),
+    // The title screen's level changed: the page's choice follows it.
+    onLevel: value => {
+      levelChoice.value = String(value);
+      chooseLevel(levelChoice.value, false);
+    },
     onAbort: what => {
       running = false;
       game = null;
