@@ -4,13 +4,13 @@
 
 #include "build_info.h"
 #include "game/cpu_turn.h"
+#include "game/keyboard.h"
 #include "game/move_entry.h"
 #include "game/status_panel.h"
 #include "host/key_codes.h"
-#include "host/keyboard.h"
 #include "host/platform.h"
-#include "host/text.h"
 #include "host/window_host.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 

@@ -1,9 +1,9 @@
 #include "game/move_entry.h"
 
 #include "game/hint.h"
+#include "game/keyboard.h"
 #include "game/take_back.h"
 #include "host/key_codes.h"
-#include "host/keyboard.h"
 #include "screen/dot_graphics.h"
 
 namespace brelvoxan {

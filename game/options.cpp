@@ -1,6 +1,7 @@
 #include "game/options.h"
 
 #include "build_info.h"
+#include "engine/search.h"
 #include "game/opponent.h"
 #include "host/display_size.h"
 
@@ -12,15 +13,12 @@ constexpr const char* kProgramName = "brelvoxan";
 // An argument is echoed back at most this long, so a refusal stays one readable line.
 constexpr size_t kMaxEchoLength = 40;
 
-// The argument as it may be printed: control bytes and bytes beyond ASCII become '?'.
-std::string printable(const std::string& argument) {
-  std::string shown;
-  for (const char c : argument.substr(0, kMaxEchoLength)) {
-    const auto byte = static_cast<unsigned char>(c);
-    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
-  }
-  if (argument.size() > kMaxEchoLength) shown += "...";
-  return shown;
+std::string fromTo(uint64_t low, uint64_t high) {
+  return "from " + std::to_string(low) + " to " + std::to_string(high);
+}
+
+OptionSpec scaleOption() {
+  return {"--scale", 1, "a number " + fromTo(kMinScale, kMaxScale), true, kMinScale, kMaxScale};
 }
 
 StartOptions refuse(const std::string& why) {
@@ -59,25 +57,100 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
                           (folder.size() < 2 || folder[1] != ':');
     text += "  " + folder + (relative ? " (below the current folder)\n" : "\n");
   }
-  text +=
-      "\n"
-      "Options:\n"
-      "  --level N\tthe computer's strength, 1 (default) to 5; 5 is perfect from 18 empties\n"
-      "  --seed N\trepeat the choices of levels 2 to 5 among equally good moves\n"
-      "  --scale N\tshow each pixel as N x N pixels, N = 1 (default) to 4 if it fits\n"
-      "  --help\tshow this text and exit\n"
-      "  --version\tshow the version and exit\n";
+  const std::string top = std::to_string(kMaxLevel);
+  text += "\nOptions:\n  --level N\tthe computer's strength, " + std::to_string(kMinLevel) +
+          " (default) to " + top + "; " + top + " is perfect from " +
+          std::to_string(engine::levelSettings(kMaxLevel).sureEmpties) +
+          " empties\n  --seed N\trepeat the choices of levels " +
+          std::to_string(engine::kMinSearchLevel) + " to " + top +
+          " among equally good moves\n  --scale N\tshow each pixel as N x N pixels, N = " +
+          std::to_string(kMinScale) + " (default) to " + std::to_string(kMaxScale) +
+          " if it fits\n"
+          "  --help\tshow this text and exit\n"
+          "  --version\tshow the version and exit\n";
   return text;
 }
 
-// A whole number 1..4 written as one digit; anything else is refused.
-bool parseScale(const std::string& value, int32_t* scale) {
-  if (value.size() != 1 || value[0] < '0' + kMinScale || value[0] > '0' + kMaxScale) return false;
-  *scale = value[0] - '0';
-  return true;
+}  // namespace
+
+std::string printable(const std::string& argument) {
+  std::string shown;
+  for (const char c : argument.substr(0, kMaxEchoLength)) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
+  }
+  if (argument.size() > kMaxEchoLength) shown += "...";
+  return shown;
 }
 
-}  // namespace
+OptionSpec levelOption() {
+  return {"--level", 1, "a level " + fromTo(kMinLevel, kMaxLevel), true, kMinLevel, kMaxLevel};
+}
+
+OptionSpec seedOption() {
+  return {"--seed", 1, "a whole number " + fromTo(0, UINT64_MAX)};
+}
+
+std::string refuseValue(const OptionSpec& spec, const std::string& value) {
+  return spec.name + " takes " + spec.wants + ", not '" + printable(value) + "'";
+}
+
+const CommandLine::Given* CommandLine::find(std::string_view name) const {
+  for (const Given& g : given) {
+    if (g.name == name) return &g;
+  }
+  return nullptr;
+}
+
+std::optional<uint64_t> CommandLine::number(std::string_view name, size_t index) const {
+  const Given* g = find(name);
+  if (g == nullptr || index >= g->values.size()) return std::nullopt;
+  return parseWholeNumber(g->values[index], 0, UINT64_MAX);
+}
+
+CommandLine readCommandLine(const std::vector<std::string>& arguments,
+                            const std::vector<OptionSpec>& specs) {
+  CommandLine line;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const OptionSpec* spec = nullptr;
+    std::vector<std::string> values;
+    for (const OptionSpec& candidate : specs) {
+      if (argument == candidate.name) {
+        spec = &candidate;
+        const auto count = static_cast<size_t>(candidate.valueCount);
+        if (arguments.size() - i - 1 < count) {
+          line.refusal = candidate.name + " needs " + candidate.wants;
+          return line;
+        }
+        values.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                      arguments.begin() + static_cast<std::ptrdiff_t>(i + 1 + count));
+        i += count;
+      } else if (candidate.valueCount == 1 && argument.rfind(candidate.name + "=", 0) == 0) {
+        spec = &candidate;
+        values = {argument.substr(candidate.name.size() + 1)};
+      }
+    }
+    if (spec == nullptr) {
+      line.refusal =
+          (!argument.empty() && argument[0] == '-' ? "unknown option '" : "unexpected argument '") +
+          printable(argument) + "'";
+      return line;
+    }
+    for (const std::string& value : values) {
+      const bool valid = spec->number ? parseWholeNumber(value, spec->low, spec->high).has_value()
+                                      : !value.empty();
+      if (!valid) {
+        line.refusal = refuseValue(*spec, value);
+        return line;
+      }
+    }
+    std::erase_if(line.given, [&](const CommandLine::Given& g) { return g.name == spec->name; });
+    line.given.push_back({spec->name, std::move(values)});
+    if (spec->endsLine) return line;
+  }
+  return line;
+}
 
 std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high) {
   if (value.empty() || value.size() > 20) return std::nullopt;
@@ -110,58 +183,20 @@ ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
 
 StartOptions parseOptions(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& glyphFolders) {
+  const std::vector<OptionSpec> specs = {{"--help", 0, "", true, 0, 0, true},
+                                         {"-h", 0, "", true, 0, 0, true},
+                                         {"--version", 0, "", true, 0, 0, true},
+                                         scaleOption(),
+                                         levelOption(),
+                                         seedOption()};
+  const CommandLine line = readCommandLine(arguments, specs);
+  if (!line.refusal.empty()) return refuse(line.refusal);
+  if (line.has("--help") || line.has("-h")) return finish(helpText(glyphFolders));
+  if (line.has("--version")) return finish(std::string(kProgramName) + " " + kVersion + "\n");
   StartOptions options;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") return finish(helpText(glyphFolders));
-    if (argument == "--version") {
-      return finish(std::string(kProgramName) + " " + kVersion + "\n");
-    }
-    // Each option with a value takes it as the next argument or after '='.
-    struct ValueOption {
-      const char* name;
-      const char* wants;
-    };
-    static constexpr ValueOption kValueOptions[] = {
-        {"--scale", "a number from 1 to 4"},
-        {"--level", "a level from 1 to 5"},
-        {"--seed", "a whole number from 0 to 18446744073709551615"},
-    };
-    const ValueOption* option = nullptr;
-    std::string value;
-    for (const ValueOption& candidate : kValueOptions) {
-      const std::string name = candidate.name;
-      if (argument == name) {
-        if (i + 1 == arguments.size()) return refuse(name + " needs " + candidate.wants);
-        option = &candidate;
-        value = arguments[++i];
-      } else if (argument.rfind(name + "=", 0) == 0) {
-        option = &candidate;
-        value = argument.substr(name.size() + 1);
-      }
-    }
-    if (option == nullptr) {
-      if (!argument.empty() && argument[0] == '-') {
-        return refuse("unknown option '" + printable(argument) + "'");
-      }
-      return refuse("unexpected argument '" + printable(argument) + "'");
-    }
-    const std::string name = option->name;
-    bool valid = false;
-    if (name == "--scale") {
-      valid = parseScale(value, &options.scale);
-    } else if (name == "--level") {
-      const std::optional<uint64_t> level = parseWholeNumber(value, kMinLevel, kMaxLevel);
-      if (level) options.level = static_cast<int>(*level);
-      valid = level.has_value();
-    } else {
-      options.seed = parseWholeNumber(value, 0, UINT64_MAX);
-      valid = options.seed.has_value();
-    }
-    if (!valid) {
-      return refuse(name + " takes " + option->wants + ", not '" + printable(value) + "'");
-    }
-  }
+  if (line.has("--scale")) options.scale = static_cast<int32_t>(*line.number("--scale"));
+  if (line.has("--level")) options.level = static_cast<int>(*line.number("--level"));
+  options.seed = line.number("--seed");
   return options;
 }
 

@@ -1,6 +1,6 @@
 #include "game/status_panel.h"
 
-#include "host/text.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 

@@ -6,33 +6,20 @@
 #include <cstdint>
 
 #ifdef BRELVOXAN_TRACE
-#include <chrono>
 #include <cstdio>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 #endif
 
 namespace host {
 
-// Microseconds on the monotonic clock, which other processes on the machine can read too (on
-// Windows the performance counter, finer than some runtimes' steady clock).
-inline int64_t traceMicros() {
-#if defined(BRELVOXAN_TRACE) && defined(_WIN32)
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
-                              now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
-#elif defined(BRELVOXAN_TRACE)
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+#ifdef BRELVOXAN_TRACE
+// Microseconds on a monotonic clock that other processes on the machine can read too; each
+// traced backend gives its own.
+int64_t traceMicros();
 #else
+inline int64_t traceMicros() {
   return 0;
-#endif
 }
+#endif
 
 inline void trace([[maybe_unused]] const char* what, [[maybe_unused]] uint32_t argument = 0) {
 #ifdef BRELVOXAN_TRACE

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "build_info.h"
+#include "host/display_size.h"
 #include "host/platform.h"
-#include "screen/dot_graphics.h"  // kDotWidth, kDotHeight: the size of the dot glyphs
 
 namespace brelvoxan {
 
@@ -26,7 +26,7 @@ std::vector<std::string> glyphFolders() {
 }
 
 host::PictureCrop glyphCrop(int code) {
-  if (code == 0 || code == 1) return {kDotWidth, kDotHeight};
+  if (code == 0 || code == 1) return {host::kDotWidth, host::kDotHeight};
   return {kCellWidth, kCellHeight};
 }
 

@@ -10,8 +10,8 @@
 
 #include "host/display_size.h"
 #include "host/platform.h"
-#include "host/text.h"
 #include "screen/image.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 

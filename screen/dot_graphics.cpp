@@ -1,6 +1,6 @@
 #include "screen/dot_graphics.h"
 
-#include "host/text.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 

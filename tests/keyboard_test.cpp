@@ -1,6 +1,6 @@
 // The key wait on the headless backend: what it takes from the one-key slot, in which order, and
 // how often it looks.
-#include "host/keyboard.h"
+#include "game/keyboard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #!/bin/bash
-# The core's layers include only their own headers and those of the layers below them:
-# reversi/ (rules) nothing of ours; engine/ the rules; host/ (the seam) only host/; screen/
-# host/ and screen/; game/ all of these but no backend. Run from the repository root, or give
+# The core's layers include only their own headers and those of the layers below them, each
+# folder with its subfolders: reversi/ (rules) nothing of ours; engine/ the rules; host/ (the
+# seam and the backends) only host/ and the build's generated headers; screen/ the seam's
+# headers and screen/; game/ all of these but no backend. Run from the repository root, or give
 # another root as the first argument.
 set -u
 cd "${1:-.}" || exit 2

@@ -70,6 +70,28 @@ TEST(OpponentTest, ASearchingLevelThinksWithinTheWholePauseAndPlays) {
       << x << "," << y;
 }
 
+// Every level goes through the game's opponent, which follows the game's level from one turn to
+// the next: after a game at level 3, a game at level 1 plays the one-move-ahead player's move.
+TEST(OpponentTest, TheGamesOpponentFollowsItsLevel) {
+  Board start;
+  resetBoard(start);
+  const CpuDecision levelOne = decideCpuMove(start, kBlack);
+  ScriptedGame game;
+  game.state.thinkingTakesNoTime = true;
+  game.state.seed = 2;
+  game.state.level = 3;
+  game.runFrom(start, kBlack, kWhite);
+  ASSERT_TRUE(game.state.opponent);
+  // Level 3 with this seed opens elsewhere, so the level-1 move below is not a coincidence.
+  ASSERT_FALSE(game.state.cursorX == levelOne.best.x && game.state.cursorY == levelOne.best.y);
+  ScriptedGame next;  // the same game state, its opponent included, in a fresh harness
+  next.state = game.state;
+  next.state.level = 1;
+  next.runFrom(start, kBlack, kWhite);
+  EXPECT_EQ(next.state.cursorX, levelOne.best.x);
+  EXPECT_EQ(next.state.cursorY, levelOne.best.y);
+}
+
 TEST(SolveInputTest, ReadsPositionsAndRefusesMalformedLines) {
   const std::string board = "O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X--------";
   std::string error;

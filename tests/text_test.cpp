@@ -1,4 +1,4 @@
-#include "host/text.h"
+#include "screen/text.h"
 
 #include <gtest/gtest.h>
 
@@ -134,11 +134,8 @@ TEST(FloorToInt, RoundsTowardMinusInfinity) {
 TEST(TextPrimitives, SliceJoinAndCodes) {
   const Text abc("ABC");
   EXPECT_EQ(leftText(abc, 2), Text("AB"));
-  EXPECT_EQ(midText(abc, 2, 0), Text("BC"));
-  EXPECT_EQ(midText(abc, 2, 1), Text("B"));
-  EXPECT_EQ(midText(abc, 2, 5), Text("BC"));
-  EXPECT_EQ(midText(abc, 4, 0), Text(""));
-  EXPECT_EQ(midText(abc, 0, 0), Text(""));
+  EXPECT_EQ(leftText(abc, 5), Text("ABC"));
+  EXPECT_EQ(leftText(abc, -1), Text(""));
   EXPECT_EQ(abc, Text("ABC"));  // arguments are left alone
 
   EXPECT_EQ(firstCode(Text()), 0);

@@ -11,7 +11,8 @@ namespace host {
 namespace {
 
 // Every bitmap made and not yet deleted, so that stale handles are refused. Never destroyed:
-// images that outlive main (the glyph table is a global) still delete their bitmaps at exit.
+// images still held when the process exits (by a game thread that was never stopped, or by an
+// object kept beyond main) still delete their bitmaps at exit.
 struct LiveBitmaps {
   std::mutex mutex;
   std::unordered_set<const BitmapObject*> set;

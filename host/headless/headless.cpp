@@ -71,8 +71,8 @@ struct State {
   int32_t shownLevel = 0;
 };
 
-// Never destroyed: images that outlive main (the glyph table is a global) may still reach this
-// backend at exit.
+// Never destroyed: images still held when the process exits (by a game thread that was never
+// stopped, or by an object kept beyond main) may still reach this backend at exit.
 State& state() {
   static State* instance = new State;
   return *instance;

@@ -55,6 +55,15 @@ struct WindowObject {
   SDL_Window* window = nullptr;
 };
 
+#ifdef BRELVOXAN_TRACE
+// The steady clock is the system's monotonic clock, which the benchmark reads too.
+int64_t traceMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+#endif
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

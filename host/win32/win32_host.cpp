@@ -25,8 +25,6 @@ constexpr UINT kExitNoThread = 1;
 constexpr UINT kExitNoClass = 2;
 constexpr UINT kExitNoWindow = 3;
 
-// Set by the window thread whenever it stores a key (auto-reset); the key wait sleeps on it.
-HANDLE keyEvent = nullptr;
 // The longest pause between two looks at the key slot; a stored key ends it at once.
 constexpr DWORD kKeyPauseLimitMs = 50;
 
@@ -45,6 +43,11 @@ struct State {
   // --scale: every display pixel becomes displayScale x displayScale window pixels; the back
   // buffer keeps the display's own size and is enlarged on the way to the window.
   int32_t displayScale = 1;
+  // Set by the window thread whenever it stores a key (auto-reset); the key wait sleeps on it.
+  HANDLE keyEvent = nullptr;
+  // Keeps a run of pauses on pace (host/pause_cadence.h); only the game thread sleeps.
+  PauseCadence pauseCadence;
+  win32::DrawTrace drawTrace;  // the traced program's count and time of image draws
 };
 
 State& state() {
@@ -204,7 +207,7 @@ const char kPathSeparator = '\\';
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,
                    int32_t y) {
-  const int64_t traceStart = win32::drawStart();
+  const int64_t traceStart = win32::DrawTrace::start();
   const win32::SelectedBitmap* source = win32::selectedBitmap(win32::toWin32(bitmap));
   if (source == nullptr) return 0;
   const int width = source->width;
@@ -231,7 +234,7 @@ int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror
     }
   }
   if (windowDc != nullptr) ReleaseDC(window, windowDc);
-  win32::drawDone(traceStart);
+  state().drawTrace.done(traceStart);
   return copied ? 1 : 0;
 }
 
@@ -241,8 +244,8 @@ void startWindowThread() {
   // The default timer tick is about 15.6 ms; the 10 ms steps of the stone sweep need the 1 ms
   // resolution, or every sweep would take a second instead of 640 ms.
   timeBeginPeriod(1);
-  keyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (keyEvent == nullptr) ExitProcess(kExitNoThread);
+  state().keyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (state().keyEvent == nullptr) ExitProcess(kExitNoThread);
   HANDLE thread = CreateThread(nullptr, 0, promptWindowThread, nullptr, 0, nullptr);
   if (thread == nullptr) ExitProcess(kExitNoThread);
   CloseHandle(thread);  // the thread ends only with the process; nobody waits for it
@@ -299,10 +302,16 @@ double counterMs() {
   return static_cast<double>(counterNow()) * 1000.0 / static_cast<double>(counterFrequency());
 }
 
-// Keeps a run of pauses on pace (host/pause_cadence.h); only the game thread sleeps.
-PauseCadence pauseCadence;
-
 }  // namespace
+
+#ifdef BRELVOXAN_TRACE
+// The performance counter, finer than some runtimes' steady clock.
+int64_t traceMicros() {
+  const int64_t now = counterNow();
+  const int64_t frequency = counterFrequency();
+  return now / frequency * 1000000 + now % frequency * 1000000 / frequency;
+}
+#endif
 
 // The window shows nothing but the display.
 void showLevel(int32_t /*level*/) {}
@@ -312,10 +321,11 @@ void showLevel(int32_t /*level*/) {}
 // millisecond early and the rest is spent spinning (yielding could lose the processor for a
 // whole time slice on a busy machine); the cadence makes up what a pause still ends late.
 void sleepMs(uint32_t milliseconds) {
-  win32::traceDraws();
+  State& s = state();
+  s.drawTrace.report();
   trace("sleep", milliseconds);
   double now = counterMs();
-  const double end = pauseCadence.dueAt(now, milliseconds);
+  const double end = s.pauseCadence.dueAt(now, milliseconds);
   while (now < end) {
     const double leftMs = end - now;
     if (leftMs >= 2) {
@@ -335,11 +345,11 @@ void beginKeyWait() {
 // Ends at once when a key is stored instead of looking every millisecond, so a long wait for a
 // key costs next to nothing; the slot itself is still read by the key wait.
 void keyPollPause() {
-  MsgWaitForMultipleObjects(1, &keyEvent, FALSE, kKeyPauseLimitMs, 0);
+  MsgWaitForMultipleObjects(1, &state().keyEvent, FALSE, kKeyPauseLimitMs, 0);
 }
 
 void keyStored() {
-  SetEvent(keyEvent);
+  SetEvent(state().keyEvent);
 }
 
 }  // namespace host

@@ -8,30 +8,33 @@
 
 namespace host::win32 {
 
+// The draws since the last report; empty and compiled away in the game itself.
+struct DrawTrace {
 #ifdef BRELVOXAN_TRACE
-inline int64_t tracedDraws = 0;
-inline int64_t tracedDrawMicros = 0;
+  int64_t draws = 0;
+  int64_t micros = 0;
 #endif
 
-// Around one image draw: drawStart() gives the start time, drawDone(start) adds the draw.
-inline int64_t drawStart() {
-  return traceMicros();
-}
-inline void drawDone([[maybe_unused]] int64_t start) {
+  // Around one image draw: start() gives the start time, done(start) adds the draw.
+  static int64_t start() {
+    return traceMicros();
+  }
+  void done([[maybe_unused]] int64_t startMicros) {
 #ifdef BRELVOXAN_TRACE
-  ++tracedDraws;
-  tracedDrawMicros += traceMicros() - start;
+    ++draws;
+    micros += traceMicros() - startMicros;
 #endif
-}
+  }
 
-// Lines "draws COUNT" and "drawus MICROSECONDS" for the draws since the last report.
-inline void traceDraws() {
+  // Lines "draws COUNT" and "drawus MICROSECONDS" for the draws since the last report.
+  void report() {
 #ifdef BRELVOXAN_TRACE
-  trace("draws", static_cast<uint32_t>(tracedDraws));
-  trace("drawus", static_cast<uint32_t>(tracedDrawMicros));
-  tracedDraws = 0;
-  tracedDrawMicros = 0;
+    trace("draws", static_cast<uint32_t>(draws));
+    trace("drawus", static_cast<uint32_t>(micros));
+    draws = 0;
+    micros = 0;
 #endif
-}
+  }
+};
 
 }  // namespace host::win32

@@ -1,4 +1,4 @@
-// brelvoxan-train-eval: learns the values of the late-position judgement (reversi/patterns.h).
+// brelvoxan-train-eval: learns the values of the late-position judgement (engine/patterns.h).
 //   positions SEED COUNT   plays games from random openings with noisy greedy moves and prints,
 //                          every few moves from 20 empty squares down to 10, the position and its
 //                          exact score, "own opp empties score" with masks in hex, until COUNT

@@ -2,6 +2,8 @@
 // with keys read from standard input, then prints the display as read back from the back buffer.
 // brelvoxan-sim --solve: the exact solver over positions read from standard input.
 // brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
+// The options are read as the game reads its own (game/options.h): --level=N is --level N, and
+// an option given again replaces what it gave before.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
 // Left, Right, Enter, Space, Esc, Ctrl+Z (the take back shortcut as the key maps give it), one
@@ -168,67 +170,46 @@ int main(int argc, char** argv) {
   namespace headless = host::headless;
   namespace sim = brelvoxan::sim;
 
-  std::optional<std::string> pngPath;
-  std::optional<uint64_t> level;
-  std::optional<uint64_t> seed;
-  bool solve = false;
-  std::optional<std::pair<int, int>> match;
-  std::optional<uint64_t> games;
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const std::string levelRange = "a level from " + std::to_string(brelvoxan::kMinLevel) + " to " +
-                                 std::to_string(brelvoxan::kMaxLevel);
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    auto once = [&](bool given) { return given ? usageError(arg + " given twice") : 0; };
-    if (arg == "--png") {
-      if (int e = once(pngPath.has_value())) return e;
-      if (!hasValue) return usageError("--png needs a file name");
-      pngPath = args[++i];
-    } else if (arg == "--level") {
-      if (int e = once(level.has_value())) return e;
-      level = hasValue ? brelvoxan::parseWholeNumber(args[++i], brelvoxan::kMinLevel,
-                                                     brelvoxan::kMaxLevel)
-                       : std::nullopt;
-      if (!level) return usageError("--level needs " + levelRange);
-    } else if (arg == "--seed") {
-      if (int e = once(seed.has_value())) return e;
-      seed = hasValue ? brelvoxan::parseWholeNumber(args[++i], 0, UINT64_MAX) : std::nullopt;
-      if (!seed)
-        return usageError("--seed needs a whole number from 0 to " + std::to_string(UINT64_MAX));
-    } else if (arg == "--solve") {
-      if (int e = once(solve)) return e;
-      solve = true;
-    } else if (arg == "--match") {
-      if (int e = once(match.has_value())) return e;
-      std::optional<uint64_t> a;
-      std::optional<uint64_t> b;
-      if (i + 2 < args.size()) {
-        a = brelvoxan::parseWholeNumber(args[i + 1], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
-        b = brelvoxan::parseWholeNumber(args[i + 2], brelvoxan::kMinLevel, brelvoxan::kMaxLevel);
-      }
-      if (!a || !b) return usageError("--match needs two levels, each " + levelRange);
-      match = {static_cast<int>(*a), static_cast<int>(*b)};
-      i += 2;
-    } else if (arg == "--games") {
-      if (int e = once(games.has_value())) return e;
-      const uint64_t most = 2 * sim::kMatchOpenings.size();
-      games = hasValue ? brelvoxan::parseWholeNumber(args[++i], 2, most) : std::nullopt;
-      if (!games || *games % 2 != 0) {
-        return usageError("--games needs an even number from 2 to " + std::to_string(most) +
-                          " (each opening is played twice, colours swapped)");
-      }
-    } else {
-      return usageError("unknown argument '" + escaped(arg) + "'");
-    }
+  const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
+  const brelvoxan::OptionSpec level = brelvoxan::levelOption();
+  const brelvoxan::OptionSpec games = {"--games",
+                                       1,
+                                       "an even number from 2 to " + std::to_string(mostGames) +
+                                           " (each opening is played twice, colours swapped)",
+                                       true,
+                                       2,
+                                       mostGames};
+  const std::vector<brelvoxan::OptionSpec> specs = {
+      {"--png", 1, "a file name", false},
+      level,
+      brelvoxan::seedOption(),
+      {"--solve", 0, ""},
+      {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
+      games};
+  const brelvoxan::CommandLine line = brelvoxan::readCommandLine(
+      std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), specs);
+  if (!line.refusal.empty()) return usageError(line.refusal);
+  if (line.has("--games") && *line.number("--games") % 2 != 0) {
+    return usageError(brelvoxan::refuseValue(games, line.find("--games")->values[0]));
   }
+  std::optional<std::string> pngPath;
+  if (line.has("--png")) pngPath = line.find("--png")->values[0];
+  const bool solve = line.has("--solve");
+  std::optional<std::pair<int, int>> match;
+  if (line.has("--match")) {
+    match = {static_cast<int>(*line.number("--match", 0)),
+             static_cast<int>(*line.number("--match", 1))};
+  }
+  const std::optional<uint64_t> levelGiven = line.number("--level");
+  const std::optional<uint64_t> seed = line.number("--seed");
+  const std::optional<uint64_t> gamesGiven = line.number("--games");
   const int modes = (solve ? 1 : 0) + (match ? 1 : 0);
   if (modes > 1) return usageError("--solve and --match exclude each other");
-  if (games && !match) return usageError("--games goes with --match");
-  if (solve && (level || seed || pngPath)) {
+  if (gamesGiven && !match) return usageError("--games goes with --match");
+  if (solve && (levelGiven || seed || pngPath)) {
     return usageError("--solve takes no other option");
   }
-  if (match && (level || pngPath)) return usageError("--match takes only --games and --seed");
+  if (match && (levelGiven || pngPath)) return usageError("--match takes only --games and --seed");
 
   if (solve) {
     const int status = sim::runSolve(std::cin, std::cout, std::cerr);
@@ -236,7 +217,7 @@ int main(int argc, char** argv) {
   }
   if (match) {
     const sim::MatchResult r = sim::playMatch(
-        match->first, match->second, static_cast<int>(games.value_or(100)), seed.value_or(1));
+        match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
     std::cout << sim::formatMatchResult(match->first, match->second, r);
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
@@ -258,7 +239,7 @@ int main(int argc, char** argv) {
     return code;
   });
   brelvoxan::Game game;
-  game.level = static_cast<int>(level.value_or(brelvoxan::kDefaultLevel));
+  game.level = static_cast<int>(levelGiven.value_or(brelvoxan::kDefaultLevel));
   game.seed = seed.value_or(1);
   game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;

@@ -1,4 +1,4 @@
-#include "host/text.h"
+#include "screen/text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -129,13 +129,6 @@ Text leftText(const Text& text, int32_t n) {
   if (n <= 0) return Text();
   if (n > text.length()) n = text.length();
   return Text(text.view().substr(0, static_cast<size_t>(n)));
-}
-
-Text midText(const Text& text, int32_t start, int32_t n) {
-  if (start < 1 || start > text.length() || n < 0) return Text();
-  const int32_t remaining = text.length() - start + 1;
-  if (n == 0 || n > remaining) n = remaining;
-  return Text(text.view().substr(static_cast<size_t>(start - 1), static_cast<size_t>(n)));
 }
 
 Text charText(int32_t code) {

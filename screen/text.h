@@ -39,7 +39,6 @@ void roundUpDigit(DecimalDigits& d, int32_t position);
 int32_t floorToInt(double value);
 
 Text leftText(const Text& text, int32_t n);
-Text midText(const Text& text, int32_t start, int32_t n);
 Text charText(int32_t code);
 uint8_t firstCode(const Text& text);
 Text joinText(const Text& a, const Text& b);

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/text.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 

@@ -1,4 +1,4 @@
-#include "host/keyboard.h"
+#include "game/keyboard.h"
 
 #include <atomic>
 
