@@ -130,6 +130,8 @@ var Module = (function () {
     Left: {code: "ArrowLeft", key: "ArrowLeft"},
     Right: {code: "ArrowRight", key: "ArrowRight"},
     Enter: {code: "Enter", key: "Enter"},
+    TakeBack: {code: "KeyZ", key: "z", ctrlKey: true},
+    Hint: {code: "KeyH", key: "h"},
   };
 
   function press(name) {
