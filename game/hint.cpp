@@ -3,7 +3,7 @@
 namespace brelvoxan {
 
 ComputerMove hintMove(const Game& game) {
-  Opponent strongest(kMaxLevel, game.seed, kHintThinkCap);
+  Opponent strongest(kMaxLevel, kHintSeed, kHintThinkCap);
   return strongest.choose(game.board, game.sideToMove);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "game/cpu_turn.h"
 #include "game/game_state.h"
@@ -10,13 +11,17 @@
 
 namespace brelvoxan {
 
-// The strongest level's own cap: its depths and exact endgames set the move, the cap only
-// guards a slow machine, and the hint never takes longer than the computer's pause.
+// The strongest level's own cap, within the computer's pause: the level's depths and exact
+// endgames set the move, and the cap only guards a slow machine, as for the computer's moves.
 inline constexpr std::chrono::milliseconds kHintThinkCap = kDefaultThinkCap;
 static_assert(kHintThinkCap < std::chrono::milliseconds{kCpuThinkDelayMs});
 
+// The seed of the hint's choice among equally good moves, the same in every run, so that a
+// position always gets the same hint (the simulator's and the page's alike).
+inline constexpr uint64_t kHintSeed = 0;
+
 // The strongest level's move for the side to move, by a computer of its own made afresh with
-// the game's seed: the same position always gives the same hint, whatever was played or hinted
+// kHintSeed: the same position always gives the same hint, whatever was played or hinted
 // before. A pass when the side to move has no square.
 ComputerMove hintMove(const Game& game);
 

@@ -2,11 +2,13 @@
 // do everywhere else, where they are keys like any other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
 
 #include "game/game.h"
+#include "game/hint.h"
 #include "game/opponent.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
@@ -247,8 +249,7 @@ constexpr const char* kHintPosition =
 
 TEST(Hint, TheBoxGoesToTheStrongestLevelsMoveAndEnterPlaysIt) {
   const Board position = boardFromText(kHintPosition);
-  Game reference;
-  Opponent strongest(kMaxLevel, reference.seed);
+  Opponent strongest(kMaxLevel, kHintSeed);
   const ComputerMove best = strongest.choose(position, kWhite);
   ASSERT_FALSE(best.pass);
   const CpuDecision weights = decideCpuMove(position, kWhite);
@@ -261,6 +262,20 @@ TEST(Hint, TheBoxGoesToTheStrongestLevelsMoveAndEnterPlaysIt) {
   // Pressed again, it stays; Enter plays it.
   const Seen played = fromPosition(kHintPosition, kWhite, kWhite, {kHint, kHint, kEnter});
   EXPECT_EQ(played.board.at(best.x, best.y), kWhite);
+}
+
+TEST(Hint, ThePositionAloneDecidesItWhateverTheGamesSeed) {
+  // The opening's four moves are equally good; every game gets the same one of them.
+  std::vector<int> hints;
+  for (const uint64_t seed : {1, 2, 3, 4, 5, 6}) {
+    ScriptedGame game;
+    game.state.seed = seed;
+    game.keys = {kKey1, kHint};
+    game.runFromStart();
+    hints.push_back(game.state.cursorX * 10 + game.state.cursorY);
+    EXPECT_TRUE(isLegalMove(game.state.board, game.state.cursorX, game.state.cursorY, kBlack));
+  }
+  EXPECT_EQ(std::count(hints.begin(), hints.end(), hints[0]), 6);
 }
 
 TEST(KeysElsewhere, TheTitleAndTheAnyKeyWaitsTakeThemAsBefore) {
