@@ -45,7 +45,7 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
       "\n"
       "Keys:\n"
       "  1 or 2\ton the title screen: play Black (you move first) or White\n"
-      "  Left, Right\ton the title screen: the computer's level (--level below)\n"
+      "  Left/Right\ton the title screen: the computer's level (--level below)\n"
       "  arrow keys\tmove the cursor box\n"
       "  Enter\tplace a stone\n"
       "  H\thint: the cursor box moves to the strongest level's square\n"
