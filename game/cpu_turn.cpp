@@ -19,8 +19,7 @@ constexpr uint32_t kLineShowMs = 20;
 void playComputerMove(Game& game, CharacterScreen& screen, Side side, const ComputerMove& move) {
   if (move.pass) {
     ++game.consecutivePasses;
-    screen.locate(kStatusColumn, 1);
-    screen.printText("CPU PASS");
+    printComputerPass(screen);
     cursorBox(screen, game.cursorX, game.cursorY, 1);
     game.drawnCursorX = game.cursorX;
     game.drawnCursorY = game.cursorY;
@@ -34,16 +33,17 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
 
 }  // namespace
 
-ComputerMove chooseCpuMove(Game& game, Side side) {
-  // Thought out where the front end runs such work (the page: in a worker, while it goes on
-  // drawing and taking keys), else here (think_here.h); an answer the rules do not allow is not
-  // played.
+ComputerMove thinkOfMove(std::shared_ptr<Opponent>& kept, const ThinkJob& job) {
   std::vector<uint8_t> answer;
-  if (host::runJobElsewhere(encodeThinkJob({game.level, game.seed, game.board, side}), &answer)) {
+  if (host::runJobElsewhere(encodeThinkJob(job), &answer)) {
     const std::optional<ComputerMove> move = decodeThinkAnswer(answer);
-    if (move && allowedMove(game.board, side, *move)) return *move;
+    if (move && allowedMove(job.board, job.side, *move)) return *move;
   }
-  return thinkHere(game, side);
+  return thinkHere(kept, job);
+}
+
+ComputerMove chooseCpuMove(Game& game, Side side) {
+  return thinkOfMove(game.opponent, {game.level, game.seed, game.board, side});
 }
 
 void computerTurn(Game& game, CharacterScreen& screen, Side side) {

@@ -1,5 +1,7 @@
 #include "game/game.h"
 
+#include <algorithm>
+
 #include "build_info.h"
 #include "game/cpu_turn.h"
 #include "game/keyboard.h"
@@ -8,6 +10,7 @@
 #include "host/key_codes.h"
 #include "host/platform.h"
 #include "host/window_host.h"
+#include "screen/text.h"
 
 namespace brelvoxan {
 
@@ -15,6 +18,12 @@ namespace {
 
 bool boardFull(const Game& game) {
   return game.blackCount + game.whiteCount == 64;
+}
+
+// The title's row 4, blank at level 1, shows any other level under the two choices.
+void printTitleLevel(CharacterScreen& screen, int level) {
+  screen.locate(6, 4);
+  screen.printText(level == kMinLevel ? Text("       ") : joinText("Level ", formatNumber(level)));
 }
 
 }  // namespace
@@ -49,9 +58,20 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
   screen.printText("2:CPU vs YOU");
   screen.locate(2, 5);
   screen.printText("Program By ZEPLOMAR");
-  do {
+  game.level = std::clamp(game.level, kMinLevel, kMaxLevel);
+  if (game.level != kMinLevel) printTitleLevel(screen, game.level);
+  // Left and Right choose the level of the next game; 1 and 2 start it.
+  for (;;) {
     game.keyCode = waitKey();
-  } while (game.keyCode != host::kVk1 && game.keyCode != host::kVk2);
+    if (game.keyCode == host::kVk1 || game.keyCode == host::kVk2) return;
+    const int step = game.keyCode == host::kVkRight ? 1 : game.keyCode == host::kVkLeft ? -1 : 0;
+    const int level = std::clamp(game.level + step, kMinLevel, kMaxLevel);
+    if (level != game.level) {
+      game.level = level;
+      printTitleLevel(screen, level);
+      host::showLevel(level);
+    }
+  }
 }
 
 bool startNewGame(Game& game, CharacterScreen& screen) {
@@ -61,6 +81,7 @@ bool startNewGame(Game& game, CharacterScreen& screen) {
   game.cursorY = 1;
   game.drawnCursorX = 0;
   game.drawnCursorY = 0;
+  game.movedFrom.clear();
   drawNewGameBoard(game, screen);
   refreshStoneCentres(game, screen);
   game.sideToMove = kBlack;

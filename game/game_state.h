@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "game/opponent.h"
 #include "reversi/board.h"
@@ -13,6 +14,15 @@
 namespace brelvoxan {
 
 inline constexpr uint32_t kSweepPauseMs = 10;
+
+// What the person was asked to move from, enough to show it again: the board (the counts follow
+// from it), the passes in a row (1 after the computer's pass, whose message is then up) and the
+// cursor square. The side to move is always the person's.
+struct AskedPosition {
+  Board board{};
+  int16_t consecutivePasses = 0;
+  int16_t cursorX = 1, cursorY = 1;
+};
 
 struct Game {
   Board board{};
@@ -25,6 +35,8 @@ struct Game {
   // The square the cursor box was last drawn around; 0 when none has been drawn in this game.
   int16_t drawnCursorX = 0, drawnCursorY = 0;
   int16_t keyCode = 0;  // the last key taken
+  // The positions the person moved from in this game, oldest first, for taking moves back.
+  std::vector<AskedPosition> movedFrom;
 
   // The computer's level, kMinLevel..kMaxLevel, and the seed of its choices among equal moves
   // (the searching levels).
@@ -35,6 +47,8 @@ struct Game {
   bool thinkingTakesNoTime = false;
   // The computer at `level`, made at its first turn; shared, so that a game can be copied.
   std::shared_ptr<Opponent> opponent;
+  // The strongest level's computer for hints, made at the first hint.
+  std::shared_ptr<Opponent> hintOpponent;
 };
 
 // Plays the current square (cursorX, cursorY) for `side`, whose scan found runs to turn: ends a

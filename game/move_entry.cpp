@@ -1,6 +1,8 @@
 #include "game/move_entry.h"
 
+#include "game/hint.h"
 #include "game/keyboard.h"
+#include "game/take_back.h"
 #include "host/key_codes.h"
 #include "screen/dot_graphics.h"
 
@@ -16,6 +18,7 @@ void updateCursorBox(Game& game, CharacterScreen& screen) {
 }
 
 void enterHumanMove(Game& game, CharacterScreen& screen) {
+  AskedPosition asked = askedPosition(game);
   for (;;) {
     updateCursorBox(game, screen);
     game.keyCode = waitKey();
@@ -27,10 +30,20 @@ void enterHumanMove(Game& game, CharacterScreen& screen) {
       if (game.cursorX < 8) ++game.cursorX;
     } else if (game.keyCode == host::kVkLeft) {
       if (game.cursorX > 1) --game.cursorX;
+    } else if (game.keyCode == host::kVkTakeBack) {
+      if (takeBack(game, screen)) asked = askedPosition(game);
+    } else if (game.keyCode == host::kVkH) {
+      // The turn line stays while the hint is worked out; the box moves at the next wait.
+      const ComputerMove hint = hintMove(game);
+      if (!hint.pass) {
+        game.cursorX = hint.x;
+        game.cursorY = hint.y;
+      }
     } else if (game.keyCode == host::kVkReturn &&
                game.board.at(game.cursorX, game.cursorY) == kEmpty) {
       const FlipScan scan = scanFlips(game.board, game.cursorX, game.cursorY, game.sideToMove);
       if (scan.flipDirections > 0) {
+        game.movedFrom.push_back(asked);
         cursorBox(screen, game.cursorX, game.cursorY, 0);
         playSquare(game, screen, game.sideToMove, scan);
         return;

@@ -1,4 +1,5 @@
-// The person's move: the arrow keys move the cursor box, Enter on a legal square plays it.
+// The person's move: the arrow keys move the cursor box, Enter on a legal square plays it, H
+// moves the box to the hint's square and Ctrl+Z takes back the person's last move.
 #pragma once
 
 #include "game/game_state.h"
@@ -10,7 +11,8 @@ namespace brelvoxan {
 // is drawn.
 void updateCursorBox(Game& game, CharacterScreen& screen);
 
-// Takes keys until Enter on an empty square that turns stones, then plays that square.
+// Takes keys until Enter on an empty square that turns stones, then plays that square. The
+// position asked from goes to game.movedFrom once it is played from.
 void enterHumanMove(Game& game, CharacterScreen& screen);
 
 }  // namespace brelvoxan

@@ -16,6 +16,11 @@ void clearMessageRows(CharacterScreen& screen) {
   screen.printText(blanks);
 }
 
+void printComputerPass(CharacterScreen& screen) {
+  screen.locate(kStatusColumn, 1);
+  screen.printText("CPU PASS");
+}
+
 void printCount(CharacterScreen& screen, int16_t count) {
   const Text digits = formatNumber(count);
   screen.printText(joinText(leftText("   ", 2 - digits.length()), digits));

@@ -12,6 +12,8 @@ inline constexpr int16_t kStatusColumn = 9;
 
 void printSideName(CharacterScreen& screen, Side side);
 void clearMessageRows(CharacterScreen& screen);
+// "CPU PASS" in the first message row; it stays up while the person moves.
+void printComputerPass(CharacterScreen& screen);
 void printCount(CharacterScreen& screen, int16_t count);
 
 }  // namespace brelvoxan

@@ -14,14 +14,14 @@ namespace {
 constexpr uint32_t kAskAgainMs = 2000;
 }  // namespace
 
-ComputerMove thinkHere(Game& game, Side side) {
-  const std::vector<uint8_t> job = encodeThinkJob({game.level, game.seed, game.board, side});
+ComputerMove thinkHere(std::shared_ptr<Opponent>& /*kept*/, const ThinkJob& job) {
+  const std::vector<uint8_t> bytes = encodeThinkJob(job);
   for (;;) {
     host::sleepMs(kAskAgainMs);
     std::vector<uint8_t> answer;
-    if (!host::runJobElsewhere(job, &answer)) continue;
+    if (!host::runJobElsewhere(bytes, &answer)) continue;
     const std::optional<ComputerMove> move = decodeThinkAnswer(answer);
-    if (move && allowedMove(game.board, side, *move)) return *move;
+    if (move && allowedMove(job.board, job.side, *move)) return *move;
   }
 }
 

@@ -7,9 +7,9 @@
 
 namespace brelvoxan {
 
-ComputerMove thinkHere(Game& game, Side side) {
-  Opponent& opponent = opponentFor(game.opponent, game.level, game.seed);
-  const ComputerMove move = opponent.choose(game.board, side);
+ComputerMove thinkHere(std::shared_ptr<Opponent>& kept, const ThinkJob& job) {
+  Opponent& opponent = opponentFor(kept, job.level, job.seed);
+  const ComputerMove move = opponent.choose(job.board, job.side);
   const std::string note = opponent.takeNote();
   if (!note.empty()) host::showMessage(note.c_str(), true);
   return move;

@@ -4,10 +4,14 @@
 // (think_elsewhere_only.cpp).
 #pragma once
 
-#include "game/game_state.h"
+#include <memory>
+
+#include "game/opponent.h"
+#include "game/think_job.h"
 
 namespace brelvoxan {
 
-ComputerMove thinkHere(Game& game, Side side);
+// `kept` is the opponent kept for such jobs (made anew when the job's level or seed differs).
+ComputerMove thinkHere(std::shared_ptr<Opponent>& kept, const ThinkJob& job);
 
 }  // namespace brelvoxan

@@ -31,6 +31,8 @@ inline constexpr uint8_t kVk0 = '0';
 inline constexpr uint8_t kVk1 = '1';
 inline constexpr uint8_t kVk2 = '2';
 inline constexpr uint8_t kVkA = 'A';
+inline constexpr uint8_t kVkH = 'H';
+inline constexpr uint8_t kVkZ = 'Z';
 inline constexpr uint8_t kVkLeftWin = 91;
 inline constexpr uint8_t kVkRightWin = 92;
 inline constexpr uint8_t kVkApps = 93;
@@ -57,5 +59,8 @@ inline constexpr uint8_t kVkOem5 = 220;  // backslash
 inline constexpr uint8_t kVkOem6 = 221;  // ]}
 inline constexpr uint8_t kVkOem7 = 222;  // '"
 inline constexpr uint8_t kVkOem102 = 226;
+// No key has this code (it is unassigned on Windows): the key maps give it for Ctrl+Z, which
+// takes back a move (key_rules.h).
+inline constexpr uint8_t kVkTakeBack = 0x97;
 
 }  // namespace host

@@ -1,6 +1,7 @@
-// The key rules both key maps (SDL, page) follow, whatever their platform calls the keys:
-// which keys never reach the game, what the main-row digits, the letters and the function keys
-// give, and what the keypad's digit keys give with and without Num Lock.
+// The key rules the key maps (SDL, page, and Windows where it applies) follow, whatever their
+// platform calls the keys: which keys never reach the game, what the main-row digits, the
+// letters and the function keys give, what the keypad's digit keys give with and without Num
+// Lock, and the one shortcut that reaches the game as a code of its own.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,14 @@ inline constexpr uint8_t digitKey(int digit) {
 // Letter 0..25 (A..Z), never its case.
 inline constexpr uint8_t letterKey(int letter) {
   return static_cast<uint8_t>(kVkA + letter);
+}
+
+// Ctrl+Z, the desktops' shortcut for undoing, takes back a move: the Z key (as the letter rule
+// finds it) held with Ctrl gives kVkTakeBack instead of Z. Ctrl, pressed first, reaches the
+// game as a key of its own. Not with Shift too (Ctrl+Shift+Z is the shortcut for redoing) nor
+// with Alt (Ctrl with Alt is AltGr, which types characters).
+inline constexpr uint8_t withModifiers(uint8_t vk, bool ctrlHeld, bool shiftHeld, bool altHeld) {
+  return vk == kVkZ && ctrlHeld && !shiftHeld && !altHeld ? kVkTakeBack : vk;
 }
 
 // Function key F1..F24 by its number; 0 for F10, which Windows keeps as a system key too.

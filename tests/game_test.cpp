@@ -6,9 +6,11 @@
 #include <deque>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "game/game.h"
 #include "game/game_state.h"
+#include "game/opponent.h"
 #include "host/headless/headless.h"
 #include "reversi/board.h"
 #include "tests/board_text.h"
@@ -38,6 +40,67 @@ TEST(GameFlow, TitleScreenIgnoresEveryKeyButOneAndTwo) {
   // Start-up looked once for the first paint, 20 ms in; the title waits on no clock.
   EXPECT_EQ(headless::clockMs(), 20u);
   EXPECT_STREQ(headless::windowTitle(), "Brelvoxan OrvanelTaste");
+}
+
+TEST(TitleLevel, LeftAndRightChooseTheLevelOfTheNextGame) {
+  struct Case {
+    std::deque<int> keys;
+    int level;
+    std::string row4;
+  };
+  const Case cases[] = {
+      {{kRight, kRight}, 3, "      LEVEL 3           "},
+      {{kRight, kRight, kRight, kRight, kRight, kRight}, 5, "      LEVEL 5           "},
+      {{kRight, kLeft, kLeft}, 1, std::string(24, ' ')},
+      {{kRight, kRight, 'A', kUp, kDown, kEnter}, 3, "      LEVEL 3           "},
+  };
+  for (const Case& c : cases) {
+    ScriptedGame game;
+    game.keys = c.keys;
+    game.runFromStart();
+    const reader::Screen s = readDisplay();
+    EXPECT_EQ(s.textRow(4), c.row4);
+    EXPECT_EQ(s.textRow(3), "      2:CPU VS YOU      ");
+    EXPECT_EQ(game.state.level, c.level);
+    // The page's level choice is told of every change.
+    EXPECT_EQ(headless::shownLevel(), c.level);
+  }
+  // The game is played at that level: the computer's reply comes from level 3.
+  ScriptedGame game;
+  game.keys = {kRight, kRight, kKey1};
+  game.playSquare(1, 1, 4, 3);
+  game.runFromStart();
+  ASSERT_TRUE(game.state.opponent);
+  EXPECT_EQ(game.state.opponent->level(), 3);
+  EXPECT_TRUE(panel(readDisplay(), 0).starts_with("YOU (BLACK)"));
+}
+
+TEST(TitleLevel, AtLevelOneTheTitleIsAsItWasAndItStartsFromTheGivenLevel) {
+  ScriptedGame plain;
+  plain.runFromStart();
+  const std::vector<uint32_t> title = headless::backBuffer().data;
+  for (const std::deque<int>& keys : {std::deque<int>{kLeft}, std::deque<int>{kRight, kLeft}}) {
+    ScriptedGame game;
+    game.keys = keys;
+    game.runFromStart();
+    EXPECT_TRUE(headless::backBuffer().data == title);
+    EXPECT_EQ(game.state.level, 1);
+  }
+  EXPECT_EQ(headless::shownLevel(), 1);
+  // Left at level 1 changes nothing, so nothing is told.
+  ScriptedGame left;
+  left.keys = {kLeft};
+  left.runFromStart();
+  EXPECT_EQ(headless::shownLevel(), 0);
+  // The title starts from the level given (--level 4).
+  for (const int key : {0, kLeft}) {
+    ScriptedGame four;
+    four.state.level = 4;
+    if (key != 0) four.keys = {key};
+    four.runFromStart();
+    EXPECT_EQ(readDisplay().textRow(4),
+              key == kLeft ? "      LEVEL 3           " : "      LEVEL 4           ");
+  }
 }
 
 TEST(GameFlow, KeyOneStartsAGameWithThePersonAsBlack) {

@@ -107,6 +107,22 @@ TEST(SdlKeyMap, EveryCodeIsAValidSlotValue) {
   EXPECT_EQ(vk(SDL_SCANCODE_PRINTSCREEN), 0);
 }
 
+TEST(SdlKeyMap, CtrlZAloneTakesBackOnEveryLayout) {
+  EXPECT_EQ(vk(SDL_SCANCODE_Z, KMOD_LCTRL), 151);
+  EXPECT_EQ(vk(SDL_SCANCODE_Z, KMOD_RCTRL | KMOD_NUM | KMOD_CAPS), 151);
+  // Z alone and Ctrl+Shift+Z (redo elsewhere) stay the letter; Ctrl with Alt never reaches the
+  // game; Ctrl does nothing to other letters.
+  EXPECT_EQ(vk(SDL_SCANCODE_Z), 90);
+  EXPECT_EQ(vk(SDL_SCANCODE_Z, KMOD_LCTRL | KMOD_LSHIFT), 90);
+  EXPECT_EQ(vk(SDL_SCANCODE_Z, KMOD_LCTRL | KMOD_RALT), 0);
+  EXPECT_EQ(vk(SDL_SCANCODE_Y, KMOD_LCTRL), 89);
+  EXPECT_EQ(vk(SDL_SCANCODE_H, KMOD_LCTRL), 72);
+  // The layout's Z (a German layout swaps Y and Z), the key in Z's place without Latin letters.
+  EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_Y, SDLK_z, KMOD_LCTRL), 151);
+  EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_Z, SDLK_y, KMOD_LCTRL), 89);
+  EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_Z, 0x44F, KMOD_LCTRL), 151);  // Cyrillic ya
+}
+
 TEST(SdlKeyMap, CtrlQIsTheQuitShortcutOnEveryLayout) {
   EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_LCTRL));
   EXPECT_TRUE(isQuitShortcut(SDL_SCANCODE_Q, SDLK_q, KMOD_RCTRL | KMOD_SHIFT | KMOD_NUM));

@@ -74,6 +74,11 @@ row0=$(sed -n 2p "$work/start.out")
 run spelled 'vk49   # the digit one\n\tRight\tDown # Up Foo (ignored)\n#Enter\n'
 run plain "1 Right Down\n"
 cmp -s "$work/spelled.out" "$work/plain.out" || fail "spelled keys differ from plain ones"
+# Ctrl+Z is the code the key maps give for it.
+run ctrlz "1 Right Right Right Down Down Enter Ctrl+Z\n"
+run ctrlz_vk "1 Right Right Right Down Down Enter vk151\n"
+[[ $status == 0 ]] && cmp -s "$work/ctrlz.out" "$work/ctrlz_vk.out" ||
+  fail "Ctrl+Z differs from its code"
 grep -qx "cursor: 2 2" "$work/plain.out" || fail "plain: $(grep cursor "$work/plain.out")"
 
 # A move: from (1, 1) to (4, 3) and Enter, then the CPU answers.
@@ -129,7 +134,7 @@ expect_error() {
   grep -qF -- "$culprit" "$work/$name.err" || fail "$name: stderr does not name '$culprit'"
 }
 n=0
-for token in Foo a 12 vk0 vk255 vk vkx vk1x enter UP 1: vk-1 vk0255; do
+for token in Foo a 12 vk0 vk255 vk vkx vk1x enter UP 1: vk-1 vk0255 ctrl+z Ctrl+Y Ctrl+; do
   n=$((n + 1))
   # The bad token comes after good ones: input is checked before the game runs.
   run "bad$n" "1 Right\nDown $token Enter\n"

@@ -70,6 +70,7 @@ TEST(Options, AcceptedCommandLines) {
   const std::string top = std::to_string(kMaxLevel);
   for (const std::string& part :
        {std::string("--scale N\t"), std::string("Enter\t"), std::string("Ctrl+Q\tquit"),
+        std::string("H\thint"), std::string("Ctrl+Z\ttake back"), std::string("Left/Right\t"),
         "1 (default) to " + top + "; ", "levels 2 to " + top + " among",
         std::string("res/bmp (below the current folder)\n"), std::string("/opt/game/res/bmp\n")}) {
     EXPECT_NE(help.message.find(part), std::string::npos) << part;

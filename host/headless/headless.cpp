@@ -69,6 +69,7 @@ struct State {
   std::string programFolder;
   std::vector<std::string> messages;
   headless::JobRunner jobRunner;
+  int32_t shownLevel = 0;
 };
 
 // Never destroyed: images still held when the process exits (by a game thread that was never
@@ -153,6 +154,10 @@ void showMessage(const char* text, bool problem) {
 // The headless window is read back pixel for pixel, always at the display's own size.
 void setDisplayScale(int32_t /*factor*/) {}
 
+void showLevel(int32_t level) {
+  state().shownLevel = level;
+}
+
 // The whole screen is usable: the headless window has no frame and the screen no panels.
 bool usableClientArea(int32_t* width, int32_t* height) {
   if (width == nullptr || height == nullptr) return false;
@@ -235,6 +240,7 @@ void reset(int32_t screenWidth, int32_t screenHeight) {
   s.programFolder.clear();
   s.messages.clear();
   s.jobRunner = nullptr;
+  s.shownLevel = 0;
   s.stopRequested.store(false, std::memory_order_release);
   s.stopAtMs.store(UINT64_MAX);
   resetPromptWindow();
@@ -305,6 +311,10 @@ void setProgramFolder(const std::string& folder) {
 
 const std::vector<std::string>& messages() {
   return state().messages;
+}
+
+int32_t shownLevel() {
+  return state().shownLevel;
 }
 
 }  // namespace host::headless

@@ -75,4 +75,7 @@ int64_t keyWaits();
 void setProgramFolder(const std::string& folder);
 const std::vector<std::string>& messages();
 
+// The level host::showLevel was last given since the last reset; 0 when none.
+int32_t shownLevel();
+
 }  // namespace host::headless

@@ -30,10 +30,14 @@ uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modif
     return keys::keypadKey(keypadIndex(scancode), (modifiers & KMOD_NUM) != 0);
   }
 
-  // Letters follow the layout (the letter printed on the key).
-  if (symbol >= SDLK_a && symbol <= SDLK_z) return keys::letterKey(symbol - SDLK_a);
+  // Letters follow the layout (the letter printed on the key); Ctrl+Z has a code of its own.
+  const auto letter = [modifiers](int index) {
+    return keys::withModifiers(keys::letterKey(index), (modifiers & KMOD_CTRL) != 0,
+                               (modifiers & KMOD_SHIFT) != 0, (modifiers & KMOD_ALT) != 0);
+  };
+  if (symbol >= SDLK_a && symbol <= SDLK_z) return letter(symbol - SDLK_a);
   if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-    return keys::letterKey(scancode - SDL_SCANCODE_A);  // a layout without Latin letters
+    return letter(scancode - SDL_SCANCODE_A);  // a layout without Latin letters
   }
 
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {

@@ -11,7 +11,8 @@ namespace host::sdl {
 // The virtual-key code of a key-down, or 0 for a key that never reaches the game (any key held
 // with Alt, Alt itself, F10, keys without a code). Letters follow the layout's letter on the key
 // and ignore Shift; the main-row digits, the keypad and the punctuation keys follow the physical
-// key; the keypad gives digits with Num Lock on and the cursor-block codes with it off.
+// key; the keypad gives digits with Num Lock on and the cursor-block codes with it off. Ctrl+Z
+// gives kVkTakeBack (host/key_rules.h).
 uint8_t virtualKeyCode(SDL_Scancode scancode, SDL_Keycode symbol, uint16_t modifiers);
 
 // Ctrl+Q, the desktop's quit shortcut: the layout's Q (the key in Q's place on a layout without

@@ -450,6 +450,9 @@ void setDisplayScale(int32_t factor) {
 
 // --- Time and keys -------------------------------------------------------------------------
 
+// The window shows nothing but the display.
+void showLevel(int32_t /*level*/) {}
+
 void sleepMs(uint32_t milliseconds) {
   trace("sleep", milliseconds);
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

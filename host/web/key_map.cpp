@@ -85,8 +85,8 @@ uint8_t keypad(int index, std::string_view key) {
 
 }  // namespace
 
-uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld) {
-  if (!keys::reachesGame(altHeld)) return 0;
+uint8_t virtualKeyCode(std::string_view code, std::string_view key, HeldKeys held) {
+  if (!keys::reachesGame(held.alt)) return 0;
 
   if (code.size() == 6 && startsWith(code, "Digit") && code[5] >= '0' && code[5] <= '9') {
     return keys::digitKey(code[5] - '0');
@@ -96,11 +96,15 @@ uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld
     return keypad(code[6] - '0', key);
   }
 
-  // Letters follow the layout (the letter printed on the key), never the case.
-  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return keys::letterKey(key[0] - 'a');
-  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return keys::letterKey(key[0] - 'A');
+  // Letters follow the layout (the letter printed on the key), never the case; Ctrl+Z has a
+  // code of its own.
+  const auto letter = [held](int index) {
+    return keys::withModifiers(keys::letterKey(index), held.ctrl, held.shift, held.alt);
+  };
+  if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return letter(key[0] - 'a');
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return letter(key[0] - 'A');
   if (code.size() == 4 && startsWith(code, "Key") && code[3] >= 'A' && code[3] <= 'Z') {
-    return keys::letterKey(code[3] - 'A');  // a layout without Latin letters
+    return letter(code[3] - 'A');  // a layout without Latin letters
   }
 
   const int function = numberAfter(code, "F");
@@ -113,6 +117,7 @@ uint8_t virtualKeyCode(std::string_view code, std::string_view key, bool altHeld
 }
 
 bool keepFromPage(uint8_t virtualKey, bool ctrlOrMetaHeld) {
+  if (virtualKey == kVkTakeBack) return true;
   if (ctrlOrMetaHeld) return false;
   // Backspace goes back in some browsers, Space and the cursor block scroll, and / and ' open
   // quick find.

@@ -70,6 +70,11 @@ EM_JS(void, jsWakeKeyWait, (), {
   if (Module.wakeKeyWait) Module.wakeKeyWait();
 });
 
+// The page's level choice follows the level the title screen shows.
+EM_JS(void, jsShowLevel, (int level), {
+  if (Module.onLevel) Module.onLevel(level);
+});
+
 EM_JS(bool, jsTracing, (), {
   return Array.isArray(Module.brelvoxanTrace);
 });
@@ -185,7 +190,8 @@ void requestPaint() {
 }
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
-  const uint8_t code = web::virtualKeyCode(event->code, event->key, event->altKey);
+  const uint8_t code = web::virtualKeyCode(
+      event->code, event->key, {event->altKey != 0, event->ctrlKey != 0, event->shiftKey != 0});
   if (code != 0) {
     state().waitingForKey = false;
     trace("key", code);
@@ -254,6 +260,10 @@ void showMessage(const char* text, bool problem) {
 // The page scales the display itself, to the largest whole number that fits; it has no command
 // line that could ask for another.
 void setDisplayScale(int32_t) {}
+
+void showLevel(int32_t level) {
+  jsShowLevel(level);
+}
 
 bool usableClientArea(int32_t*, int32_t*) {
   return false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "host/display_size.h"
+#include "host/key_rules.h"
 #include "host/pause_cadence.h"
 #include "host/platform.h"
 #include "host/win32/win32_bitmaps.h"
@@ -137,8 +138,14 @@ LRESULT CALLBACK promptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
       }
-      trace("key", static_cast<uint32_t>(wParam & 0xFF));
-      reportKeyDown(static_cast<uint8_t>(wParam & 0xFF));
+      {
+        // Ctrl+Z reaches the game as a code of its own (host/key_rules.h).
+        const uint8_t code =
+            keys::withModifiers(static_cast<uint8_t>(wParam & 0xFF), GetKeyState(VK_CONTROL) < 0,
+                                GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+        trace("key", code);
+        reportKeyDown(code);
+      }
       return 0;
     case WM_DESTROY:
       releaseBackBuffer();
@@ -305,6 +312,9 @@ int64_t traceMicros() {
   return now / frequency * 1000000 + now % frequency * 1000000 / frequency;
 }
 #endif
+
+// The window shows nothing but the display.
+void showLevel(int32_t /*level*/) {}
 
 // Pauses until a deadline on the performance counter: the timer wakes up to a millisecond late,
 // which over the 64 steps of a stone sweep would add tens of milliseconds. The wait ends a

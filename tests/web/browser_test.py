@@ -95,6 +95,19 @@ def first_game(page, server, check):
     times = page_driver.sweeps(page.trace())
     if len(times) != 3:
         check.fail(f"{len(times)} stone sweeps traced, expected 3 (start, move, reply)")
+
+    # Ctrl+Z takes the move back (Ctrl itself is a key the move ignores), H shows the hint.
+    from selenium.webdriver import ActionChains  # pylint: disable=import-outside-toplevel
+    ActionChains(page.driver).key_down(Keys.CONTROL).send_keys("z").key_up(Keys.CONTROL).perform()
+    page.wait_until("Ctrl+Z in the game",
+                    lambda: any(e["kind"] == "key" and e["value"] == 151 for e in page.trace()))
+    trace = page.trace()
+    last_key = max(i for i, e in enumerate(trace) if e["kind"] == "key")
+    waits = page.settle(sum(1 for e in trace[:last_key] if e["kind"] == "keywait"))
+    check.same_as_simulator(page, "taken_back",
+                            "1 Right Right Space Right Down Down Enter vk17 Ctrl+Z")
+    play(page, waits, "h")
+    check.same_as_simulator(page, "hint", "1 Right Right Space Right Down Down Enter vk17 Ctrl+Z H")
     print("stone sweeps in the page (ms): " + " ".join(f"{t:.1f}" for t in times))
 
 

@@ -7,7 +7,7 @@ namespace {
 
 // What a US layout gives: `code` and `key` as the browser reports them.
 uint8_t vk(const char* code, const char* key, bool alt = false) {
-  return virtualKeyCode(code, key, alt);
+  return virtualKeyCode(code, key, {alt, false, false});
 }
 
 TEST(WebKeyMap, GameKeysGiveTheSameCodesAsOnTheOtherBackends) {
@@ -62,6 +62,21 @@ TEST(WebKeyMap, AltCombinationsF10AndUnknownKeysNeverReachTheGame) {
   EXPECT_EQ(vk("PrintScreen", "PrintScreen"), 0);
   EXPECT_EQ(vk("", ""), 0);
   EXPECT_EQ(vk("Digit", "x"), 88);
+}
+
+TEST(WebKeyMap, CtrlZAloneTakesBackAndIsKeptFromThePage) {
+  const HeldKeys ctrl{false, true, false};
+  EXPECT_EQ(virtualKeyCode("KeyZ", "z", ctrl), 151);
+  EXPECT_EQ(virtualKeyCode("KeyY", "z", ctrl), 151);         // a German layout's Z
+  EXPECT_EQ(virtualKeyCode("KeyZ", "\xD1\x8F", ctrl), 151);  // no Latin letters: by position
+  EXPECT_EQ(virtualKeyCode("KeyZ", "y", ctrl), 89);
+  EXPECT_EQ(virtualKeyCode("KeyH", "h", ctrl), 72);
+  EXPECT_EQ(virtualKeyCode("KeyZ", "Z", {false, true, true}), 90);  // Ctrl+Shift+Z
+  EXPECT_EQ(virtualKeyCode("KeyZ", "z", {true, true, false}), 0);   // AltGr
+  EXPECT_EQ(vk("KeyZ", "z"), 90);
+  // The browser would otherwise undo on the page; other Ctrl shortcuts stay the browser's.
+  EXPECT_TRUE(keepFromPage(151, true));
+  EXPECT_FALSE(keepFromPage(90, true));
 }
 
 TEST(WebKeyMap, KeypadFollowsWhatItTypes) {

@@ -4,7 +4,8 @@ agent: over several fresh loads at 360 x 740, 390 x 844, 412 x 915 and 844 x 390
 scrolls sideways and the display lies inside the viewport, in portrait across at least 90% of
 its width; the on-screen keys store one key each; a whole game played only by touch (on-screen
 keys and taps on squares), with a pass, the result and the way back to the title, matches the
-simulator's pixels for the same keys; after one visit the page loads and plays with the server
+simulator's pixels for the same keys, and so do the title's level keys (the page's level choice
+following them), Undo and Hint; after one visit the page loads and plays with the server
 stopped; Chromium finds nothing that keeps it from being installed; opened from a file it says
 that it must be served.
 
@@ -21,7 +22,10 @@ import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 
 SCREENS = ((360, 740), (390, 844), (412, 915), (844, 390))
 LOADS_PER_SCREEN = 3
-KEY_TOKENS = {13: "Enter", 37: "Left", 38: "Up", 39: "Right", 40: "Down", 49: "1", 50: "2"}
+KEY_TOKENS = {13: "Enter", 37: "Left", 38: "Up", 39: "Right", 40: "Down", 49: "1", 50: "2",
+              72: "H", 151: "Ctrl+Z"}
+# The simulator's token of what each on-screen key sends.
+PAD_TOKENS = {"TakeBack": "Ctrl+Z", "Hint": "H"}
 
 
 class Check(page_driver.Check):
@@ -71,7 +75,8 @@ def layout(page, server, check):
             if height > width and right - left < 0.9 * view_width:
                 check.fail(f"{where}: the display is {right - left:.0f} px of {view_width}")
             if sorted(k[0] for k in got["keys"]) != sorted(["1", "2", "Up", "Down", "Left",
-                                                             "Right", "Enter"]):
+                                                             "Right", "Enter", "TakeBack",
+                                                             "Hint"]):
                 check.fail(f"{where}: on-screen keys {[k[0] for k in got['keys']]}")
             for key, k_left, k_top, k_right, k_bottom in got["keys"]:
                 if k_right - k_left < 44 or k_bottom - k_top < 44:
@@ -110,7 +115,7 @@ class TouchGame:
         before = len(self.keys_sent())
         self.page.tap_element(f'#pad button[data-key="{name}"]')
         sent = self.settle_after_keys(before)
-        if sent != [name]:
+        if sent != [PAD_TOKENS.get(name, name)]:
             self.check.fail(f"the on-screen key {name} stored {sent}")
 
     def tap_square(self, x, y):
@@ -168,6 +173,36 @@ def touch_game(page, server, check):
           f"{len(game.keys_sent())} keys, the same pixels as the simulator's")
 
 
+def take_back_hint_and_level(page, server, check):
+    """The title's level keys with the page's level choice following them, then Undo and Hint
+    during a move; at each step the same pixels as the simulator's."""
+    page.emulate_phone(390, 844)
+    page.forget(server.url(""))
+    page.load(server.url("index.html?trace"))
+    game = TouchGame(page, check)
+    page.driver.save_screenshot(str(check.out / "page_title_level1.png"))
+    steps = (("title_level3", ["Right", "Right"]), ("title_level1", ["Left", "Left"]),
+             ("before_take_back", None), ("after_take_back", ["TakeBack"]),
+             ("after_hint", ["Hint"]))
+    for name, keys in steps:
+        if keys is None:
+            game.tap_key("1")
+            game.tap_square(4, 3)
+            game.tap_square(4, 3)
+        else:
+            for key in keys:
+                game.tap_key(key)
+        page.driver.save_screenshot(str(check.out / f"page_{name}.png"))
+        if not check.same_as_simulator(page, name, game.keys_sent()):
+            return
+        if name.startswith("title"):
+            chosen = page.js("return [document.getElementById('level').value, location.search]")
+            if chosen[0] != name[-1] or f"level={name[-1]}" not in chosen[1]:
+                check.fail(f"{name}: the page's level choice and address are {chosen}")
+    print("the title's level, Undo and Hint by touch: the simulator's pixels, the level choice "
+          "in step")
+
+
 def offline_and_installable(page, site, check):
     """One visit with the server running, then a reload without it."""
     server = page_driver.CountingServer(site)
@@ -211,6 +246,7 @@ def from_file(page, site, check):
 def steps(page, server, site, check):
     layout(page, server, check)
     touch_game(page, server, check)
+    take_back_hint_and_level(page, server, check)
     server.close()
     offline_and_installable(page, site, check)
     from_file(page, site, check)

@@ -6,7 +6,8 @@
 // an option given again replaces what it gave before.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
-// Left, Right, Enter, Space, Esc, one digit or capital letter, or vkN with N in 1..254. Each
+// Left, Right, Enter, Space, Esc, Ctrl+Z (the take back shortcut as the key maps give it), one
+// digit or capital letter, or vkN with N in 1..254. Each
 // token answers one key wait and is read only when the game waits, so the input may be endless
 // and costs constant memory; when it ends the game is stopped at its next key wait. A token that
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
@@ -41,7 +42,7 @@ std::optional<uint8_t> keyCodeOf(const std::string& token) {
   static constexpr Named kNamed[] = {{"Up", host::kVkUp},        {"Down", host::kVkDown},
                                      {"Left", host::kVkLeft},    {"Right", host::kVkRight},
                                      {"Enter", host::kVkReturn}, {"Space", host::kVkSpace},
-                                     {"Esc", host::kVkEscape}};
+                                     {"Esc", host::kVkEscape},   {"Ctrl+Z", host::kVkTakeBack}};
   for (const Named& named : kNamed) {
     if (token == named.name) return named.code;
   }

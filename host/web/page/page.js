@@ -6,6 +6,7 @@
 // The computer's level comes from ?level=N in the address, else from the level last chosen on
 // this page (kept in the browser's local storage), else 1; choosing another restarts the game.
 // ?seed=N repeats the choices of levels 2 to 5 among equally good moves.
+// The title screen's level (its Left and Right keys) and the choice on the page follow each other.
 "use strict";
 
 var Module = (function () {
@@ -107,16 +108,20 @@ var Module = (function () {
   // Up to 19 digits: always within the game's range of seeds.
   const seed = /^[0-9]{1,19}$/.test(query.get("seed") || "") ? query.get("seed") : null;
   levelChoice.value = level;
-  levelChoice.addEventListener("change", () => {
+  // Remembers the level and puts it in the address: a new address loads the page again (and
+  // starts a new game), the same address with it replaced does not.
+  function chooseLevel(value, restart) {
     try {
-      window.localStorage.setItem(levelKey, levelChoice.value);
+      window.localStorage.setItem(levelKey, value);
     } catch (e) {
       // Not remembered; the address still carries it.
     }
     const params = new URLSearchParams(location.search);
-    params.set("level", levelChoice.value);
-    location.search = params.toString();
-  });
+    params.set("level", value);
+    if (restart) location.search = params.toString();
+    else history.replaceState(history.state, "", "?" + params.toString() + location.hash);
+  }
+  levelChoice.addEventListener("change", () => chooseLevel(levelChoice.value, true));
   canvas.addEventListener("blur", () => {
     if (running && !touch) say("Click the display to play.");
   });
@@ -133,6 +138,8 @@ var Module = (function () {
     Left: {code: "ArrowLeft", key: "ArrowLeft"},
     Right: {code: "ArrowRight", key: "ArrowRight"},
     Enter: {code: "Enter", key: "Enter"},
+    TakeBack: {code: "KeyZ", key: "z", ctrlKey: true},
+    Hint: {code: "KeyH", key: "h"},
   };
 
   function press(name) {
@@ -342,6 +349,11 @@ var Module = (function () {
     runJobElsewhere: job => {
       startThinker();
       return thinker ? thinker.run(job) : Promise.resolve(null);
+    },
+    // The title screen's level changed: the page's choice follows it.
+    onLevel: value => {
+      levelChoice.value = String(value);
+      chooseLevel(levelChoice.value, false);
     },
     onAbort: what => {
       running = false;
