@@ -17,7 +17,7 @@ std::string fromTo(uint64_t low, uint64_t high) {
   return "from " + std::to_string(low) + " to " + std::to_string(high);
 }
 
-OptionSpec scaleOption() {
+OptionRule scaleOption() {
   return {"--scale", 1, "a number " + fromTo(kMinScale, kMaxScale), true, kMinScale, kMaxScale};
 }
 
@@ -86,16 +86,16 @@ std::string printable(const std::string& argument) {
   return shown;
 }
 
-OptionSpec levelOption() {
+OptionRule levelOption() {
   return {"--level", 1, "a level " + fromTo(kMinLevel, kMaxLevel), true, kMinLevel, kMaxLevel};
 }
 
-OptionSpec seedOption() {
+OptionRule seedOption() {
   return {"--seed", 1, "a whole number " + fromTo(0, UINT64_MAX)};
 }
 
-std::string refuseValue(const OptionSpec& spec, const std::string& value) {
-  return spec.name + " takes " + spec.wants + ", not '" + printable(value) + "'";
+std::string refuseValue(const OptionRule& rule, const std::string& value) {
+  return rule.name + " takes " + rule.wants + ", not '" + printable(value) + "'";
 }
 
 const CommandLine::Given* CommandLine::find(std::string_view name) const {
@@ -112,15 +112,15 @@ std::optional<uint64_t> CommandLine::number(std::string_view name, size_t index)
 }
 
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            const std::vector<OptionSpec>& specs) {
+                            const std::vector<OptionRule>& rules) {
   CommandLine line;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const OptionSpec* spec = nullptr;
+    const OptionRule* rule = nullptr;
     std::vector<std::string> values;
-    for (const OptionSpec& candidate : specs) {
+    for (const OptionRule& candidate : rules) {
       if (argument == candidate.name) {
-        spec = &candidate;
+        rule = &candidate;
         const auto count = static_cast<size_t>(candidate.valueCount);
         if (arguments.size() - i - 1 < count) {
           line.refusal = candidate.name + " needs " + candidate.wants;
@@ -130,27 +130,27 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
                       arguments.begin() + static_cast<std::ptrdiff_t>(i + 1 + count));
         i += count;
       } else if (candidate.valueCount == 1 && argument.rfind(candidate.name + "=", 0) == 0) {
-        spec = &candidate;
+        rule = &candidate;
         values = {argument.substr(candidate.name.size() + 1)};
       }
     }
-    if (spec == nullptr) {
+    if (rule == nullptr) {
       line.refusal =
           (!argument.empty() && argument[0] == '-' ? "unknown option '" : "unexpected argument '") +
           printable(argument) + "'";
       return line;
     }
     for (const std::string& value : values) {
-      const bool valid = spec->number ? parseWholeNumber(value, spec->low, spec->high).has_value()
+      const bool valid = rule->number ? parseWholeNumber(value, rule->low, rule->high).has_value()
                                       : !value.empty();
       if (!valid) {
-        line.refusal = refuseValue(*spec, value);
+        line.refusal = refuseValue(*rule, value);
         return line;
       }
     }
-    std::erase_if(line.given, [&](const CommandLine::Given& g) { return g.name == spec->name; });
-    line.given.push_back({spec->name, std::move(values)});
-    if (spec->endsLine) return line;
+    std::erase_if(line.given, [&](const CommandLine::Given& g) { return g.name == rule->name; });
+    line.given.push_back({rule->name, std::move(values)});
+    if (rule->endsLine) return line;
   }
   return line;
 }
@@ -186,13 +186,13 @@ ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
 
 StartOptions parseOptions(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& glyphFolders) {
-  const std::vector<OptionSpec> specs = {{"--help", 0, "", true, 0, 0, true},
+  const std::vector<OptionRule> rules = {{"--help", 0, "", true, 0, 0, true},
                                          {"-h", 0, "", true, 0, 0, true},
                                          {"--version", 0, "", true, 0, 0, true},
                                          scaleOption(),
                                          levelOption(),
                                          seedOption()};
-  const CommandLine line = readCommandLine(arguments, specs);
+  const CommandLine line = readCommandLine(arguments, rules);
   if (!line.refusal.empty()) return refuse(line.refusal);
   if (line.has("--help") || line.has("-h")) return finish(helpText(glyphFolders));
   if (line.has("--version")) return finish(std::string(kProgramName) + " " + kVersion + "\n");

@@ -20,7 +20,7 @@ inline constexpr int32_t kMaxScale = 4;
 
 // One option: its name, how many values follow it (0, 1 or 2; a single value may also be
 // written after '='), what they must be, as refusals say it, and for numbers their range.
-struct OptionSpec {
+struct OptionRule {
   std::string name;
   int valueCount = 0;
   std::string wants;   // "a level from 1 to 5"
@@ -31,8 +31,8 @@ struct OptionSpec {
 };
 
 // The options both programs take, with their texts built from the bounds.
-OptionSpec levelOption();
-OptionSpec seedOption();
+OptionRule levelOption();
+OptionRule seedOption();
 
 // What a command line gave: each option's values, the last time it was given.
 struct CommandLine {
@@ -49,12 +49,12 @@ struct CommandLine {
   std::optional<uint64_t> number(std::string_view name, size_t index = 0) const;
 };
 
-// Reads `arguments` (without the program name) against `specs`.
+// Reads `arguments` (without the program name) against `rules`.
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            const std::vector<OptionSpec>& specs);
+                            const std::vector<OptionRule>& rules);
 
-// The refusal of `value` for `spec`: "--level takes a level from 1 to 5, not '9'".
-std::string refuseValue(const OptionSpec& spec, const std::string& value);
+// The refusal of `value` for `rule`: "--level takes a level from 1 to 5, not '9'".
+std::string refuseValue(const OptionRule& rule, const std::string& value);
 
 // The argument as it may be shown in one line: control bytes and bytes beyond ASCII as '?', and
 // at most a few dozen of them.

@@ -103,13 +103,13 @@ TEST(Options, RefusedCommandLinesGiveOneLineAndCodeTwo) {
 
 // The reader the game and the simulator share: the same spellings, the same refusals.
 TEST(Options, TheSharedReaderTakesBothSpellingsTheLastOfARepeatAndNamesWhatIsWrong) {
-  const std::vector<OptionSpec> specs = {levelOption(),
+  const std::vector<OptionRule> rules = {levelOption(),
                                          seedOption(),
                                          {"--png", 1, "a file name", false},
                                          {"--solve", 0, ""},
                                          {"--match", 2, "two levels", true, kMinLevel, kMaxLevel}};
   const auto read = [&](std::vector<std::string> arguments) {
-    return readCommandLine(arguments, specs);
+    return readCommandLine(arguments, rules);
   };
   CommandLine line = read({"--level=3", "--png", "a b.png", "--match", "2", "5", "--solve"});
   ASSERT_EQ(line.refusal, "");

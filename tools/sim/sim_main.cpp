@@ -171,15 +171,15 @@ int main(int argc, char** argv) {
   namespace sim = brelvoxan::sim;
 
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
-  const brelvoxan::OptionSpec level = brelvoxan::levelOption();
-  const brelvoxan::OptionSpec games = {"--games",
+  const brelvoxan::OptionRule level = brelvoxan::levelOption();
+  const brelvoxan::OptionRule games = {"--games",
                                        1,
                                        "an even number from 2 to " + std::to_string(mostGames) +
                                            " (each opening is played twice, colours swapped)",
                                        true,
                                        2,
                                        mostGames};
-  const std::vector<brelvoxan::OptionSpec> specs = {
+  const std::vector<brelvoxan::OptionRule> rules = {
       {"--png", 1, "a file name", false},
       level,
       brelvoxan::seedOption(),
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
       games};
   const brelvoxan::CommandLine line = brelvoxan::readCommandLine(
-      std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), specs);
+      std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!line.refusal.empty()) return usageError(line.refusal);
   if (line.has("--games") && *line.number("--games") % 2 != 0) {
     return usageError(brelvoxan::refuseValue(games, line.find("--games")->values[0]));
