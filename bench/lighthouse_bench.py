@@ -33,13 +33,10 @@ def longest_task(result):
 
 
 def main():
-    if len(sys.argv) not in (2, 3):
-        print(__doc__, file=sys.stderr)
+    arguments = page_driver.bench_arguments(__doc__)
+    if arguments is None:
         return 2
-    build = Path(sys.argv[1]).resolve()
-    runs = int(sys.argv[2]) if len(sys.argv) == 3 else 5
-    site = next((p for p in (build / "web" / "page", build / "page")
-                 if (p / "index.html").is_file()), None)
+    build, site, runs = arguments
     cli = lighthouse_test.lighthouse_cli()
     if site is None or cli is None or page_driver.find_browser()[0] is None:
         print("needs the built page, Chromium and Lighthouse (tools/setup.sh)", file=sys.stderr)

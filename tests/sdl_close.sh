@@ -39,6 +39,15 @@ wait_for_trace() {
   done
 }
 
+# trace_end LOG: the last lines of a game's trace, to tell where it stood when a case failed.
+trace_end() {
+  echo "  the trace ends: $(tail -n 4 "$1" 2>/dev/null | tr '\n' '|')"
+}
+fail_traced() {  # NAME WHAT LOG
+  fail "$1: $2"
+  trace_end "$3"
+}
+
 # close_at METHOD NAME PATTERN [KEYS...]: starts the game, waits for the title's key wait, sends
 # the keys, waits for a trace line matching PATTERN, asks the window to close (METHOD close) or
 # presses Ctrl+Q (METHOD ctrl-q) and expects exit code 0. The game gets the arguments in
@@ -66,7 +75,7 @@ close_at() {
   if [[ -z $window || $(xc_title "$window") != "$BRELVOXAN_TITLE" ]] ||
     ! wait_for_trace "$log" 0 " keywait " ||
     ! xc_settle "$window" "$out/$name.png" 200 10000 >/dev/null; then
-    fail "$name: no title screen"
+    fail_traced "$name" "no title screen (window '$window')" "$log"
     stop_game
     return
   fi
@@ -76,7 +85,7 @@ close_at() {
     xc_keys "$window" 50 "$@"
   fi
   if ! wait_for_trace "$log" "$from" "$pattern"; then
-    fail "$name: never reached '$pattern'"
+    fail_traced "$name" "never reached '$pattern'" "$log"
     stop_game
     return
   fi
@@ -85,7 +94,9 @@ close_at() {
   else
     xc_keys "$window" 0 ctrl+q 2>/dev/null  # the window is gone before the keys are released
   fi
+  local failed=$failures
   expect_exit_zero "$method $name"
+  ((failures == failed)) || trace_end "$log"
 }
 
 for method in close ctrl-q; do

@@ -291,6 +291,19 @@ def build_folder(script):
     return Path(sys.argv[1]).resolve()
 
 
+def bench_arguments(usage):
+    """(build folder, built page folder or None, runs) from a benchmark's BUILD_DIR [RUNS], or
+    None after printing `usage` for arguments that are not those."""
+    if len(sys.argv) not in (2, 3) or (len(sys.argv) == 3 and not sys.argv[2].isdigit()):
+        print(usage, file=sys.stderr)
+        return None
+    build = Path(sys.argv[1]).resolve()
+    runs = max(1, int(sys.argv[2])) if len(sys.argv) == 3 else 5
+    site = next((p for p in (build / "web" / "page", build / "page")
+                 if (p / "index.html").is_file()), None)
+    return build, site, runs
+
+
 class Check:
     """Counts failures, each printed at once; the pictures go to BUILD_DIR/`folder`, the
     simulator to compare with is BUILD_DIR/brelvoxan-sim."""
