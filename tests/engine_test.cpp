@@ -245,6 +245,65 @@ TEST(PatternTest, JudgesAlikeUnderSymmetryAndFollowsExactScores) {
   EXPECT_LT(error, spread / 2);
 }
 
+TEST(PatternTest, EveryPhaseHasItsValuesAndTheWholeGameIsJudgedByThem) {
+  // Each midgame phase's values were read in full from their code: a good share of them are
+  // not 0.
+  const PatternSet& set = patternSet();
+  for (int phase = 1; phase <= kMidgamePhases; ++phase) {
+    int nonZero = 0;
+    for (int slot = 0; slot < set.values; ++slot) {
+      nonZero += phaseValue(phase, static_cast<uint32_t>(slot)) != 0;
+    }
+    EXPECT_GT(nonZero, set.values / 50) << "phase " << phase;
+  }
+
+  // Every position is judged by the values of its own phase, the late ones at the end, alike
+  // under the board's symmetries.
+  std::vector<uint32_t> indices;
+  std::set<int> phasesSeen;
+  std::mt19937 rng(12);
+  for (int game = 0; game < 20; ++game) {
+    for (const Ply& ply : randomGame(rng)) {
+      const Position p = fromBoard(ply.board, ply.side);
+      const int phase = phaseOf(p.emptyCount());
+      phasesSeen.insert(phase);
+      const int score = gameScore(p);
+      if (p.emptyCount() <= kLateEmpties) {
+        ASSERT_EQ(score, patternScore(p));
+      }
+      indices.clear();
+      patternIndices(p, &indices);
+      int sum = 0;
+      for (const uint32_t i : indices) sum += phaseValue(phase, i);
+      ASSERT_EQ(score, sum) << "empty squares " << p.emptyCount();
+      for (int symmetry = 1; symmetry < 8; ++symmetry) {
+        ASSERT_EQ(gameScore(transformed(p, symmetry)), score) << "symmetry " << symmetry;
+      }
+    }
+  }
+  EXPECT_EQ(phasesSeen.size(), static_cast<size_t>(kMidgamePhases + 1));
+  EXPECT_EQ(phaseOf(60), kMidgamePhases);
+  EXPECT_EQ(phaseOf(kLateEmpties + 1), 1);
+  EXPECT_EQ(phaseOf(kLateEmpties + kPhaseEmpties), 1);
+  EXPECT_EQ(phaseOf(kLateEmpties + kPhaseEmpties + 1), 2);
+}
+
+TEST(PatternSlowTest, TheFirstMidgamePhaseFollowsExactScores) {
+  // Positions just past the late phase, which the late values never saw: the first phase's
+  // prediction is much closer to the exact score than 0 is.
+  EndgameSolver solver(20);
+  double error = 0;
+  double spread = 0;
+  for (const Ply& ply : randomEndgames(12, kLateEmpties + 1, kLateEmpties + 2, 13)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    const double exact = solver.solve(p, false).score;
+    const double predicted = static_cast<double>(gameScore(p)) / kPatternScale;
+    error += (predicted - exact) * (predicted - exact);
+    spread += exact * exact;
+  }
+  EXPECT_LT(error, spread / 2);
+}
+
 TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
   EndgameSolver solver(16);
   // A guess of the score, right or far off, changes only the speed.
