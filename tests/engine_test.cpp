@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -302,6 +304,33 @@ TEST(PatternSlowTest, TheFirstMidgamePhaseFollowsExactScores) {
     spread += exact * exact;
   }
   EXPECT_LT(error, spread / 2);
+}
+
+TEST(SearchTest, TheMidgameSearchJudgesByTheLearntValues) {
+  // Level 2 looks two plies ahead: its score is the best of the worst of gameScore over the
+  // replies (no position here ends the game or passes within two plies).
+  std::mt19937 rng(31);
+  const std::vector<Ply> plies = randomGame(rng);
+  for (const size_t ply : {size_t{6}, size_t{20}, size_t{30}}) {
+    const Position p = fromBoard(plies[ply].board, plies[ply].side);
+    int best = -1 << 30;
+    for (Mask m = legalMoves(p); m; m &= m - 1) {
+      const int sq = std::countr_zero(m);
+      const Position next = afterMove(p, sq, flipsOf(p, sq));
+      int worst = 1 << 30;
+      for (Mask r = legalMoves(next); r; r &= r - 1) {
+        const int reply = std::countr_zero(r);
+        const Position leaf = afterMove(next, reply, flipsOf(next, reply));
+        ASSERT_NE(legalMoves(leaf), 0u);
+        worst = std::min(worst, gameScore(leaf));
+      }
+      ASSERT_LT(worst, 1 << 30);
+      best = std::max(best, worst);
+    }
+    const MoveChoice choice = Engine(3).choose(p, 2, std::chrono::hours(1));
+    EXPECT_EQ(choice.depth, 2);
+    EXPECT_EQ(choice.score, best) << "ply " << ply;
+  }
 }
 
 TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
