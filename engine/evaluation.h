@@ -1,6 +1,7 @@
-// The searching levels' judgement of a position that is not yet finished: mobility, frontier,
-// corners and the squares next to empty corners, stable discs, parity and disc count, each
-// weighted by how many squares are still empty.
+// A hand-made judgement of a position that is not yet finished: mobility, frontier, corners and
+// the squares next to empty corners, stable discs, parity and disc count, each weighted by how
+// many squares are still empty. The searching levels judge by values learnt from games played
+// with it (patterns.h, tools/eval), and the exact solver bounds scores by its stable discs.
 #pragma once
 
 #include "engine/bitboard.h"

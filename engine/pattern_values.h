@@ -11,4 +11,13 @@ namespace brelvoxan::engine {
 extern const int kPatternValueCount;
 extern const int8_t kPatternValues[];
 
+// The values of the midgame's phases, generated into engine/generated/phase_values.cpp by the
+// same tool: kPhaseCount tables of kPhaseValueCount values, the phase nearest the end first,
+// written as kPhaseCode, kPhaseCodeLength bytes where each run of zeros (most values of the
+// early phases, whose shapes few games reach) is a 0 followed by the run's length, 1 to 127.
+extern const int kPhaseValueCount;
+extern const int kPhaseCount;
+extern const int kPhaseCodeLength;
+extern const int8_t kPhaseCode[];
+
 }  // namespace brelvoxan::engine

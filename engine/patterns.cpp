@@ -207,12 +207,13 @@ constexpr Packer kPackers[kFastShapes] = {packed<0>, packed<1>, packed<2>, packe
                                           packed<4>, packed<5>, packed<6>, packed<7>,
                                           packed<8>, packed<9>, packed<10>};
 
-// Lays out each shape's values by the index of its packed bits, and finds the view of each
-// place; `packs` is false if the packing does not read the shapes as kShapes has them.
-Fast buildFast() {
+// Lays out each shape's values from `values` (when `complete`) by the index of its packed
+// bits, and finds the view of each place; `packs` is false if the packing does not read the
+// shapes as kShapes has them.
+Fast buildFast(const int8_t* values, bool complete) {
   Fast out{};
   const PatternSet& set = patternSet();
-  out.complete = kPatternValueCount == set.values;
+  out.complete = complete;
   out.mobilityOffset = extraOffset(set);
   out.packs = set.shapes.size() == kFastShapes;
   for (size_t s = 0; s < set.shapes.size() && out.packs; ++s) {
@@ -252,15 +253,55 @@ Fast buildFast() {
         const size_t weight = static_cast<size_t>(power3(bit));
         canonical = canonical * 3 + static_cast<int>(index / weight % 3);
       }
-      fast.values[index] = kPatternValues[shape.slots[static_cast<size_t>(canonical)]];
+      fast.values[index] = values[shape.slots[static_cast<size_t>(canonical)]];
     }
   }
   return out;
 }
 
 const Fast& fast() {
-  static const Fast f = buildFast();
+  static const Fast f = buildFast(kPatternValues, kPatternValueCount == patternSet().values);
   return f;
+}
+
+// The values of every phase read from kPhaseCode; empty when they were learnt for other shapes
+// or phases, or the code does not give exactly their number.
+std::vector<int8_t> decodedPhases() {
+  if (kPhaseValueCount != patternSet().values || kPhaseCount != kMidgamePhases) return {};
+  const size_t want = static_cast<size_t>(kPhaseCount) * static_cast<size_t>(kPhaseValueCount);
+  std::vector<int8_t> values;
+  values.reserve(want);
+  for (int i = 0; i < kPhaseCodeLength; ++i) {
+    if (kPhaseCode[i] != 0) {
+      values.push_back(kPhaseCode[i]);
+      continue;
+    }
+    if (++i == kPhaseCodeLength || kPhaseCode[i] <= 0) return {};
+    values.insert(values.end(), static_cast<size_t>(kPhaseCode[i]), 0);
+  }
+  if (values.size() != want) return {};
+  return values;
+}
+
+// The values of `phase` (1..kMidgamePhases), or null when there are none for it.
+const int8_t* phaseValues(int phase) {
+  static const std::vector<int8_t> values = decodedPhases();
+  if (values.empty()) return nullptr;
+  return values.data() + static_cast<size_t>(phase - 1) * static_cast<size_t>(kPhaseValueCount);
+}
+
+// The fast tables of every phase, the late one first.
+const std::array<Fast, kMidgamePhases + 1>& phaseTables() {
+  static const std::array<Fast, kMidgamePhases + 1> tables = [] {
+    std::array<Fast, kMidgamePhases + 1> t;
+    t[0] = fast();
+    for (int phase = 1; phase <= kMidgamePhases; ++phase) {
+      const int8_t* values = phaseValues(phase);
+      t[static_cast<size_t>(phase)] = buildFast(values, values != nullptr);
+    }
+    return t;
+  }();
+  return tables;
 }
 
 template <int Shape>
@@ -305,6 +346,8 @@ void extraSlots(const Position& p, Mask moves, uint32_t offset, uint32_t* extra)
   extra[2] = offset + 2 * kMobilityValues + capped(p.emptyCount(), kEmptiesValues);
 }
 
+int scoreWith(const Fast& f, const int8_t* values, const Position& p, Mask moves);
+
 }  // namespace
 
 const PatternSet& patternSet() {
@@ -333,7 +376,29 @@ int patternScore(const Position& p) {
 }
 
 int patternScore(const Position& p, Mask moves) {
-  const Fast& f = fast();
+  return scoreWith(fast(), kPatternValues, p, moves);
+}
+
+int phaseOf(int empties) {
+  if (empties <= kLateEmpties) return 0;
+  return std::min((empties - kLateEmpties - 1) / kPhaseEmpties + 1, kMidgamePhases);
+}
+
+int phaseValue(int phase, uint32_t slot) {
+  if (phase == 0) return patternValue(slot);
+  const int8_t* values = phaseValues(phase);
+  return values ? values[slot] : 0;
+}
+
+int gameScore(const Position& p) {
+  const int phase = phaseOf(p.emptyCount());
+  if (phase == 0) return patternScore(p);
+  return scoreWith(phaseTables()[static_cast<size_t>(phase)], phaseValues(phase), p, legalMoves(p));
+}
+
+namespace {
+
+int scoreWith(const Fast& f, const int8_t* values, const Position& p, Mask moves) {
   // Values learnt for other shapes: no judgement rather than a wrong one.
   if (!f.complete) return 0;
   int sum = 0;
@@ -344,13 +409,15 @@ int patternScore(const Position& p, Mask moves) {
     symmetricViews(p.opp, opp);
     sum = shapesSum(f, own, opp, std::make_integer_sequence<int, kFastShapes>{});
   } else {
-    forEachIndex(p, [&sum](const PatternShape& shape, uint32_t index) {
-      sum += kPatternValues[shape.slots[index]];
+    forEachIndex(p, [&sum, values](const PatternShape& shape, uint32_t index) {
+      sum += values[shape.slots[index]];
     });
   }
   uint32_t extra[3];
   extraSlots(p, moves, f.mobilityOffset, extra);
-  return sum + kPatternValues[extra[0]] + kPatternValues[extra[1]] + kPatternValues[extra[2]];
+  return sum + values[extra[0]] + values[extra[1]] + values[extra[2]];
 }
+
+}  // namespace
 
 }  // namespace brelvoxan::engine

@@ -42,9 +42,26 @@ int patternValue(uint32_t slot);
 bool patternReadsFast();
 
 // The predicted final disc difference for the side to move, in 1/kPatternScale discs: the sum
-// of the values of patternIndices(p).
+// of the late values of patternIndices(p).
 int patternScore(const Position& p);
 // The same with the side to move's moves, legalMoves(p), already known.
 int patternScore(const Position& p, Mask moves);
+
+// The whole game is judged by the same shapes with values learnt for each phase: the late
+// values up to kLateEmpties empty squares, then a phase for every kPhaseEmpties more, the last
+// one reaching the start.
+inline constexpr int kLateEmpties = 20;
+inline constexpr int kPhaseEmpties = 10;
+inline constexpr int kMidgamePhases = 4;
+
+// The phase of a position with `empties` empty squares: 0 the late one, 1..kMidgamePhases.
+int phaseOf(int empties);
+
+// The value kept in `slot` for `phase`; 0 when the values were learnt for other shapes.
+int phaseValue(int phase, uint32_t slot);
+
+// The predicted final disc difference for the side to move, in 1/kPatternScale discs, from the
+// values of p's phase: the judgement of the midgame search.
+int gameScore(const Position& p);
 
 }  // namespace brelvoxan::engine

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 
-#include "engine/evaluation.h"
+#include "engine/patterns.h"
 
 namespace brelvoxan::engine {
 
@@ -142,7 +142,7 @@ int Engine::search(const Position& p, int depth, int alpha, int beta, bool passe
     if (passed || legalMoves(q) == 0) return terminalScore(p);
     return -search(q, depth, -beta, -alpha, true);
   }
-  if (depth == 0) return evaluate(p);
+  if (depth == 0) return gameScore(p);
 
   Entry& entry = table_[static_cast<size_t>(hashPosition(p)) & (table_.size() - 1)];
   int tableMove = -1;

@@ -1,5 +1,6 @@
 // The searching levels 2 to 5: iterative deepening alpha-beta (principal variation search) with
-// a transposition table over the evaluation, and the exact solver once few squares are empty.
+// a transposition table over the judgement learnt for each phase of the game (gameScore in
+// patterns.h), and the exact solver once few squares are empty.
 // A level is a depth, a number of empty squares and budgets of positions, and each move starts
 // afresh, so its move depends on the position, the level and the seed alone: not on the
 // machine, its load or the moves before. A time cap only guards a far slower machine.
@@ -43,7 +44,7 @@ class Random {
 
 struct MoveChoice {
   int move = kPassMove;
-  int score = 0;  // exact disc difference when `exact`, else an evaluation
+  int score = 0;  // exact disc difference when `exact`, else the judgement's
   bool exact = false;
   int depth = 0;           // midgame plies completed
   bool guarded = false;    // the time guard stopped a search: a machine far slower than this one

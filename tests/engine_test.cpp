@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -243,6 +245,92 @@ TEST(PatternTest, JudgesAlikeUnderSymmetryAndFollowsExactScores) {
     spread += exact * exact;
   }
   EXPECT_LT(error, spread / 2);
+}
+
+TEST(PatternTest, EveryPhaseHasItsValuesAndTheWholeGameIsJudgedByThem) {
+  // Each midgame phase's values were read in full from their code: a good share of them are
+  // not 0.
+  const PatternSet& set = patternSet();
+  for (int phase = 1; phase <= kMidgamePhases; ++phase) {
+    int nonZero = 0;
+    for (int slot = 0; slot < set.values; ++slot) {
+      nonZero += phaseValue(phase, static_cast<uint32_t>(slot)) != 0;
+    }
+    EXPECT_GT(nonZero, set.values / 50) << "phase " << phase;
+  }
+
+  // Every position is judged by the values of its own phase, the late ones at the end, alike
+  // under the board's symmetries.
+  std::vector<uint32_t> indices;
+  std::set<int> phasesSeen;
+  std::mt19937 rng(12);
+  for (int game = 0; game < 20; ++game) {
+    for (const Ply& ply : randomGame(rng)) {
+      const Position p = fromBoard(ply.board, ply.side);
+      const int phase = phaseOf(p.emptyCount());
+      phasesSeen.insert(phase);
+      const int score = gameScore(p);
+      if (p.emptyCount() <= kLateEmpties) {
+        ASSERT_EQ(score, patternScore(p));
+      }
+      indices.clear();
+      patternIndices(p, &indices);
+      int sum = 0;
+      for (const uint32_t i : indices) sum += phaseValue(phase, i);
+      ASSERT_EQ(score, sum) << "empty squares " << p.emptyCount();
+      for (int symmetry = 1; symmetry < 8; ++symmetry) {
+        ASSERT_EQ(gameScore(transformed(p, symmetry)), score) << "symmetry " << symmetry;
+      }
+    }
+  }
+  EXPECT_EQ(phasesSeen.size(), static_cast<size_t>(kMidgamePhases + 1));
+  EXPECT_EQ(phaseOf(60), kMidgamePhases);
+  EXPECT_EQ(phaseOf(kLateEmpties + 1), 1);
+  EXPECT_EQ(phaseOf(kLateEmpties + kPhaseEmpties), 1);
+  EXPECT_EQ(phaseOf(kLateEmpties + kPhaseEmpties + 1), 2);
+}
+
+TEST(PatternSlowTest, TheFirstMidgamePhaseFollowsExactScores) {
+  // Positions just past the late phase, which the late values never saw: the first phase's
+  // prediction is much closer to the exact score than 0 is.
+  EndgameSolver solver(20);
+  double error = 0;
+  double spread = 0;
+  for (const Ply& ply : randomEndgames(12, kLateEmpties + 1, kLateEmpties + 2, 13)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    const double exact = solver.solve(p, false).score;
+    const double predicted = static_cast<double>(gameScore(p)) / kPatternScale;
+    error += (predicted - exact) * (predicted - exact);
+    spread += exact * exact;
+  }
+  EXPECT_LT(error, spread / 2);
+}
+
+TEST(SearchTest, TheMidgameSearchJudgesByTheLearntValues) {
+  // Level 2 looks two plies ahead: its score is the best of the worst of gameScore over the
+  // replies (no position here ends the game or passes within two plies).
+  std::mt19937 rng(31);
+  const std::vector<Ply> plies = randomGame(rng);
+  for (const size_t ply : {size_t{6}, size_t{20}, size_t{30}}) {
+    const Position p = fromBoard(plies[ply].board, plies[ply].side);
+    int best = -1 << 30;
+    for (Mask m = legalMoves(p); m; m &= m - 1) {
+      const int sq = std::countr_zero(m);
+      const Position next = afterMove(p, sq, flipsOf(p, sq));
+      int worst = 1 << 30;
+      for (Mask r = legalMoves(next); r; r &= r - 1) {
+        const int reply = std::countr_zero(r);
+        const Position leaf = afterMove(next, reply, flipsOf(next, reply));
+        ASSERT_NE(legalMoves(leaf), 0u);
+        worst = std::min(worst, gameScore(leaf));
+      }
+      ASSERT_LT(worst, 1 << 30);
+      best = std::max(best, worst);
+    }
+    const MoveChoice choice = Engine(3).choose(p, 2, std::chrono::hours(1));
+    EXPECT_EQ(choice.depth, 2);
+    EXPECT_EQ(choice.score, best) << "ply " << ply;
+  }
 }
 
 TEST(EndgameTest, SolverMatchesPlainAlphaBetaOnRandomPositions) {
