@@ -296,7 +296,7 @@ TEST(PatternSlowTest, TheFirstMidgamePhaseFollowsExactScores) {
   EndgameSolver solver(20);
   double error = 0;
   double spread = 0;
-  for (const Ply& ply : randomEndgames(12, kLateEmpties + 1, kLateEmpties + 2, 13)) {
+  for (const Ply& ply : randomEndgames(6, kLateEmpties + 1, kLateEmpties + 2, 13)) {
     const Position p = fromBoard(ply.board, ply.side);
     const double exact = solver.solve(p, false).score;
     const double predicted = static_cast<double>(gameScore(p)) / kPatternScale;

@@ -213,16 +213,8 @@ class Player {
     EXPECT_EQ(std::stoi(s.textRow(4).substr(10, 2)), counts.white);
     const auto cursor = s.cursor();
     ASSERT_TRUE(cursor.has_value());
-    int targetX = 0, targetY = 0;
-    for (int x = 1; x <= 8; ++x) {
-      for (int y = 1; y <= 8; ++y) {
-        const Board& board = game.state.board;
-        if (board.at(x, y) == kEmpty && isLegalMove(board, x, y, game.state.humanSide)) {
-          targetX = x;
-          targetY = y;
-        }
-      }
-    }
+    const auto [targetX, targetY] =
+        testing::lastLegalSquare(game.state.board, game.state.humanSide);
     ASSERT_NE(targetX, 0) << "move entry without a legal square";
     game.playSquare((*cursor)[0], (*cursor)[1], targetX, targetY);
     ++moves;

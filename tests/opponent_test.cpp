@@ -9,6 +9,7 @@
 #include "engine/bitboard.h"
 #include "game/opponent.h"
 #include "reversi/cpu_player.h"
+#include "tests/board_text.h"
 #include "tests/game_harness.h"
 #include "tools/sim/openings.h"
 #include "tools/sim/sim_tools.h"
@@ -40,14 +41,8 @@ TEST(OpponentTest, LevelOneIsTheWeightTablePlayerAndHigherLevelsPlayLegalMoves) 
     EXPECT_TRUE(first.x == d.best.x && first.y == d.best.y);
     EXPECT_TRUE(isLegalMove(b, second.x, second.y, side));
     // Play a random legal move, so that the game covers many kinds of position.
-    int x, y;
-    do {
-      x = static_cast<int>(rng() % 8) + 1;
-      y = static_cast<int>(rng() % 8) + 1;
-    } while (b.at(x, y) != kEmpty || !isLegalMove(b, x, y, side));
-    const FlipScan scan = scanFlips(b, x, y, side);
-    b.at(x, y) = side;
-    applyFlips(b, scan, x, y, side);
+    const auto [x, y] = testing::randomLegalSquare(b, side, rng);
+    testing::playSquare(b, x, y, side);
   }
 }
 

@@ -181,16 +181,7 @@ bool playOn(ScriptedGame& game) {
     game.keys.push_back(kSpace);
     return true;
   }
-  int targetX = 0, targetY = 0;
-  for (int x = 1; x <= 8; ++x) {
-    for (int y = 1; y <= 8; ++y) {
-      const Board& board = game.state.board;
-      if (board.at(x, y) == kEmpty && isLegalMove(board, x, y, game.state.humanSide)) {
-        targetX = x;
-        targetY = y;
-      }
-    }
-  }
+  const auto [targetX, targetY] = testing::lastLegalSquare(game.state.board, game.state.humanSide);
   game.playSquare(game.state.drawnCursorX, game.state.drawnCursorY, targetX, targetY);
   return true;
 }

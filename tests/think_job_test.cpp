@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/headless/headless.h"
+#include "tests/board_text.h"
 #include "tests/game_harness.h"
 
 namespace brelvoxan {
@@ -27,14 +28,8 @@ std::pair<Board, Side> randomPosition(std::mt19937& rng, int plies) {
       side = static_cast<Side>(-side);
       if (!hasAnyLegalMove(b, side)) break;
     }
-    int x, y;
-    do {
-      x = static_cast<int>(rng() % 8) + 1;
-      y = static_cast<int>(rng() % 8) + 1;
-    } while (b.at(x, y) != kEmpty || !isLegalMove(b, x, y, side));
-    const FlipScan scan = scanFlips(b, x, y, side);
-    b.at(x, y) = side;
-    applyFlips(b, scan, x, y, side);
+    const auto [x, y] = testing::randomLegalSquare(b, side, rng);
+    testing::playSquare(b, x, y, side);
     side = static_cast<Side>(-side);
   }
   return {b, side};
@@ -109,16 +104,9 @@ TEST(ThinkJob, AThinkerAnswersEveryMoveOfAGameAsTheGamesOwnOpponentDoes) {
         ASSERT_EQ(got->x, want.x) << "ply " << ply;
         ASSERT_EQ(got->y, want.y) << "ply " << ply;
         // Every other move random, so the game meets many positions and ties.
-        int x = want.x, y = want.y;
-        if (ply % 2 == 1) {
-          do {
-            x = static_cast<int>(rng() % 8) + 1;
-            y = static_cast<int>(rng() % 8) + 1;
-          } while (b.at(x, y) != kEmpty || !isLegalMove(b, x, y, side));
-        }
-        const FlipScan scan = scanFlips(b, x, y, side);
-        b.at(x, y) = side;
-        applyFlips(b, scan, x, y, side);
+        const auto [x, y] = ply % 2 == 1 ? testing::randomLegalSquare(b, side, rng)
+                                         : std::pair<int, int>{want.x, want.y};
+        testing::playSquare(b, x, y, side);
         ++moves;
       } else if (!hasAnyLegalMove(b, static_cast<Side>(-side))) {
         break;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the Windows program cross-built with mingw-w64, a normal
 # build (whose tests include the Windows program's under Wine, label wine), then
-# address+undefined and thread sanitizer builds of the same tests.
+# address+undefined and thread sanitizer builds of the same tests (the thread one without those of
+# the rules and the engine, which run on one thread).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
