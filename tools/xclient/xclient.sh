@@ -3,10 +3,22 @@
 # ImageMagick makes and compares pictures; brelvoxan-xclient does what needs precise timing.
 # shellcheck shell=bash
 
+# xc_search_until SECONDS XDOTOOL_SEARCH_ARGS...: the first window found, asking again until one
+# is or SECONDS have passed. A search gives up at once, finding nothing, when a window it is
+# looking at goes away meanwhile (a game that has just closed), so one search is not enough.
+xc_search_until() {
+  local found="" deadline=$((SECONDS + $1))
+  shift
+  until [[ -n $found ]] || ((SECONDS > deadline)); do
+    found=$(timeout 2 xdotool search "$@" 2>/dev/null | head -n 1)
+    [[ -n $found ]] || sleep 0.05
+  done
+  echo "$found"
+}
 # xc_find_title TITLE: the id of the first window with exactly this title, waiting up to 10 s.
-xc_find_title() { timeout 10 xdotool search --sync --name "^$1\$" 2>/dev/null | head -n 1; }
+xc_find_title() { xc_search_until 10 --name "^$1\$"; }
 # xc_find_pid PID: the id of the first window of the process, waiting up to 10 s.
-xc_find_pid() { timeout 10 xdotool search --sync --pid "$1" 2>/dev/null | head -n 1; }
+xc_find_pid() { xc_search_until 10 --pid "$1"; }
 # xc_title WINDOW
 xc_title() { xdotool getwindowname "$1"; }
 # xc_geometry WINDOW: X Y WIDTH HEIGHT of the window on the screen.
