@@ -135,7 +135,9 @@ start_xvfb() {
   local out=$1 size=$2 number="" fifo=$1/displayfd.$$
   rm -f "$fifo"
   mkfifo "$fifo" || return 1
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >"$out/xvfb.log" 2>&1 &
+  # -noreset: by default the server starts afresh whenever its last client leaves, and refuses
+  # whoever connects meanwhile, such as the next game of a test a moment after one has closed.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
   read -r -t 10 number <"$fifo"
   rm -f "$fifo"

@@ -4,8 +4,8 @@
 # shellcheck shell=bash
 
 # xc_search_until SECONDS XDOTOOL_SEARCH_ARGS...: the first window found, asking again until one
-# is or SECONDS have passed. A search gives up at once, finding nothing, when a window it is
-# looking at goes away meanwhile (a game that has just closed), so one search is not enough.
+# is or SECONDS have passed: a search that cannot reach the server, or meets an error there,
+# comes back empty at once rather than waiting.
 xc_search_until() {
   local found="" deadline=$((SECONDS + $1))
   shift
