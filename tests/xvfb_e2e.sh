@@ -33,9 +33,20 @@ echo "Xvfb on $DISPLAY"
 
 # --- Helpers ----------------------------------------------------------------------------------
 start_game() {
-  "$game" 2>>"$out/game_stderr.txt" &
-  game_pid=$!
-  window=$(xc_find_title "$BRELVOXAN_TITLE")
+  local try
+  for try in 1 2 3; do
+    "$game" 2>"$out/game_stderr_try.txt" &
+    game_pid=$!
+    window=$(xc_find_title "$BRELVOXAN_TITLE")
+    # Refused by a server starting afresh (the game before has just left): started again.
+    if [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null &&
+      grep -q "^brelvoxan: cannot open a window" "$out/game_stderr_try.txt"; then
+      wait "$game_pid"
+      continue
+    fi
+    cat "$out/game_stderr_try.txt" >>"$out/game_stderr.txt"
+    break
+  done
   if [[ -z $window ]]; then
     fail "no window titled '$BRELVOXAN_TITLE' within 10 s"
     return 1

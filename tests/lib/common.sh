@@ -135,9 +135,10 @@ start_xvfb() {
   local out=$1 size=$2 number="" fifo=$1/displayfd.$$
   rm -f "$fifo"
   mkfifo "$fifo" || return 1
-  # -noreset: by default the server starts afresh whenever its last client leaves, and refuses
-  # whoever connects meanwhile, such as the next game of a test a moment after one has closed.
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >"$out/xvfb.log" 2>&1 &
+  # The server starts afresh whenever its last client leaves, which the tests count on (no key
+  # or focus is left over from the game before), and refuses whoever connects meanwhile: the X
+  # tools' searches ask again, and a game refused so is started again.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
   read -r -t 10 number <"$fifo"
   rm -f "$fifo"

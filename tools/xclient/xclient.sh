@@ -10,7 +10,7 @@ xc_search_until() {
   local found="" deadline=$((SECONDS + $1))
   shift
   until [[ -n $found ]] || ((SECONDS > deadline)); do
-    found=$(timeout 2 xdotool search "$@" 2>/dev/null | head -n 1)
+    found=$(timeout 2 xdotool search --sync "$@" 2>/dev/null | head -n 1)
     [[ -n $found ]] || sleep 0.05
   done
   echo "$found"
