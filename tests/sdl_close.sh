@@ -64,13 +64,18 @@ close_at() {
   shift
   local name=$1 pattern=$2
   shift 2
-  local log=$out/$name.trace
-  "$game" "${game_args[@]}" 2>"$log" &
-  game_pid=$!
-  local window
-  # By process, not by title: the window of the game before may not be gone yet on a busy
-  # machine, and keys sent to it would be lost.
-  window=$(xc_find_pid "$game_pid")
+  local log=$out/$name.trace window try
+  for try in 1 2 3; do
+    "$game" "${game_args[@]}" 2>"$log" &
+    game_pid=$!
+    # By process, not by title: the window of the game before may not be gone yet on a busy
+    # machine, and keys sent to it would be lost.
+    window=$(xc_find_pid "$game_pid")
+    # Refused by a server starting afresh (the game before has just left): started again.
+    [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null &&
+      grep -q "^brelvoxan: cannot open a window" "$log" || break
+    wait "$game_pid"
+  done
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.
   if [[ -z $window || $(xc_title "$window") != "$BRELVOXAN_TITLE" ]] ||
     ! wait_for_trace "$log" 0 " keywait " ||
