@@ -71,9 +71,7 @@ close_at() {
     # By process, not by title: the window of the game before may not be gone yet on a busy
     # machine, and keys sent to it would be lost.
     window=$(xc_find_pid "$game_pid")
-    # Refused by a server starting afresh (the game before has just left): started again.
-    [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null &&
-      grep -q "^brelvoxan: cannot open a window" "$log" || break
+    [[ -z $window ]] && refused_by_x "$game_pid" "$log" || break
     wait "$game_pid"
   done
   # The title is drawn and its key wait has begun; keys reach a window once it is shown.

@@ -38,9 +38,7 @@ start_game() {
     "$game" 2>"$out/game_stderr_try.txt" &
     game_pid=$!
     window=$(xc_find_title "$BRELVOXAN_TITLE")
-    # Refused by a server starting afresh (the game before has just left): started again.
-    if [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null &&
-      grep -q "^brelvoxan: cannot open a window" "$out/game_stderr_try.txt"; then
+    if [[ -z $window ]] && refused_by_x "$game_pid" "$out/game_stderr_try.txt"; then
       wait "$game_pid"
       continue
     fi

@@ -130,6 +130,12 @@ sim_in_folder() {
     >"$dir/out" 2>"$dir/err")
 }
 
+# refused_by_x PID LOG: the game has ended at once because the X server refused it, as one does
+# while it starts afresh (see start_xvfb); such a game is started again.
+refused_by_x() {
+  ! kill -0 "$1" 2>/dev/null && grep -q "^brelvoxan: cannot open a window" "$2"
+}
+
 xvfb_pid=""
 start_xvfb() {
   local out=$1 size=$2 number="" fifo=$1/displayfd.$$
