@@ -1,5 +1,6 @@
-// brelvoxan-engine [--level N] [--seed N]: the computer opponent as a Go Text Protocol engine for
-// Reversi, commands on standard input, answers on standard output.
+// brelvoxan-engine [--nboard] [--level N] [--seed N]: the computer opponent as a Go Text Protocol
+// engine for Reversi, or with --nboard an NBoard engine; commands on standard input, answers on
+// standard output.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "build_info.h"
 #include "engine/levels.h"
 #include "gtp/gtp_session.h"
+#include "gtp/nboard_loop.h"
 
 namespace {
 
@@ -33,19 +35,22 @@ std::optional<uint64_t> wholeNumber(const std::string& text, uint64_t low, uint6
 }
 
 int refuse(const std::string& message) {
-  std::fprintf(stderr, "%s: %s (usage: %s [--level N] [--seed N] [--help] [--version])\n", kProgram,
-               message.c_str(), kProgram);
+  std::fprintf(stderr,
+               "%s: %s (usage: %s [--nboard] [--level N] [--seed N] [--help] [--version])\n",
+               kProgram, message.c_str(), kProgram);
   return 2;
 }
 
 void printHelp() {
   std::printf(
-      "Usage: %s [--level N] [--seed N]\n"
+      "Usage: %s [--nboard] [--level N] [--seed N]\n"
       "Plays Reversi by the Go Text Protocol (version 2) on standard input and output, for board\n"
       "game clients and referees. Squares are a1 (top left) to h8; black moves first.\n"
       "Commands: protocol_version name version known_command list_commands quit boardsize\n"
       "  clear_board play genmove undo showboard final_score\n"
       "Options:\n"
+      "  --nboard\tspeak the NBoard protocol instead (nboard, set depth, set game, move, hint,\n"
+      "\tgo, ping, learn); set depth N picks the strongest level looking at most N moves ahead\n"
       "  --level N\tthe strength, %d to %d (default %d), as in the game\n"
       "  --seed N\trepeat the choices among equally good moves (default: new ones each run)\n"
       "  --help\tthis text\n"
@@ -91,6 +96,7 @@ int main(int argc, char** argv) {
   namespace engine = brelvoxan::engine;
   std::optional<uint64_t> level;
   std::optional<uint64_t> seed;
+  bool nboard = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -102,7 +108,9 @@ int main(int argc, char** argv) {
       std::printf("%s %s\n", kProgram, brelvoxan::kVersion);
       return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    if (arg == "--level") {
+    if (arg == "--nboard") {
+      nboard = true;
+    } else if (arg == "--level") {
       if (level) return refuse("--level given twice");
       level =
           hasValue ? wholeNumber(argv[++i], engine::kMinLevel, engine::kMaxLevel) : std::nullopt;
@@ -119,11 +127,12 @@ int main(int argc, char** argv) {
     }
   }
   // Without --seed, every run meets other choices among equally good moves.
-  gtp::Session session(
-      static_cast<int>(level.value_or(engine::kDefaultEngineLevel)),
-      seed.value_or(
-          (static_cast<uint64_t>(std::random_device{}()) << 32) ^
-          static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+  const int chosenLevel = static_cast<int>(level.value_or(engine::kDefaultEngineLevel));
+  const uint64_t chosenSeed = seed.value_or(
+      (static_cast<uint64_t>(std::random_device{}()) << 32) ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  if (nboard) return gtp::runNboard(chosenLevel, chosenSeed, kProgram);
+  gtp::Session session(chosenLevel, chosenSeed);
 
   std::string line;
   for (;;) {
