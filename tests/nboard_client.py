@@ -3,6 +3,7 @@
 for hints and plays from them for black, lets the engine choose white's moves with `go`, sets the
 game so far in GGF halfway, and sends bad lines. Every answer is checked against this script's own
 rules: legal moves and passes, hints in order, exact values near the end equal to a full search.
+Then the streams: a line too long, a line without end, answers that cannot be written.
 
 Usage: nboard_client.py ENGINE     (exit 0 when every check holds)
 """
@@ -103,6 +104,23 @@ class Engine:
             answer.append(line)
 
 
+def streams(program, check):
+    run = [program, "--nboard"]
+    done = subprocess.run(run, input="x" * 70000 + "\nping 1\n", capture_output=True, text=True,
+                          timeout=LIMIT)
+    check(done.returncode == 0 and done.stdout ==
+          "status error: line longer than 65536 bytes\npong 1\n", f"long line: {done}")
+    with open("/dev/zero", "rb") as zero:
+        done = subprocess.run(run, stdin=zero, capture_output=True, timeout=LIMIT)
+    check(done.returncode == 1 and b"reading stops" in done.stderr, f"endless line: {done}")
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run(run, input=b"ping 1\n", stdout=full, stderr=subprocess.PIPE,
+                              timeout=LIMIT)
+    check(done.returncode == 1 and b"cannot write" in done.stderr, f"full output: {done}")
+    done = subprocess.run([program, "--help"], capture_output=True, text=True, timeout=LIMIT)
+    check(done.returncode == 0 and "--nboard" in done.stdout, "--help names --nboard")
+
+
 def main():
     failures = []
 
@@ -111,6 +129,7 @@ def main():
             failures.append(what)
             print("FAIL:", what)
 
+    streams(sys.argv[1], check)
     engine = Engine([sys.argv[1], "--nboard", "--seed", "3"])
     check(engine.ask("nboard 2") == ["set myname Brelvoxan"], "nboard 2")
     answer = engine.ask("set depth 4")
