@@ -34,6 +34,12 @@ Position played(const std::vector<std::string>& moves) {
   return p;
 }
 
+std::string upperName(int square) {
+  std::string name = engine::squareName(square);
+  name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  return name;
+}
+
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);
@@ -183,6 +189,13 @@ TEST(NboardTest, SetDepthChoosesTheStrongestLevelLookingNoFurther) {
   EXPECT_EQ(s.level(), 4);
   EXPECT_EQ(s.handle("set depth 1"), "status depth 1: level 1, looking one move ahead\n");
   EXPECT_EQ(s.level(), 1);
+  // Level 1 values no move: go names its move alone, and hints come from level 2's search.
+  engine::Opponent one(1, 1);
+  EXPECT_EQ(s.handle("go"),
+            "=== " + upperName(one.chooseSquare(engine::startPosition(), kBlack)) + "\n");
+  const std::vector<std::string> hints = lines(s.handle("hint 4"));
+  ASSERT_EQ(hints.size(), 4u);
+  for (const std::string& hint : hints) EXPECT_EQ(hint.substr(hint.size() - 4), " 0 3") << hint;
 }
 
 TEST(NboardTest, HintsAreTheBestMovesWithExactValuesOnceSolvedAndGoPlaysTheBest) {
@@ -213,9 +226,7 @@ TEST(NboardTest, HintsAreTheBestMovesWithExactValuesOnceSolvedAndGoPlaysTheBest)
     const std::string before = s.handle("status");
     engine::Opponent opponent(3, seed);
     const std::string go = s.handle("go");
-    std::string name = engine::squareName(opponent.chooseSquare(p, kBlack));
-    name[0] = static_cast<char>(name[0] - 'a' + 'A');
-    EXPECT_EQ(go.substr(0, 7), "=== " + name + "/") << go;
+    EXPECT_EQ(go.substr(0, 7), "=== " + upperName(opponent.chooseSquare(p, kBlack)) + "/") << go;
     EXPECT_EQ(std::atof(go.c_str() + 7), best) << go;
     EXPECT_EQ(s.handle("status"), before);
   }
