@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
 #include "engine/opponent.h"
+#include "engine/search.h"
 #include "gtp/ggf.h"
 #include "gtp/nboard_session.h"
 
@@ -189,6 +191,34 @@ TEST(NboardTest, SetDepthChoosesTheStrongestLevelLookingNoFurther) {
   EXPECT_EQ(s.level(), 4);
   EXPECT_EQ(s.handle("set depth 1"), "status depth 1: level 1, looking one move ahead\n");
   EXPECT_EQ(s.level(), 1);
+  // The manual page says the same, whatever the levels' depths become.
+  std::ifstream in(std::string(BRELVOXAN_SOURCE_DIR) + "/packaging/brelvoxan-engine.6.in");
+  std::ostringstream page;
+  page << in.rdbuf();
+  std::string text = page.str();
+  for (char& c : text) c = c == '\n' ? ' ' : c;
+  std::string looks = "levels ";
+  std::string depths;
+  for (int level = engine::kMinLevel, from = 1; level <= engine::kMaxLevel; ++level) {
+    int to = from;
+    while (to < 60 && levelForDepth(to + 1) == level) ++to;
+    if (level > engine::kMinSearchLevel) looks += level == engine::kMaxLevel ? " and " : ", ";
+    if (level >= engine::kMinSearchLevel) looks += std::to_string(level);
+    if (level > engine::kMinLevel) depths += level == engine::kMaxLevel ? ", and " : ", ";
+    depths += to == 60         ? "depth " + std::to_string(from) + " or more"
+              : to == from     ? "depth " + std::to_string(from)
+              : to == from + 1 ? "depths " + std::to_string(from) + " and " + std::to_string(to)
+                               : "depths " + std::to_string(from) + " to " + std::to_string(to);
+    depths += (level == engine::kMinLevel ? " gives level " : " level ") + std::to_string(level);
+    from = to + 1;
+  }
+  looks += " look ";
+  for (int level = engine::kMinSearchLevel; level <= engine::kMaxLevel; ++level) {
+    if (level > engine::kMinSearchLevel) looks += level == engine::kMaxLevel ? " and " : ", ";
+    looks += std::to_string(engine::levelSettings(level).depth);
+  }
+  EXPECT_NE(text.find(looks + " moves ahead, so " + depths + "."), std::string::npos)
+      << looks << " moves ahead, so " << depths;
   // Level 1 values no move: go names its move alone, and hints come from level 2's search.
   engine::Opponent one(1, 1);
   EXPECT_EQ(s.handle("go"),
