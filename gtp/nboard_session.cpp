@@ -169,7 +169,11 @@ std::string NboardSession::set(std::string_view rest) {
     p_ = blackToMove_ ? Position{game->black, game->white} : Position{game->white, game->black};
     return {};
   }
-  if (what == "contempt") return "status contempt is not supported: a draw counts as a draw\n";
+  if (what == "contempt") {
+    // No contempt is what the engine plays with: a draw counts as a draw.
+    if (value.find_first_not_of("+-0.") == std::string_view::npos && !value.empty()) return {};
+    return "status contempt is not supported: a draw counts as a draw\n";
+  }
   return error("set " + shown(what) + ": not a setting; known: depth, game");
 }
 

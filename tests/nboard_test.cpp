@@ -314,6 +314,9 @@ TEST(NboardTest, MovesFollowTheGameAndBadLinesGetOneErrorLineAndChangeNothing) {
   EXPECT_EQ(s.handle(" \t\r"), "");
   EXPECT_EQ(s.handle("ping 17\r"), "pong 17\n");
   EXPECT_EQ(s.handle("learn"), "status nothing learnt: this engine keeps no book\nlearned\n");
+  EXPECT_EQ(s.handle("set contempt 0.0"), "");
+  EXPECT_EQ(s.handle("set contempt 2"),
+            "status contempt is not supported: a draw counts as a draw\n");
   EXPECT_FALSE(s.quitting());
   EXPECT_EQ(s.handle("quit"), "");
   EXPECT_TRUE(s.quitting());
