@@ -1,8 +1,11 @@
 // brelvoxan-engine [--level N] [--seed N]: the computer opponent as a Go Text Protocol engine for
 // Reversi, commands on standard input, answers on standard output.
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <random>
 #include <string>
@@ -13,10 +16,6 @@
 namespace {
 
 constexpr const char* kProgram = "brelvoxan-engine";
-
-// Past the longest line, this much more of it is skipped in search of its end; a line longer
-// still ends the run, since the input may never end.
-constexpr size_t kMaxSkipped = size_t{1} << 20;
 
 std::optional<uint64_t> wholeNumber(const std::string& text, uint64_t low, uint64_t high) {
   if (text.empty() || text.size() > 20) return std::nullopt;
@@ -53,34 +52,14 @@ void printHelp() {
       brelvoxan::gtp::kDefaultLevel);
 }
 
-enum class Read { kLine, kTooLong, kEnd };
-
-// One line of at most kMaxLineLength bytes into *line. A longer one is skipped to its end, at
-// most kMaxSkipped bytes further (kTooLong); *endless when its end was not found.
-Read readLine(std::FILE* in, std::string* line, bool* endless) {
-  line->clear();
-  int c;
-  while ((c = std::getc(in)) != EOF && c != '\n') {
-    if (line->size() < brelvoxan::gtp::kMaxLineLength) {
-      line->push_back(static_cast<char>(c));
-      continue;
-    }
-    size_t skipped = 1;
-    while ((c = std::getc(in)) != EOF && c != '\n') {
-      if (++skipped > kMaxSkipped) {
-        *endless = true;
-        break;
-      }
-    }
-    return Read::kTooLong;
+// Writes and flushes an answer; on failure, 0 when the reader has gone away (a closed pipe),
+// else the errno.
+std::optional<int> write(const std::string& text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return std::nullopt;
   }
-  if (c == EOF && line->empty()) return Read::kEnd;
-  return Read::kLine;
-}
-
-bool write(const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-         std::fflush(stdout) == 0;
+  return errno == EPIPE ? 0 : errno;
 }
 
 }  // namespace
@@ -122,24 +101,37 @@ int main(int argc, char** argv) {
           (static_cast<uint64_t>(std::random_device{}()) << 32) ^
           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
 
-  std::string line;
+  // A reader that goes away ends the run quietly at the next answer, as a filter's does.
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  int readError = 0;
+  const auto next = [&readError]() {
+    const int c = std::getc(stdin);
+    if (c == EOF && std::ferror(stdin)) readError = errno;
+    return c;
+  };
   for (;;) {
-    bool endless = false;
-    const Read read = readLine(stdin, &line, &endless);
-    if (read == Read::kEnd) return 0;
-    const std::string answer =
-        read == Read::kTooLong
-            ? "? line longer than " + std::to_string(gtp::kMaxLineLength) + " characters\n\n"
-            : session.handle(line);
-    const std::string note = session.takeNote();
-    if (!note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
-    if (!write(answer)) {
-      std::fprintf(stderr, "%s: cannot write the answer\n", kProgram);
+    gtp::InputLine line;
+    const gtp::LineRead read = gtp::readLine(next, &line);
+    if (readError != 0) {
+      std::fprintf(stderr, "%s: cannot read the commands: %s\n", kProgram,
+                   std::strerror(readError));
       return 1;
     }
-    if (endless) {
+    if (read == gtp::LineRead::kEnd) return 0;
+    const std::string answer = session.handle(line);
+    const std::string note = session.takeNote();
+    if (!note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
+    if (const std::optional<int> failed = write(answer)) {
+      if (*failed != 0) {
+        std::fprintf(stderr, "%s: cannot write the answer: %s\n", kProgram, std::strerror(*failed));
+      }
+      return 1;
+    }
+    if (read == gtp::LineRead::kEndless) {
       std::fprintf(stderr, "%s: a line of more than %zu bytes; reading stops\n", kProgram,
-                   kMaxSkipped);
+                   gtp::kMaxLineLength + gtp::kMaxSkipped);
       return 1;
     }
     if (session.quitting()) return 0;

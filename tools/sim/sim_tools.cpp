@@ -64,27 +64,8 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
              std::to_string(line.size()) + " characters";
     return std::nullopt;
   }
-  engine::Mask black = 0;
-  engine::Mask white = 0;
-  for (int sq = 0; sq < 64; ++sq) {
-    const char c = line[static_cast<size_t>(sq)];
-    if (c == 'X' || c == 'x') {
-      black |= bitOf(sq);
-    } else if (c == 'O' || c == 'o') {
-      white |= bitOf(sq);
-    } else if (c != '-') {
-      *error = "square " + engine::squareName(sq) + " is neither X, O nor -";
-      return std::nullopt;
-    }
-  }
-  // The four centre squares are filled before the first move and never emptied.
-  for (const int sq : {engine::squareOf(4, 4), engine::squareOf(5, 4), engine::squareOf(4, 5),
-                       engine::squareOf(5, 5)}) {
-    if (((black | white) & bitOf(sq)) == 0) {
-      *error = "centre square " + engine::squareName(sq) + " is empty, as it never is in a game";
-      return std::nullopt;
-    }
-  }
+  const std::optional<engine::Discs> discs = engine::parseSquares(line.substr(0, 64), error);
+  if (!discs) return std::nullopt;
   std::string_view rest = line.substr(64);
   if (!isBlank(rest[0])) {
     *error = "expected a space after the 64 squares";
@@ -92,9 +73,9 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
   }
   while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
   if (rest == "X" || rest == "x") {
-    result.position = {black, white};
+    result.position = {discs->black, discs->white};
   } else if (rest == "O" || rest == "o") {
-    result.position = {white, black};
+    result.position = {discs->white, discs->black};
   } else {
     *error = "the side to move must be X or O";
     return std::nullopt;
