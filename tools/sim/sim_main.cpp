@@ -11,8 +11,11 @@
 // token answers one key wait and is read only when the game waits, so the input may be endless
 // and costs constant memory; when it ends the game is stopped at its next key wait. A token that
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -94,6 +97,11 @@ class KeyReader {
     long tokenColumn = 0;
     for (;;) {
       const int c = std::getc(in_);
+      if (c == EOF && std::ferror(in_)) {
+        error_ = std::string("cannot read the keys: ") + std::strerror(errno);
+        errorStatus_ = 1;
+        return std::nullopt;
+      }
       if (c == EOF || c == '#' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
           c == '\f') {
         if (!token.empty()) {
@@ -127,6 +135,8 @@ class KeyReader {
   }
 
   const std::string& error() const { return error_; }
+  // The exit status the error calls for: 2 for a bad token, 1 for input that cannot be read.
+  int errorStatus() const { return errorStatus_; }
 
  private:
   void advance(int c) {
@@ -148,11 +158,23 @@ class KeyReader {
   long line_ = 1;
   long column_ = 1;
   std::string error_;
+  int errorStatus_ = 2;
 };
 
 int fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
   return status;
+}
+
+// Writes `text` on standard output: 0, or 1 with a message (none when the reader has gone away).
+int writeOut(const std::string& text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  if (errno == EPIPE) return 1;
+  return fail(1, std::string("cannot write the output") +
+                     (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
 }
 
 constexpr const char* kUsage =
@@ -170,6 +192,8 @@ int main(int argc, char** argv) {
   namespace headless = host::headless;
   namespace sim = brelvoxan::sim;
 
+  // A reader that goes away ends the run quietly at the next write, as a filter's does.
+  std::signal(SIGPIPE, SIG_IGN);
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
   const brelvoxan::OptionRule level = brelvoxan::levelOption();
   const brelvoxan::OptionRule games = {"--games",
@@ -212,20 +236,22 @@ int main(int argc, char** argv) {
   if (match && (levelGiven || pngPath)) return usageError("--match takes only --games and --seed");
 
   if (solve) {
-    const int status = sim::runSolve(std::cin, std::cout, std::cerr);
+    sim::FileInput input(stdin);
+    std::istream positions(&input);
+    const int status = sim::runSolve(positions, std::cout, std::cerr);
     return std::fflush(stdout) == 0 ? status : 1;
   }
   if (match) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
     if (!r.note.empty()) std::fprintf(stderr, "%s\n", r.note.c_str());
-    std::cout << sim::formatMatchResult(match->first, match->second, r);
+    const int written = writeOut(sim::formatMatchResult(match->first, match->second, r));
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
                  "ms (processor %.0f ms)\n",
                  match->first, r.worstThinkMsA, r.worstThinkCpuMsA, match->second, r.worstThinkMsB,
                  r.worstThinkCpuMsB);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return written;
   }
 
   headless::reset();
@@ -246,7 +272,7 @@ int main(int argc, char** argv) {
   brelvoxan::CharacterScreen screen;
   brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
-  if (!keys.error().empty()) return fail(2, keys.error());
+  if (!keys.error().empty()) return fail(keys.errorStatus(), keys.error());
 
   // The screen is read with the glyphs the game loaded: each file is decoded once.
   reader::GlyphSet glyphs;
@@ -270,6 +296,5 @@ int main(int argc, char** argv) {
   }
   const std::string report = reader::formatScreen(reader::readScreen(backBuffer, glyphs)) +
                              "clock: " + std::to_string(headless::clockMs()) + "\n";
-  std::fwrite(report.data(), 1, report.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return writeOut(report);
 }

@@ -1,8 +1,10 @@
 #include "tools/sim/sim_tools.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <istream>
 #include <ostream>
@@ -94,9 +96,26 @@ std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64
   }
   engine::SearchLimit limit;
   limit.nodes = nodeBudget;
+  // Nothing seen on earlier lines: a line's answer, and the work it takes, are the same wherever
+  // it stands in the input.
+  solver.clear();
   const engine::ExactResult r = solver.solve(p, false, limit);
   if (!r.complete) return "unknown (more than " + std::to_string(nodeBudget) + " positions)";
   return engine::squareName(r.move) + ' ' + signedScore(r.score);
+}
+
+FileInput::int_type FileInput::underflow() {
+  const size_t got = std::fread(buffer_, 1, sizeof buffer_, file_);
+  if (got == 0) {
+    if (std::ferror(file_)) {
+      error_ = std::strerror(errno);
+      // The stream reading through this buffer takes it as a failed read (badbit).
+      throw std::ios_base::failure(error_);
+    }
+    return traits_type::eof();
+  }
+  setg(buffer_, buffer_, buffer_ + got);
+  return traits_type::to_int_type(buffer_[0]);
 }
 
 int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t nodeBudget) {
@@ -105,6 +124,12 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
   int status = 0;
   for (int number = 1;; ++number) {
     const LineRead read = readBoundedLine(in, &line);
+    if (in.bad()) {
+      const auto* file = dynamic_cast<const FileInput*>(in.rdbuf());
+      err << "brelvoxan-sim: line " << number << ": cannot read the input"
+          << (file && !file->error().empty() ? ": " + file->error() : "") << '\n';
+      return 1;
+    }
     if (read == LineRead::kEnd) break;
     if (read == LineRead::kTooLong) {
       err << "brelvoxan-sim: line " << number << ": longer than " << kMaxSolveLineLength
@@ -127,9 +152,13 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Each answer is flushed as it comes, so a failed write shows here and not only at the end.
+    errno = 0;
     out << answer << '\n' << std::flush;
     if (!out) {
-      err << "brelvoxan-sim: line " << number << ": the answer could not be written\n";
+      // A reader that went away (a closed pipe) ends the run quietly, as it ends a filter's.
+      if (errno == EPIPE) return 1;
+      err << "brelvoxan-sim: line " << number << ": cannot write the answer"
+          << (errno != 0 ? std::string(": ") + std::strerror(errno) : "") << '\n';
       return 1;
     }
     if (answer.starts_with("unknown")) status = 1;
