@@ -1,8 +1,8 @@
 #include "game/options.h"
 
 #include "build_info.h"
+#include "engine/opponent.h"
 #include "engine/search.h"
-#include "game/opponent.h"
 #include "host/display_size.h"
 
 namespace brelvoxan {
@@ -60,10 +60,10 @@ std::string helpText(const std::vector<std::string>& glyphFolders) {
                           (folder.size() < 2 || folder[1] != ':');
     text += "  " + folder + (relative ? " (below the current folder)\n" : "\n");
   }
-  const std::string top = std::to_string(kMaxLevel);
-  text += "\nOptions:\n  --level N\tthe computer's strength, " + std::to_string(kMinLevel) +
+  const std::string top = std::to_string(engine::kMaxLevel);
+  text += "\nOptions:\n  --level N\tthe computer's strength, " + std::to_string(engine::kMinLevel) +
           " (default) to " + top + "; " + top + " plays perfectly from about " +
-          std::to_string(engine::levelSettings(kMaxLevel).exactEmpties) +
+          std::to_string(engine::levelSettings(engine::kMaxLevel).exactEmpties) +
           " empties\n  --seed N\trepeat the choices of levels " +
           std::to_string(engine::kMinSearchLevel) + " to " + top +
           " among equally good moves\n  --scale N\tshow each pixel as N x N pixels, N = " +
@@ -87,7 +87,12 @@ std::string printable(const std::string& argument) {
 }
 
 OptionRule levelOption() {
-  return {"--level", 1, "a level " + fromTo(kMinLevel, kMaxLevel), true, kMinLevel, kMaxLevel};
+  return {"--level",
+          1,
+          "a level " + fromTo(engine::kMinLevel, engine::kMaxLevel),
+          true,
+          engine::kMinLevel,
+          engine::kMaxLevel};
 }
 
 OptionRule seedOption() {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/opponent.h"
+#include "engine/opponent.h"
 
 namespace brelvoxan {
 
@@ -61,12 +61,13 @@ std::string refuseValue(const OptionRule& rule, const std::string& value);
 std::string printable(const std::string& argument);
 
 struct StartOptions {
-  bool run = true;               // false: show `message` and end with `exitCode`
-  int exitCode = 0;              // 0 after --help or --version, 2 for a refused command line
-  std::string message;           // the help or version text, or the one line of a refusal
-  int32_t scale = kMinScale;     // window pixels per display pixel in each direction
-  int level = kDefaultLevel;     // the computer's level, kMinLevel..kMaxLevel
-  std::optional<uint64_t> seed;  // the seed of the computer's choices; none: a new one each run
+  bool run = true;            // false: show `message` and end with `exitCode`
+  int exitCode = 0;           // 0 after --help or --version, 2 for a refused command line
+  std::string message;        // the help or version text, or the one line of a refusal
+  int32_t scale = kMinScale;  // window pixels per display pixel in each direction
+  int level =
+      engine::kDefaultGameLevel;  // the computer's level, engine::kMinLevel..engine::kMaxLevel
+  std::optional<uint64_t> seed;   // the seed of the computer's choices; none: a new one each run
 };
 
 // The scale that is used: the wanted one, or the largest below it whose window fits a client

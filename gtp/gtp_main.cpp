@@ -11,6 +11,7 @@
 #include <string>
 
 #include "build_info.h"
+#include "engine/levels.h"
 #include "gtp/gtp_session.h"
 
 namespace {
@@ -48,8 +49,8 @@ void printHelp() {
       "  --seed N\trepeat the choices among equally good moves (default: new ones each run)\n"
       "  --help\tthis text\n"
       "  --version\tthe version\n",
-      kProgram, brelvoxan::gtp::kMinLevel, brelvoxan::gtp::kMaxLevel,
-      brelvoxan::gtp::kDefaultLevel);
+      kProgram, brelvoxan::engine::kMinLevel, brelvoxan::engine::kMaxLevel,
+      brelvoxan::engine::kDefaultEngineLevel);
 }
 
 // Writes and flushes an answer; on failure, 0 when the reader has gone away (a closed pipe),
@@ -66,6 +67,7 @@ std::optional<int> write(const std::string& text) {
 
 int main(int argc, char** argv) {
   namespace gtp = brelvoxan::gtp;
+  namespace engine = brelvoxan::engine;
   std::optional<uint64_t> level;
   std::optional<uint64_t> seed;
   for (int i = 1; i < argc; ++i) {
@@ -81,10 +83,11 @@ int main(int argc, char** argv) {
     }
     if (arg == "--level") {
       if (level) return refuse("--level given twice");
-      level = hasValue ? wholeNumber(argv[++i], gtp::kMinLevel, gtp::kMaxLevel) : std::nullopt;
+      level =
+          hasValue ? wholeNumber(argv[++i], engine::kMinLevel, engine::kMaxLevel) : std::nullopt;
       if (!level) {
-        return refuse("--level needs a level from " + std::to_string(gtp::kMinLevel) + " to " +
-                      std::to_string(gtp::kMaxLevel));
+        return refuse("--level needs a level from " + std::to_string(engine::kMinLevel) + " to " +
+                      std::to_string(engine::kMaxLevel));
       }
     } else if (arg == "--seed") {
       if (seed) return refuse("--seed given twice");
@@ -96,7 +99,7 @@ int main(int argc, char** argv) {
   }
   // Without --seed, every run meets other choices among equally good moves.
   gtp::Session session(
-      static_cast<int>(level.value_or(gtp::kDefaultLevel)),
+      static_cast<int>(level.value_or(engine::kDefaultEngineLevel)),
       seed.value_or(
           (static_cast<uint64_t>(std::random_device{}()) << 32) ^
           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));

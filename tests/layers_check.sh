@@ -1,6 +1,7 @@
 #!/bin/bash
 # The core's layers include only their own headers and those of the layers below them, each
-# folder with its subfolders: reversi/ (rules) nothing of ours; engine/ the rules; host/ (the
+# folder with its subfolders: reversi/ (rules) nothing of ours; engine/ (the searches and the
+# opponent every program chooses its moves through) the rules; host/ (the
 # seam and the backends) only host/ and the build's generated headers; screen/ the seam's
 # headers and screen/; game/ all of these but no backend; gtp/ (the engine program) the engine,
 # the rules and the version. Run from the repository root, or give another root as the first

@@ -67,7 +67,7 @@ TEST(Options, AcceptedCommandLines) {
   const StartOptions help = parse({"--scale", "2", "--help"});
   EXPECT_FALSE(help.run);
   EXPECT_EQ(help.exitCode, 0);
-  const std::string top = std::to_string(kMaxLevel);
+  const std::string top = std::to_string(engine::kMaxLevel);
   for (const std::string& part :
        {std::string("--scale N\t"), std::string("Enter\t"), std::string("Ctrl+Q\tquit"),
         std::string("H\thint"), std::string("Ctrl+Z\ttake back"), std::string("Left/Right\t"),
@@ -103,11 +103,12 @@ TEST(Options, RefusedCommandLinesGiveOneLineAndCodeTwo) {
 
 // The reader the game and the simulator share: the same spellings, the same refusals.
 TEST(Options, TheSharedReaderTakesBothSpellingsTheLastOfARepeatAndNamesWhatIsWrong) {
-  const std::vector<OptionRule> rules = {levelOption(),
-                                         seedOption(),
-                                         {"--png", 1, "a file name", false},
-                                         {"--solve", 0, ""},
-                                         {"--match", 2, "two levels", true, kMinLevel, kMaxLevel}};
+  const std::vector<OptionRule> rules = {
+      levelOption(),
+      seedOption(),
+      {"--png", 1, "a file name", false},
+      {"--solve", 0, ""},
+      {"--match", 2, "two levels", true, engine::kMinLevel, engine::kMaxLevel}};
   const auto read = [&](std::vector<std::string> arguments) {
     return readCommandLine(arguments, rules);
   };
@@ -123,10 +124,11 @@ TEST(Options, TheSharedReaderTakesBothSpellingsTheLastOfARepeatAndNamesWhatIsWro
   EXPECT_EQ(line.number("--level"), 4u);
   EXPECT_EQ(line.given.size(), 1u);
 
-  const std::string top = std::to_string(kMaxLevel);
+  const std::string top = std::to_string(engine::kMaxLevel);
   const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-      {{"--level", std::to_string(kMaxLevel + 1)},
-       "--level takes a level from 1 to " + top + ", not '" + std::to_string(kMaxLevel + 1) + "'"},
+      {{"--level", std::to_string(engine::kMaxLevel + 1)},
+       "--level takes a level from 1 to " + top + ", not '" +
+           std::to_string(engine::kMaxLevel + 1) + "'"},
       {{"--level=0"}, "--level takes a level from 1 to " + top + ", not '0'"},
       {{"--level"}, "--level needs a level from 1 to " + top},
       {{"--seed", "-1"}, "--seed takes a whole number from 0 to 18446744073709551615, not '-1'"},

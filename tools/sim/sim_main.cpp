@@ -21,8 +21,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/opponent.h"
 #include "game/game.h"
-#include "game/opponent.h"
 #include "game/options.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/headless/headless.h"
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
   if (match) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
-    if (!r.note.empty()) std::fprintf(stderr, "%s\n", r.note.c_str());
+    if (!r.note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.note.c_str());
     const int written = writeOut(sim::formatMatchResult(match->first, match->second, r));
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
@@ -266,7 +266,7 @@ int main(int argc, char** argv) {
     return code;
   });
   brelvoxan::Game game;
-  game.level = static_cast<int>(levelGiven.value_or(brelvoxan::kDefaultLevel));
+  game.level = static_cast<int>(levelGiven.value_or(brelvoxan::engine::kDefaultGameLevel));
   game.seed = seed.value_or(1);
   game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;
