@@ -188,7 +188,8 @@ TEST(SolveInputTest, AnswersMovesPassesFinishedGamesAndUnknownsAndNamesBadLines)
   std::istringstream hard("O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X-------- X\n");
   std::ostringstream hardOut;
   EXPECT_EQ(sim::runSolve(hard, hardOut, err, 1000), 1);
-  EXPECT_EQ(hardOut.str(), "unknown (more than 1000 positions)\n");
+  EXPECT_EQ(hardOut.str(),
+            "unknown (more than 1000 positions; " + std::string(sim::kBudgetExpectation) + ")\n");
 
   // Solved to the end, every line: status 0.
   std::istringstream good(

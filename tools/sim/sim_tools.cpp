@@ -100,7 +100,10 @@ std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64
   // it stands in the input.
   solver.clear();
   const engine::ExactResult r = solver.solve(p, false, limit);
-  if (!r.complete) return "unknown (more than " + std::to_string(nodeBudget) + " positions)";
+  if (!r.complete) {
+    return "unknown (more than " + std::to_string(nodeBudget) + " positions; " +
+           kBudgetExpectation + ")";
+  }
   return engine::squareName(r.move) + ' ' + signedScore(r.score);
 }
 

@@ -18,8 +18,13 @@ namespace brelvoxan::sim {
 // and the answer is `unknown`.
 inline constexpr int kMaxSolveEmpties = 28;
 // The most positions one --solve answer may visit: the hardest published positions of up to 26
-// empty squares take less, at about 15,000 a millisecond. Past it the answer is `unknown`.
+// empty squares take less. Positions from ordinary games take some 5 to 7 million at 20 empty
+// squares, 20 to 30 million at 22 and 100 to 300 million at 24; with 26 or more most need more
+// than the budget, which lets one answer run for half a minute to a few minutes.
 inline constexpr uint64_t kSolveNodeBudget = 500'000'000;
+// What the answer past the budget says to expect.
+inline constexpr const char* kBudgetExpectation =
+    "beyond 24 empty squares most positions need more";
 // A longer line is no position, even with a comment; reading stops where it passes this length.
 inline constexpr size_t kMaxSolveLineLength = 1000;
 
