@@ -101,49 +101,6 @@ TEST(Options, RefusedCommandLinesGiveOneLineAndCodeTwo) {
   EXPECT_LT(shown.size(), 120u);
 }
 
-// The reader the game and the simulator share: the same spellings, the same refusals.
-TEST(Options, TheSharedReaderTakesBothSpellingsTheLastOfARepeatAndNamesWhatIsWrong) {
-  const std::vector<OptionRule> rules = {
-      levelOption(),
-      seedOption(),
-      {"--png", 1, "a file name", false},
-      {"--solve", 0, ""},
-      {"--match", 2, "two levels", true, engine::kMinLevel, engine::kMaxLevel}};
-  const auto read = [&](std::vector<std::string> arguments) {
-    return readCommandLine(arguments, rules);
-  };
-  CommandLine line = read({"--level=3", "--png", "a b.png", "--match", "2", "5", "--solve"});
-  ASSERT_EQ(line.refusal, "");
-  EXPECT_EQ(line.number("--level"), 3u);
-  EXPECT_EQ(line.find("--png")->values, std::vector<std::string>{"a b.png"});
-  EXPECT_EQ(line.number("--match", 0), 2u);
-  EXPECT_EQ(line.number("--match", 1), 5u);
-  EXPECT_TRUE(line.has("--solve"));
-  EXPECT_FALSE(line.has("--seed"));
-  line = read({"--level", "2", "--level=4"});
-  EXPECT_EQ(line.number("--level"), 4u);
-  EXPECT_EQ(line.given.size(), 1u);
-
-  const std::string top = std::to_string(engine::kMaxLevel);
-  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-      {{"--level", std::to_string(engine::kMaxLevel + 1)},
-       "--level takes a level from 1 to " + top + ", not '" +
-           std::to_string(engine::kMaxLevel + 1) + "'"},
-      {{"--level=0"}, "--level takes a level from 1 to " + top + ", not '0'"},
-      {{"--level"}, "--level needs a level from 1 to " + top},
-      {{"--seed", "-1"}, "--seed takes a whole number from 0 to 18446744073709551615, not '-1'"},
-      {{"--png", ""}, "--png takes a file name, not ''"},
-      {{"--match", "2"}, "--match needs two levels"},
-      {{"--match", "2", "9"}, "--match takes two levels, not '9'"},
-      {{"--match=2"}, "unknown option '--match=2'"},
-      {{"--solve=1"}, "unknown option '--solve=1'"},
-      {{"--level", "2", "x"}, "unexpected argument 'x'"},
-  };
-  for (const auto& [arguments, why] : refused) {
-    EXPECT_EQ(read(arguments).refusal, why) << arguments[0];
-  }
-}
-
 TEST(Options, ScaleIsLoweredToWhatTheScreenHasRoomFor) {
   // Room to spare, and an exact fit: kept, nothing said.
   EXPECT_EQ(fitScale(3, 2560, 1400).scale, 3);

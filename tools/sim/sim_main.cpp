@@ -2,7 +2,7 @@
 // with keys read from standard input, then prints the display as read back from the back buffer.
 // brelvoxan-sim --solve: the exact solver over positions read from standard input.
 // brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
-// The options are read as the game reads its own (game/options.h): --level=N is --level N, and
+// The options are read as the game reads its own (cli/command_line.h): --level=N is --level N, and
 // an option given again replaces what it gave before.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/command_line.h"
 #include "engine/opponent.h"
 #include "game/game.h"
 #include "game/options.h"
@@ -195,26 +196,27 @@ int main(int argc, char** argv) {
   // A reader that goes away ends the run quietly at the next write, as a filter's does.
   std::signal(SIGPIPE, SIG_IGN);
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
-  const brelvoxan::OptionRule level = brelvoxan::levelOption();
-  const brelvoxan::OptionRule games = {"--games",
-                                       1,
-                                       "an even number from 2 to " + std::to_string(mostGames) +
-                                           " (each opening is played twice, colours swapped)",
-                                       true,
-                                       2,
-                                       mostGames};
-  const std::vector<brelvoxan::OptionRule> rules = {
+  const brelvoxan::cli::OptionRule level = brelvoxan::cli::levelOption();
+  const brelvoxan::cli::OptionRule games = {"--games",
+                                            1,
+                                            "an even number from 2 to " +
+                                                std::to_string(mostGames) +
+                                                " (each opening is played twice, colours swapped)",
+                                            true,
+                                            2,
+                                            mostGames};
+  const std::vector<brelvoxan::cli::OptionRule> rules = {
       {"--png", 1, "a file name", false},
       level,
-      brelvoxan::seedOption(),
+      brelvoxan::cli::seedOption(),
       {"--solve", 0, ""},
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
       games};
-  const brelvoxan::CommandLine line = brelvoxan::readCommandLine(
+  const brelvoxan::cli::CommandLine line = brelvoxan::cli::readCommandLine(
       std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!line.refusal.empty()) return usageError(line.refusal);
   if (line.has("--games") && *line.number("--games") % 2 != 0) {
-    return usageError(brelvoxan::refuseValue(games, line.find("--games")->values[0]));
+    return usageError(brelvoxan::cli::refuseValue(games, line.find("--games")->values[0]));
   }
   std::optional<std::string> pngPath;
   if (line.has("--png")) pngPath = line.find("--png")->values[0];
