@@ -65,6 +65,35 @@ status=${PIPESTATUS[0]}
 ! grep -v '^line [0-9]*: [0-9]* nodes, ' "$work/solve_pipe.err" ||
   fail "solve_pipe: stderr $(grep -v '^line [0-9]*: [0-9]* nodes, ' "$work/solve_pipe.err")"
 
+# The simulator's own --help and --version.
+"$sim" --help >"$work/help.out" 2>&1
+status=$?
+[[ $status == 0 ]] && grep -q '^Exit status: ' "$work/help.out" || fail "help: $status $(head -c 200 "$work/help.out")"
+"$sim" --version >"$work/version.out" 2>&1
+status=$?
+[[ $status == 0 && $(cat "$work/version.out") =~ ^brelvoxan-sim\ [0-9]+\.[0-9]+\.[0-9]+$ ]] ||
+  fail "version: $status $(cat "$work/version.out")"
+
+# Without glyphs the simulator stops before reading a key, in one line under its own name: here
+# its keys come from a pipe that never ends.
+mkdir -p "$work/empty/bin"
+cp "$sim" "$work/empty/bin/"
+mkfifo "$work/keys"
+exec 3<>"$work/keys"
+(cd "$work/empty" && timeout 60 bin/brelvoxan-sim <&3 >"$work/noglyphs.out" 2>"$work/noglyphs.err")
+status=$?
+exec 3>&-
+[[ $status == 1 && ! -s $work/noglyphs.out && $(wc -l <"$work/noglyphs.err") == 1 ]] &&
+  grep -q '^brelvoxan-sim: no glyph file could be read in res/bmp, ' "$work/noglyphs.err" ||
+  fail "noglyphs: status $status $(cat "$work/noglyphs.err")"
+
+# A byte-order mark before the keys is skipped, as --solve skips it.
+printf '\xEF\xBB\xBF1 Right\n' | "$sim" >"$work/bom.out" 2>"$work/bom.err"
+status=$?
+printf '1 Right\n' | "$sim" >"$work/plain.out" 2>&1
+[[ $status == 0 ]] && cmp -s "$work/bom.out" "$work/plain.out" ||
+  fail "bom: status $status $(cat "$work/bom.err")"
+
 python3 tests/gtp_pairing.py "$engine" || fail "gtp_pairing"
 
 finish "" "program_io: all passed"
