@@ -27,21 +27,35 @@ int refuse(const std::string& message) {
   return 2;
 }
 
-void printHelp() {
-  std::printf(
-      "Usage: %s [--level N] [--seed N]\n"
-      "Plays Reversi by the Go Text Protocol (version 2) on standard input and output, for board\n"
-      "game clients and referees. Squares are a1 (top left) to h8; black moves first.\n"
-      "Commands: protocol_version name version known_command list_commands quit boardsize\n"
-      "  clear_board play genmove undo showboard final_score\n"
-      "Options:\n"
-      "  --level N\tthe strength, %d to %d (default %d), as in the game\n"
-      "  --seed N\trepeat the choices among equally good moves (default: new ones each run)\n"
-      "  --help\tthis text\n"
-      "  --version\tthe version\n"
-      "An option's value may also follow '='; an option given again replaces what it gave.\n",
-      kProgram, brelvoxan::engine::kMinLevel, brelvoxan::engine::kMaxLevel,
-      brelvoxan::engine::kDefaultEngineLevel);
+std::string helpText() {
+  char levels[96];
+  std::snprintf(levels, sizeof levels, "the strength, %d to %d (default %d), as in the game",
+                brelvoxan::engine::kMinLevel, brelvoxan::engine::kMaxLevel,
+                brelvoxan::engine::kDefaultEngineLevel);
+  return std::string("Usage: ") + kProgram +
+         " [--level N] [--seed N]\n"
+         "Plays Reversi by the Go Text Protocol (version 2) on standard input and output, for "
+         "board\n"
+         "game clients and referees. Squares are a1 (top left) to h8; black moves first.\n"
+         "Commands: protocol_version name version known_command list_commands quit boardsize\n"
+         "  clear_board play genmove reg_genmove undo showboard final_score komi time_settings\n"
+         "  time_left set_position (64 squares a1..h8 of X, O or -, and the side to move)\n"
+         "komi and the time commands are taken and set aside: the level, not the clock, bounds\n"
+         "each move's thinking. A comment line gets no answer; a command line longer than " +
+         std::to_string(brelvoxan::gtp::kMaxLineLength) +
+         "\n"
+         "characters (its comment and line end aside) is refused with its id.\n"
+         "Options:\n"
+         "  --level N\t" +
+         levels +
+         "\n"
+         "  --seed N\trepeat the choices among equally good moves (default: new ones each run)\n"
+         "  --help\tthis text\n"
+         "  --version\tthe version\n"
+         "An option's value may also follow '='; an option given again replaces what it gave.\n"
+         "Exit status: 0 after quit or at the end of the input; 1 when the input cannot be read,\n"
+         "an answer cannot be written (quietly when the reader has gone away) or a line has no\n"
+         "end; 2 for a refused command line.\n";
 }
 
 // Writes and flushes an answer; on failure, 0 when the reader has gone away (a closed pipe),
@@ -54,12 +68,25 @@ std::optional<int> write(const std::string& text) {
   return errno == EPIPE ? 0 : errno;
 }
 
+// The status after write(): 0 when written, else 1, with a message unless the reader has gone.
+int written(std::optional<int> failed) {
+  if (!failed) return 0;
+  if (*failed != 0) {
+    std::fprintf(stderr, "%s: cannot write the answer: %s\n", kProgram, std::strerror(*failed));
+  }
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   namespace cli = brelvoxan::cli;
   namespace gtp = brelvoxan::gtp;
   namespace engine = brelvoxan::engine;
+  // A reader that goes away ends the run quietly at the next answer, as a filter's does.
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   const std::vector<cli::OptionRule> rules = {{"--help", 0, "", true, 0, 0, true},
                                               {"--version", 0, "", true, 0, 0, true},
                                               cli::levelOption(),
@@ -67,13 +94,11 @@ int main(int argc, char** argv) {
   const cli::CommandLine options =
       cli::readCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!options.refusal.empty()) return refuse(options.refusal);
-  if (options.has("--help")) {
-    printHelp();
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  if (options.has("--version")) {
-    std::printf("%s %s\n", kProgram, brelvoxan::kVersion);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+  if (options.has("--help") || options.has("--version")) {
+    const std::string text = options.has("--help")
+                                 ? helpText()
+                                 : std::string(kProgram) + " " + brelvoxan::kVersion + "\n";
+    return written(write(text));
   }
   const std::optional<uint64_t> level = options.number("--level");
   const std::optional<uint64_t> seed = options.number("--seed");
@@ -84,10 +109,6 @@ int main(int argc, char** argv) {
           (static_cast<uint64_t>(std::random_device{}()) << 32) ^
           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
 
-  // A reader that goes away ends the run quietly at the next answer, as a filter's does.
-#ifdef SIGPIPE
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
   int readError = 0;
   const auto next = [&readError]() {
     const int c = std::getc(stdin);
@@ -106,12 +127,7 @@ int main(int argc, char** argv) {
     const std::string answer = session.handle(line);
     const std::string note = session.takeNote();
     if (!note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
-    if (const std::optional<int> failed = write(answer)) {
-      if (*failed != 0) {
-        std::fprintf(stderr, "%s: cannot write the answer: %s\n", kProgram, std::strerror(*failed));
-      }
-      return 1;
-    }
+    if (written(write(answer)) != 0) return 1;
     if (read == gtp::LineRead::kEndless) {
       std::fprintf(stderr, "%s: a line of more than %zu bytes; reading stops\n", kProgram,
                    gtp::kMaxLineLength + gtp::kMaxSkipped);

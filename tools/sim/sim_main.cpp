@@ -245,7 +245,9 @@ int main(int argc, char** argv) {
   namespace sim = brelvoxan::sim;
 
   // A reader that goes away ends the run quietly at the next write, as a filter's does.
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
   const brelvoxan::cli::OptionRule level = brelvoxan::cli::levelOption();
   const brelvoxan::cli::OptionRule games = {"--games",
