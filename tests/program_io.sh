@@ -51,19 +51,25 @@ fi
 
 # A reader that goes away: the run stops quietly with status 1, by no signal. Far more output than
 # a pipe holds, so that a write meets the closed pipe.
-for _ in $(seq 3000); do echo name; done >"$work/names"
+for _ in $(seq 20000); do echo name; done >"$work/names"
 timeout 60 "$engine" <"$work/names" 2>"$work/engine_pipe.err" | head -c 1 >/dev/null
 status=${PIPESTATUS[0]}
 expect engine_pipe 1 ""
-for _ in $(seq 3000); do
+# One position solved, then start positions, each answered 'unknown (60 empty squares; ...)'.
+{
   echo "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXO- X"
-done >"$work/positions"
+  for _ in $(seq 20000); do
+    echo "---------------------------OX------XO--------------------------- X"
+  done
+} >"$work/positions"
 timeout 60 "$sim" --solve <"$work/positions" 2>"$work/solve_pipe.err" | head -n 1 >/dev/null
 status=${PIPESTATUS[0]}
 [[ $status == 1 ]] || fail "solve_pipe: status $status, not 1"
-# Only the positions counts of the lines solved: nothing about the lost answer.
+# Only the positions counts of the lines answered, and not all of them: nothing about the lost
+# answer, and no reading on.
 ! grep -v '^line [0-9]*: [0-9]* nodes, ' "$work/solve_pipe.err" ||
   fail "solve_pipe: stderr $(grep -v '^line [0-9]*: [0-9]* nodes, ' "$work/solve_pipe.err")"
+(($(wc -l <"$work/solve_pipe.err") < 20001)) || fail "solve_pipe: every line answered"
 
 # The simulator's own --help and --version.
 "$sim" --help >"$work/help.out" 2>&1
