@@ -85,7 +85,8 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
   return result;
 }
 
-std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64_t nodeBudget) {
+// The answer to one position; *nodes the positions its solve visited.
+std::string solveAnswer(const Position& p, uint64_t nodeBudget, uint64_t* nodes) {
   if (engine::legalMoves(p) == 0 && engine::legalMoves(p.passed()) == 0) {
     return "end " + signedScore(engine::finalScore(p));
   }
@@ -96,10 +97,12 @@ std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64
   }
   engine::SearchLimit limit;
   limit.nodes = nodeBudget;
-  // Nothing seen on earlier lines: a line's answer, and the work it takes, are the same wherever
-  // it stands in the input.
-  solver.clear();
+  // A solver of its own, which has seen nothing of the lines before: a line's answer, and the work
+  // it takes, are the same wherever it stands in the input. Its table is sized to the position,
+  // so that a near-finished one is not slowed by making a large table it does not need.
+  engine::EndgameSolver solver(std::clamp(empties, 12, 19));
   const engine::ExactResult r = solver.solve(p, false, limit);
+  *nodes = solver.nodes();
   if (!r.complete) {
     return "unknown (more than " + std::to_string(nodeBudget) + " positions; " +
            kBudgetExpectation + ")";
@@ -122,7 +125,6 @@ FileInput::int_type FileInput::underflow() {
 }
 
 int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t nodeBudget) {
-  engine::EndgameSolver solver;
   std::string line;
   int status = 0;
   for (int number = 1;; ++number) {
@@ -149,9 +151,9 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
       continue;
     }
     if (parsed->comment) continue;
-    const uint64_t nodesBefore = solver.nodes();
+    uint64_t nodes = 0;
     const auto start = std::chrono::steady_clock::now();
-    const std::string answer = solveAnswer(solver, parsed->position, nodeBudget);
+    const std::string answer = solveAnswer(parsed->position, nodeBudget, &nodes);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Each answer is flushed as it comes, so a failed write shows here and not only at the end.
@@ -167,7 +169,7 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
     if (answer.starts_with("unknown")) status = 1;
     char timing[96];
     std::snprintf(timing, sizeof timing, "line %d: %llu nodes, %.3f s\n", number,
-                  static_cast<unsigned long long>(solver.nodes() - nodesBefore), seconds);
+                  static_cast<unsigned long long>(nodes), seconds);
     err << timing << std::flush;
   }
   return status;
