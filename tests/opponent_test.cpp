@@ -116,6 +116,8 @@ TEST(SolveInputTest, ReadsPositionsAndRefusesMalformedLines) {
   EXPECT_EQ(error, "square a1 holds the byte 0xFF, not X, O or -");
   EXPECT_FALSE(sim::parseSolveLine(board.substr(0, 9) + "Z" + board.substr(10) + " X", &error));
   EXPECT_EQ(error, "square b2 holds 'Z' (0x5A), not X, O or -");
+  EXPECT_FALSE(sim::parseSolveLine(board + " \x1B[2J", &error));
+  EXPECT_EQ(error, "the side to move must be X or O, not '?[2J'");
 }
 
 // The positions counts of --solve's standard error, line by line.

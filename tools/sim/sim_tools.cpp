@@ -10,6 +10,7 @@
 #include <ostream>
 #include <utility>
 
+#include "cli/command_line.h"
 #include "engine/endgame.h"
 #include "engine/opponent.h"
 #include "tools/sim/openings.h"
@@ -79,7 +80,7 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
   } else if (rest == "O" || rest == "o") {
     result.position = {discs->white, discs->black};
   } else {
-    *error = "the side to move must be X or O";
+    *error = "the side to move must be X or O, not '" + cli::printable(std::string(rest)) + "'";
     return std::nullopt;
   }
   return result;
