@@ -3,10 +3,12 @@
 for hints and plays from them for black, lets the engine choose white's moves with `go`, sets the
 game so far in GGF halfway, and sends bad lines. Every answer is checked against this script's own
 rules: legal moves and passes, hints in order, exact values near the end equal to a full search.
-Then the streams: a line too long, a line without end, answers that cannot be written.
+Then the streams: a line too long, a line without end, input that cannot be read, answers that
+cannot be written and a reader that goes away.
 
 Usage: nboard_client.py ENGINE     (exit 0 when every check holds)
 """
+import os
 import queue
 import subprocess
 import sys
@@ -117,6 +119,20 @@ def streams(program, check):
         done = subprocess.run(run, input=b"ping 1\n", stdout=full, stderr=subprocess.PIPE,
                               timeout=LIMIT)
     check(done.returncode == 1 and b"cannot write" in done.stderr, f"full output: {done}")
+    folder = os.open("/", os.O_RDONLY)
+    done = subprocess.run(run, stdin=folder, capture_output=True, timeout=LIMIT)
+    os.close(folder)
+    check(done.returncode == 1 and b"cannot read the commands" in done.stderr, f"unreadable: {done}")
+    # A reader that goes away ends the run quietly.
+    gone = subprocess.Popen(run, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
+    gone.stdout.close()
+    try:
+        gone.stdin.write(b"ping 1\n" * 100000)
+        gone.stdin.close()
+    except BrokenPipeError:
+        pass
+    check(gone.wait(timeout=LIMIT) == 1 and gone.stderr.read() == b"", "reader gone")
     done = subprocess.run([program, "--help"], capture_output=True, text=True, timeout=LIMIT)
     check(done.returncode == 0 and "--nboard" in done.stdout, "--help names --nboard")
 
