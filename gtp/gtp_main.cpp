@@ -1,6 +1,7 @@
-// brelvoxan-engine [--level N] [--seed N]: the computer opponent as a Go Text Protocol engine for
-// Reversi, commands on standard input, answers on standard output. Its options are read as the
-// game reads its own (cli/command_line.h).
+// brelvoxan-engine [--nboard] [--level N] [--seed N]: the computer opponent as a Go Text Protocol
+// engine for Reversi, or with --nboard an NBoard engine (nboard_loop.h); commands on standard
+// input, answers on standard output. Its options are read as the game reads its own
+// (cli/command_line.h).
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -16,14 +17,16 @@
 #include "cli/command_line.h"
 #include "engine/levels.h"
 #include "gtp/gtp_session.h"
+#include "gtp/nboard_loop.h"
 
 namespace {
 
 constexpr const char* kProgram = "brelvoxan-engine";
 
 int refuse(const std::string& message) {
-  std::fprintf(stderr, "%s: %s (usage: %s [--level N] [--seed N] [--help] [--version])\n", kProgram,
-               message.c_str(), kProgram);
+  std::fprintf(stderr,
+               "%s: %s (usage: %s [--nboard] [--level N] [--seed N] [--help] [--version])\n",
+               kProgram, message.c_str(), kProgram);
   return 2;
 }
 
@@ -33,7 +36,7 @@ std::string helpText() {
                 brelvoxan::engine::kMinLevel, brelvoxan::engine::kMaxLevel,
                 brelvoxan::engine::kDefaultEngineLevel);
   return std::string("Usage: ") + kProgram +
-         " [--level N] [--seed N]\n"
+         " [--nboard] [--level N] [--seed N]\n"
          "Plays Reversi by the Go Text Protocol (version 2) on standard input and output, for "
          "board\n"
          "game clients and referees. Squares are a1 (top left) to h8; black moves first.\n"
@@ -46,6 +49,9 @@ std::string helpText() {
          "\n"
          "characters (its comment and line end aside) is refused with its id.\n"
          "Options:\n"
+         "  --nboard\tspeak the NBoard protocol instead (nboard, set depth, set game, move, hint,\n"
+         "\tgo, ping, learn); set depth N picks the strongest level looking at most N moves\n"
+         "\tahead\n"
          "  --level N\t" +
          levels +
          "\n"
@@ -89,6 +95,7 @@ int main(int argc, char** argv) {
 #endif
   const std::vector<cli::OptionRule> rules = {{"--help", 0, "", true, 0, 0, true},
                                               {"--version", 0, "", true, 0, 0, true},
+                                              {"--nboard", 0, "", true, 0, 0, false},
                                               cli::levelOption(),
                                               cli::seedOption()};
   const cli::CommandLine options =
@@ -103,11 +110,12 @@ int main(int argc, char** argv) {
   const std::optional<uint64_t> level = options.number("--level");
   const std::optional<uint64_t> seed = options.number("--seed");
   // Without --seed, every run meets other choices among equally good moves.
-  gtp::Session session(
-      static_cast<int>(level.value_or(engine::kDefaultEngineLevel)),
-      seed.value_or(
-          (static_cast<uint64_t>(std::random_device{}()) << 32) ^
-          static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+  const int chosenLevel = static_cast<int>(level.value_or(engine::kDefaultEngineLevel));
+  const uint64_t chosenSeed = seed.value_or(
+      (static_cast<uint64_t>(std::random_device{}()) << 32) ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  if (options.has("--nboard")) return gtp::runNboard(chosenLevel, chosenSeed, kProgram);
+  gtp::Session session(chosenLevel, chosenSeed);
 
   int readError = 0;
   const auto next = [&readError]() {
