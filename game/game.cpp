@@ -23,7 +23,8 @@ bool boardFull(const Game& game) {
 // The title's row 4, blank at level 1, shows any other level under the two choices.
 void printTitleLevel(CharacterScreen& screen, int level) {
   screen.locate(6, 4);
-  screen.printText(level == kMinLevel ? Text("       ") : joinText("Level ", formatNumber(level)));
+  screen.printText(level == engine::kMinLevel ? Text("       ")
+                                              : joinText("Level ", formatNumber(level)));
 }
 
 }  // namespace
@@ -58,14 +59,14 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
   screen.printText("2:CPU vs YOU");
   screen.locate(2, 5);
   screen.printText("Program By ZEPLOMAR");
-  game.level = std::clamp(game.level, kMinLevel, kMaxLevel);
-  if (game.level != kMinLevel) printTitleLevel(screen, game.level);
+  game.level = std::clamp(game.level, engine::kMinLevel, engine::kMaxLevel);
+  if (game.level != engine::kMinLevel) printTitleLevel(screen, game.level);
   // Left and Right choose the level of the next game; 1 and 2 start it.
   for (;;) {
     game.keyCode = waitKey();
     if (game.keyCode == host::kVk1 || game.keyCode == host::kVk2) return;
     const int step = game.keyCode == host::kVkRight ? 1 : game.keyCode == host::kVkLeft ? -1 : 0;
-    const int level = std::clamp(game.level + step, kMinLevel, kMaxLevel);
+    const int level = std::clamp(game.level + step, engine::kMinLevel, engine::kMaxLevel);
     if (level != game.level) {
       game.level = level;
       printTitleLevel(screen, level);

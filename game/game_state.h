@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "game/opponent.h"
+#include "engine/opponent.h"
 #include "reversi/board.h"
 #include "screen/character_screen.h"
 
@@ -38,17 +38,17 @@ struct Game {
   // The positions the person moved from in this game, oldest first, for taking moves back.
   std::vector<AskedPosition> movedFrom;
 
-  // The computer's level, kMinLevel..kMaxLevel, and the seed of its choices among equal moves
-  // (the searching levels).
-  int level = kDefaultLevel;
+  // The computer's level, engine::kMinLevel..engine::kMaxLevel, and the seed of its choices among
+  // equal moves (the searching levels).
+  int level = engine::kDefaultGameLevel;
   uint64_t seed = 0;
   // The simulator and the tests: the pause before a computer move is always whole, however long
   // the computer thought, so that their virtual clock stays repeatable.
   bool thinkingTakesNoTime = false;
   // The computer at `level`, made at its first turn; shared, so that a game can be copied.
-  std::shared_ptr<Opponent> opponent;
+  std::shared_ptr<engine::Opponent> opponent;
   // The strongest level's computer for hints, made at the first hint.
-  std::shared_ptr<Opponent> hintOpponent;
+  std::shared_ptr<engine::Opponent> hintOpponent;
 };
 
 // Plays the current square (cursorX, cursorY) for `side`, whose scan found runs to turn: ends a
