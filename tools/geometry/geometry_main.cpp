@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/opponent.h"
+#include "engine/levels.h"
 #include "host/display_size.h"
 #include "host/window_host.h"
 
@@ -29,9 +29,9 @@ constexpr Value kValues[] = {
     {"WINDOW_WIDTH", "windowWidth", host::kWindowWidth},
     {"WINDOW_HEIGHT", "windowHeight", host::kWindowHeight},
     {"BOARD_WIDTH", "boardWidth", host::kBoardWidth},
-    {"MIN_LEVEL", "minLevel", brelvoxan::kMinLevel},
-    {"MAX_LEVEL", "maxLevel", brelvoxan::kMaxLevel},
-    {"DEFAULT_LEVEL", "defaultLevel", brelvoxan::kDefaultLevel},
+    {"MIN_LEVEL", "minLevel", brelvoxan::engine::kMinLevel},
+    {"MAX_LEVEL", "maxLevel", brelvoxan::engine::kMaxLevel},
+    {"DEFAULT_LEVEL", "defaultLevel", brelvoxan::engine::kDefaultGameLevel},
 };
 
 }  // namespace
