@@ -13,6 +13,7 @@ readme=README.md
 
 # The paragraph that begins with "It answers these commands": the first word of each `quoted`
 # command, sorted.
+# shellcheck disable=SC2016  # the backquotes are the README's, not the shell's
 readme_commands() {
   awk '/^It answers these commands/ { on = 1 } on && /^$/ { exit } on' "$readme" |
     grep -o '`[^`]*`' | tr -d '`' | cut -d' ' -f1 | sort
