@@ -157,12 +157,16 @@ bool usableClientArea(int32_t* width, int32_t* height);
 // Called once, before startWindowThread.
 void setDisplayScale(int32_t factor);
 
-// The title screen shows that the next game is played at `level` (1..5). A backend whose display
-// sits beside a level choice of its own (the page's) sets that choice to match; the others have
-// nothing to do.
+// The title screen shows that the next game is played at `level` (1 up to the top level). A
+// backend whose display sits beside a level choice of its own (the page's) sets that choice to
+// match; the others have nothing to do.
 void showLevel(int32_t level);
 
-// Path separator of the glyph file names on this platform; defined by the backend.
-extern const char kPathSeparator;
+// Path separator of the glyph file names on this platform.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
 
 }  // namespace host
