@@ -57,11 +57,11 @@ TEST(ThinkJob, JobsAndAnswersComeThroughTheirBytesAndAnythingElseIsRefused) {
     bad[at] = value;
     return !decodeThinkJob(bad).has_value();
   };
-  EXPECT_TRUE(refused(0, 0));   // no level
-  EXPECT_FALSE(refused(0, 1));  // level 1 is asked like the others
-  EXPECT_TRUE(refused(0, 6));   // 6 is none
-  EXPECT_TRUE(refused(9, 0));   // a side that is no side
-  EXPECT_TRUE(refused(10, 3));  // a square that is no stone
+  EXPECT_TRUE(refused(0, 0));                      // no level
+  EXPECT_FALSE(refused(0, 1));                     // level 1 is asked like the others
+  EXPECT_TRUE(refused(0, engine::kMaxLevel + 1));  // above the top level
+  EXPECT_TRUE(refused(9, 0));                      // a side that is no side
+  EXPECT_TRUE(refused(10, 3));                     // a square that is no stone
   EXPECT_TRUE(refused(kThinkJobBytes - 1, 255));
   std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
   EXPECT_FALSE(decodeThinkJob(shorter).has_value());
