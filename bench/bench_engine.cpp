@@ -14,6 +14,7 @@
 
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
+#include "engine/levels.h"
 #include "reversi/board.h"
 #include "reversi/perft.h"
 #include "tools/sim/sim_tools.h"
@@ -108,10 +109,10 @@ bool benchEndgames(bool quick) {
 
 void benchThink(bool page) {
   const double goalMs = page ? 1500 : 700;
-  for (int level = 1; level <= 5; ++level) {
+  for (int level = brelvoxan::engine::kMinLevel; level <= brelvoxan::engine::kMaxLevel; ++level) {
     const auto r = brelvoxan::sim::playMatch(level, level, 20, 17 + static_cast<uint64_t>(level));
-    const double worst = std::max(r.worstThinkMsA, r.worstThinkMsB);
-    const double worstCpu = std::max(r.worstThinkCpuMsA, r.worstThinkCpuMsB);
+    const double worst = std::max(r.worstA.ms, r.worstB.ms);
+    const double worstCpu = std::max(r.worstA.cpuMs, r.worstB.cpuMs);
     std::printf(
         "think level %d: worst %.0f ms per move over 20 games, processor time %.0f ms "
         "(goal < %.0f ms) %s\n",

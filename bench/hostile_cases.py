@@ -7,7 +7,7 @@ Each file is one kind of glyph file that once cost the game far more time or mem
 glyph is worth, or that it read silently wrong:
   clear-16m.gif     16 MB GIF whose image data is nothing but LZW clear codes
   clear-64k.gif     the same in 64 KB
-  clear-glyph.gif   a valid 30 x 48 glyph with 1 MB of clear codes in front of its data
+  clear-glyph.gif   the glyph of 'A' (30 x 48, two colours) behind 1 MB of clear codes
   big-screen.gif    35 bytes: a 1024 x 1024 screen holding one 1 x 1 frame
   oversized.bmp     a valid all-white 1024 x 1024 picture, far larger than a cell
   huge-frame.gif    a 30 x 48 screen whose first frame claims 16000 x 16000
@@ -83,16 +83,14 @@ def lzw(pixels, min_code):
 
 
 def glyph_pixels():
-    """The glyph of 'A' as 0/1 indices (anything not black is 1), rows top to bottom."""
-    data = open(os.path.join(ROOT, "res", "bmp", "065.bmp"), "rb").read()
-    offset, = struct.unpack_from("<I", data, 10)
-    width, height = struct.unpack_from("<ii", data, 18)
-    stride = (width * 3 + 3) // 4 * 4
-    out = bytearray()
-    for y in range(height):
-        row = data[offset + (height - 1 - y) * stride:][:width * 3]
-        out += bytes(1 if any(row[x * 3:x * 3 + 3]) else 0 for x in range(width))
-    return width, height, bytes(out)
+    """The glyph of 'A' in two colours, rows top to bottom: 0 (black) for its dark dots, 1
+    (white) for the lighter rest, read as the fuzzer's corpus reads it (a 4-bit palette BMP)."""
+    sys.path.insert(0, os.path.join(ROOT, "fuzz"))
+    from make_corpus import read_glyph
+    rows = read_glyph()
+    dark = min((colour for row in rows for colour in row), key=sum)
+    pixels = bytes(0 if colour == dark else 1 for row in rows for colour in row)
+    return len(rows[0]), len(rows), pixels
 
 
 def cases(small=False):

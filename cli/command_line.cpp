@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include <cstddef>
+#include <utility>
+
 #include "engine/levels.h"
 
 namespace brelvoxan::cli {

@@ -14,12 +14,13 @@ constexpr int kTableBits = 18;
 constexpr int kWinScore = 100000;
 constexpr int kInfinity = 1000000;
 
-// Level 2 looks two plies ahead and knows the last 8 squares exactly; every level above looks
-// two plies further and four squares earlier. Past its budget an exact solve gives way to the
-// midgame search, and past its own the midgame search plays the last depth it completed; the
-// budgets of level 5 keep its longest think within the computer's pause on a desktop processor
-// (the exact solver visits about 15,000 positions a millisecond, the midgame search 3,000), and
-// those of the levels below bound the rare position that would take far longer than the rest.
+// Level 2 looks two plies ahead and knows the last 8 squares exactly; levels 3 and 4 look two
+// plies further each and level 5 four, and each level knows four squares more than the one below.
+// Past its budget an exact solve gives way to the midgame search, and past its own the midgame
+// search plays the last depth it completed; the budgets of level 5 keep its longest think within
+// the computer's pause on a desktop processor (the exact solver visits about 15,000 positions a
+// millisecond, the midgame search 3,000), and those of the levels below bound the rare position
+// that would take far longer than the rest.
 constexpr LevelSettings kLevelSettings[] = {
     {2, 8, 1'000'000, 200'000},
     {4, 12, 2'000'000, 500'000},

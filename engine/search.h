@@ -1,6 +1,6 @@
-// The searching levels 2 to 5: iterative deepening alpha-beta (principal variation search) with
-// a transposition table over the judgement learnt for each phase of the game (gameScore in
-// patterns.h), and the exact solver once few squares are empty.
+// The searching levels (kMinSearchLevel to kMaxLevel, levels.h): iterative deepening alpha-beta
+// (principal variation search) with a transposition table over the judgement learnt for each
+// phase of the game (gameScore in patterns.h), and the exact solver once few squares are empty.
 // A level is a depth, a number of empty squares and budgets of positions, and each move starts
 // afresh, so its move depends on the position, the level and the seed alone: not on the
 // machine, its load or the moves before. A time cap only guards a far slower machine.
@@ -24,7 +24,7 @@ struct LevelSettings {
   uint64_t midgameNodes;  // past this many positions the last depth completed decides
 };
 
-// The settings of levels 2..5.
+// The settings of a searching level; a level outside them is taken as the nearest one.
 LevelSettings levelSettings(int level);
 
 // Score of a finished game for the midgame search: above every evaluation, more discs better.
@@ -55,9 +55,9 @@ class Engine {
  public:
   explicit Engine(uint64_t seed);
 
-  // The move of `level` (2..5) for the side to move in `p`, chosen among the moves of the best
-  // value by the seed and the position. `cap` is the time guard (SearchLimit): it changes the
-  // move only on a machine far slower than this one.
+  // The move of `level` (kMinSearchLevel..kMaxLevel) for the side to move in `p`, chosen among the
+  // moves of the best value by the seed and the position. `cap` is the time guard (SearchLimit): it
+  // changes the move only on a machine far slower than this one.
   MoveChoice choose(const Position& p, int level, std::chrono::milliseconds cap);
 
   // The pace, in positions a millisecond of processor time, below which the guard counts the

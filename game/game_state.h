@@ -1,6 +1,7 @@
-// The state of one game: the board, whose turn it is, passes, counts, the cursor and the last
-// key. All signed 16-bit like the board cells. Also what both sides' moves share: playing a
-// square, the sweep that shows turned stones and prints the counts.
+// The state of one game: the board, whose turn it is, passes, counts, the cursor, the last key,
+// the positions the person moved from, and the computer's level, seed and opponents. Also what
+// both sides' moves share: playing a square, the sweep that shows turned stones and prints the
+// counts.
 #pragma once
 
 #include <cstdint>

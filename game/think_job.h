@@ -30,7 +30,7 @@ inline constexpr size_t kThinkJobBytes = 1 + 8 + 1 + 64;
 inline constexpr size_t kThinkAnswerBytes = 3;
 
 std::vector<uint8_t> encodeThinkJob(const ThinkJob& job);
-// Nothing for bytes that are not a job of a searching level.
+// Nothing for bytes that are not a job of one of the levels.
 std::optional<ThinkJob> decodeThinkJob(std::span<const uint8_t> bytes);
 
 std::vector<uint8_t> encodeThinkAnswer(const engine::ComputerMove& move);

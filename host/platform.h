@@ -128,9 +128,10 @@ void keyStored();
 
 // Runs a job of the game's (bytes in, bytes out: the computer's thinking) away from the thread
 // that paints the window and takes keys, and waits for its answer like any other pause of the
-// game thread: meanwhile the window is painted and keys go to the key slot. False, and nothing
-// stored, when the backend has no such place (its window has a thread of its own, so the game
-// thread does the work itself) or the job failed there.
+// game thread: meanwhile the window is painted and keys go to the key slot. Only the page's
+// program asks (game/thinking.h); a desktop program thinks on its game thread, since its window
+// has a thread of its own. False, and nothing stored, when the backend has no such place or the
+// job failed there.
 bool runJobElsewhere(const std::vector<uint8_t>& job, std::vector<uint8_t>* answer);
 
 // Thrown out of sleepMs, beginKeyWait and keyPollPause by a backend that has been asked to stop
@@ -157,12 +158,16 @@ bool usableClientArea(int32_t* width, int32_t* height);
 // Called once, before startWindowThread.
 void setDisplayScale(int32_t factor);
 
-// The title screen shows that the next game is played at `level` (1..5). A backend whose display
-// sits beside a level choice of its own (the page's) sets that choice to match; the others have
-// nothing to do.
+// The title screen shows that the next game is played at `level` (1 up to the top level). A
+// backend whose display sits beside a level choice of its own (the page's) sets that choice to
+// match; the others have nothing to do.
 void showLevel(int32_t level);
 
-// Path separator of the glyph file names on this platform; defined by the backend.
-extern const char kPathSeparator;
+// Path separator of the glyph file names on this platform.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
 
 }  // namespace host

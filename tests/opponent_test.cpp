@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -48,13 +49,20 @@ TEST(OpponentTest, LevelOneIsTheWeightTablePlayerAndHigherLevelsPlayLegalMoves) 
   }
 }
 
+// On the desktop the game thinks itself: nothing is asked where the page's worker would be.
 TEST(OpponentTest, ASearchingLevelThinksWithinTheWholePauseAndPlays) {
   ScriptedGame game;
   game.state.level = 3;
   game.state.seed = 5;
   game.state.thinkingTakesNoTime = true;
   game.keys = {kKey2};
+  bool askedElsewhere = false;
+  headless::setJobRunner([&](const std::vector<uint8_t>&) {
+    askedElsewhere = true;
+    return std::optional<std::vector<uint8_t>>();
+  });
   game.runFromStart();
+  EXPECT_FALSE(askedElsewhere);
   const reader::Screen s = readDisplay();
   // One of the four first moves, after the same pause and sweep as at level 1.
   EXPECT_EQ(headless::clockMs(), 20u + 640u + 700u + 640u);

@@ -15,10 +15,6 @@
 namespace brelvoxan {
 namespace {
 
-using testing::kKey2;
-using testing::readDisplay;
-using testing::ScriptedGame;
-
 // The board after `plies` random legal moves from the start, and the side to move then.
 std::pair<Board, Side> randomPosition(std::mt19937& rng, int plies) {
   Board b;
@@ -61,11 +57,11 @@ TEST(ThinkJob, JobsAndAnswersComeThroughTheirBytesAndAnythingElseIsRefused) {
     bad[at] = value;
     return !decodeThinkJob(bad).has_value();
   };
-  EXPECT_TRUE(refused(0, 0));   // no level
-  EXPECT_FALSE(refused(0, 1));  // level 1 is asked like the others
-  EXPECT_TRUE(refused(0, 6));   // 6 is none
-  EXPECT_TRUE(refused(9, 0));   // a side that is no side
-  EXPECT_TRUE(refused(10, 3));  // a square that is no stone
+  EXPECT_TRUE(refused(0, 0));                      // no level
+  EXPECT_FALSE(refused(0, 1));                     // level 1 is asked like the others
+  EXPECT_TRUE(refused(0, engine::kMaxLevel + 1));  // above the top level
+  EXPECT_TRUE(refused(9, 0));                      // a side that is no side
+  EXPECT_TRUE(refused(10, 3));                     // a square that is no stone
   EXPECT_TRUE(refused(kThinkJobBytes - 1, 255));
   std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
   EXPECT_FALSE(decodeThinkJob(shorter).has_value());
@@ -152,26 +148,6 @@ TEST(ThinkJob, AMoveAskedElsewhereComesBackOnlyWhenTheRulesAllowIt) {
   EXPECT_EQ(ask(encodeThinkAnswer({false, 1, 1})), none);
   EXPECT_EQ(ask(encodeThinkAnswer({})), none);
   EXPECT_EQ(ask(std::vector<uint8_t>{7}), none);
-}
-
-TEST(ThinkJob, TheDesktopGameThinksItselfWithoutAskingElsewhere) {
-  // The computer opens as Black at level 3; its four first moves are equal.
-  ScriptedGame game;
-  game.state.level = 3;
-  game.state.seed = 5;
-  game.state.thinkingTakesNoTime = true;
-  game.keys = {kKey2};
-  bool asked = false;
-  host::headless::setJobRunner([&](const std::vector<uint8_t>&) {
-    asked = true;
-    return std::optional<std::vector<uint8_t>>(encodeThinkAnswer({false, 3, 4}));
-  });
-  game.runFromStart();
-  EXPECT_FALSE(asked);
-  const std::array<int, 2> c = readDisplay().cursor().value_or(std::array<int, 2>{0, 0});
-  const int x = c[0], y = c[1];
-  EXPECT_TRUE((x == 3 && y == 4) || (x == 4 && y == 3) || (x == 5 && y == 6) || (x == 6 && y == 5))
-      << x << "," << y;
 }
 
 }  // namespace

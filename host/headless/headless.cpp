@@ -92,8 +92,6 @@ void throwIfStopped() {
 
 }  // namespace
 
-const char kPathSeparator = '/';
-
 // --- Drawing ---------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,

@@ -360,8 +360,6 @@ void windowThreadMain() {
 
 }  // namespace
 
-const char kPathSeparator = '/';
-
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,

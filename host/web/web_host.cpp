@@ -202,8 +202,6 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
 
 }  // namespace
 
-const char kPathSeparator = '/';
-
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,

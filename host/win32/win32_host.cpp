@@ -201,8 +201,6 @@ DWORD WINAPI promptWindowThread(LPVOID /*unused*/) {
 
 }  // namespace
 
-const char kPathSeparator = '\\';
-
 // --- Drawing -------------------------------------------------------------------------------
 
 int32_t drawBitmap(BitmapHandle bitmap, WindowHandle owner, SurfaceHandle mirror, int32_t x,

@@ -1,6 +1,8 @@
-// Glyph pictures for the screen reader, read exactly as the game reads them: only regular files
-// of bounded size, the size checked in the header, the game's decoders. A glyph the game finds
-// unreadable has no picture here either.
+// Glyph pictures for the screen reader, each file read as the game reads it: only regular files
+// of bounded size, the size checked in the header, the game's decoders, so a file the game finds
+// unreadable has no picture here either. The game's decoding budget for a whole folder
+// (DecodeBudget) is not spent here: a glyph the game leaves blank because its folder's budget ran
+// out still has its picture.
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -21,6 +21,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "build_info.h"
 #include "cli/command_line.h"
@@ -237,83 +239,98 @@ int printHelp() {
   return writeOut(text);
 }
 
-}  // namespace
+// What the command line asked for: a game (the default), --solve, --match, --help or --version.
+struct Run {
+  enum class Mode { kGame, kSolve, kMatch, kHelp, kVersion } mode = Mode::kGame;
+  std::optional<std::string> pngPath;
+  std::optional<uint64_t> level;
+  std::optional<uint64_t> seed;
+  std::pair<int, int> match;  // the levels of --match
+  std::optional<uint64_t> games;
+};
 
-int main(int argc, char** argv) {
-  namespace reader = brelvoxan::reader;
-  namespace headless = host::headless;
-  namespace sim = brelvoxan::sim;
-
-  // A reader that goes away ends the run quietly at the next write, as a filter's does.
-#ifdef SIGPIPE
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
-  const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
-  const brelvoxan::cli::OptionRule level = brelvoxan::cli::levelOption();
-  const brelvoxan::cli::OptionRule games = {"--games",
-                                            1,
-                                            "an even number from 2 to " +
-                                                std::to_string(mostGames) +
-                                                " (each opening is played twice, colours swapped)",
-                                            true,
-                                            2,
-                                            mostGames};
-  const std::vector<brelvoxan::cli::OptionRule> rules = {
+// The run the arguments ask for, or the one line of a refusal in *refusal.
+std::optional<Run> readRun(const std::vector<std::string>& arguments, std::string* refusal) {
+  namespace cli = brelvoxan::cli;
+  const uint64_t mostGames = 2 * brelvoxan::sim::kMatchOpenings.size();
+  const cli::OptionRule level = cli::levelOption();
+  const cli::OptionRule games = {"--games",
+                                 1,
+                                 "an even number from 2 to " + std::to_string(mostGames) +
+                                     " (each opening is played twice, colours swapped)",
+                                 true,
+                                 2,
+                                 mostGames};
+  const std::vector<cli::OptionRule> rules = {
       {"--help", 0, "", true, 0, 0, true},
       {"--version", 0, "", true, 0, 0, true},
       {"--png", 1, "a file name", false},
       level,
-      brelvoxan::cli::seedOption(),
+      cli::seedOption(),
       {"--solve", 0, ""},
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
       games};
-  const brelvoxan::cli::CommandLine line = brelvoxan::cli::readCommandLine(
-      std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
-  if (!line.refusal.empty()) return usageError(line.refusal);
-  if (line.has("--help")) return printHelp();
-  if (line.has("--version"))
-    return writeOut(std::string(kProgram) + " " + brelvoxan::kVersion + "\n");
-  if (line.has("--games") && *line.number("--games") % 2 != 0) {
-    return usageError(brelvoxan::cli::refuseValue(games, line.find("--games")->values[0]));
+  const cli::CommandLine line = cli::readCommandLine(arguments, rules);
+  *refusal = line.refusal;
+  Run run;
+  if (refusal->empty() && (line.has("--help") || line.has("--version"))) {
+    run.mode = line.has("--help") ? Run::Mode::kHelp : Run::Mode::kVersion;
+    return run;
   }
-  std::optional<std::string> pngPath;
-  if (line.has("--png")) pngPath = line.find("--png")->values[0];
+  if (refusal->empty() && line.has("--games") && *line.number("--games") % 2 != 0) {
+    *refusal = cli::refuseValue(games, line.find("--games")->values[0]);
+  }
+  if (!refusal->empty()) return std::nullopt;
+  if (line.has("--png")) run.pngPath = line.find("--png")->values[0];
+  run.level = line.number("--level");
+  run.seed = line.number("--seed");
+  run.games = line.number("--games");
   const bool solve = line.has("--solve");
-  std::optional<std::pair<int, int>> match;
-  if (line.has("--match")) {
-    match = {static_cast<int>(*line.number("--match", 0)),
-             static_cast<int>(*line.number("--match", 1))};
+  const bool match = line.has("--match");
+  if (solve && match) {
+    *refusal = "--solve and --match exclude each other";
+  } else if (run.games && !match) {
+    *refusal = "--games goes with --match";
+  } else if (solve && (run.level || run.seed || run.pngPath)) {
+    *refusal = "--solve takes no other option";
+  } else if (match && (run.level || run.pngPath)) {
+    *refusal = "--match takes only --games and --seed";
   }
-  const std::optional<uint64_t> levelGiven = line.number("--level");
-  const std::optional<uint64_t> seed = line.number("--seed");
-  const std::optional<uint64_t> gamesGiven = line.number("--games");
-  const int modes = (solve ? 1 : 0) + (match ? 1 : 0);
-  if (modes > 1) return usageError("--solve and --match exclude each other");
-  if (gamesGiven && !match) return usageError("--games goes with --match");
-  if (solve && (levelGiven || seed || pngPath)) {
-    return usageError("--solve takes no other option");
-  }
-  if (match && (levelGiven || pngPath)) return usageError("--match takes only --games and --seed");
-
-  if (solve) {
-    sim::FileInput input(stdin);
-    std::istream positions(&input);
-    const int status = sim::runSolve(positions, std::cout, std::cerr);
-    return std::fflush(stdout) == 0 ? status : 1;
-  }
+  if (!refusal->empty()) return std::nullopt;
+  if (solve) run.mode = Run::Mode::kSolve;
   if (match) {
-    const sim::MatchResult r = sim::playMatch(
-        match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
-    if (!r.note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.note.c_str());
-    const int written = writeOut(sim::formatMatchResult(match->first, match->second, r));
-    std::fprintf(stderr,
-                 "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
-                 "ms (processor %.0f ms)\n",
-                 match->first, r.worstThinkMsA, r.worstThinkCpuMsA, match->second, r.worstThinkMsB,
-                 r.worstThinkCpuMsB);
-    return written;
+    run.mode = Run::Mode::kMatch;
+    run.match = {static_cast<int>(*line.number("--match", 0)),
+                 static_cast<int>(*line.number("--match", 1))};
   }
+  return run;
+}
 
+int solveMode() {
+  brelvoxan::sim::FileInput input(stdin);
+  std::istream positions(&input);
+  const int status = brelvoxan::sim::runSolve(positions, std::cout, std::cerr);
+  return std::fflush(stdout) == 0 ? status : 1;
+}
+
+int matchMode(const Run& run) {
+  namespace sim = brelvoxan::sim;
+  const auto [a, b] = run.match;
+  const sim::MatchResult r =
+      sim::playMatch(a, b, static_cast<int>(run.games.value_or(100)), run.seed.value_or(1));
+  if (!r.note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.note.c_str());
+  const int written = writeOut(sim::formatMatchResult(a, b, r));
+  std::fprintf(stderr,
+               "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
+               "ms (processor %.0f ms)\n",
+               a, r.worstA.ms, r.worstA.cpuMs, b, r.worstB.ms, r.worstB.cpuMs);
+  return written;
+}
+
+// The real game with keys from standard input; then the screen as read back, and the picture.
+int gameMode(const Run& run) {
+  namespace reader = brelvoxan::reader;
+  namespace headless = host::headless;
   headless::reset();
   // The glyph folders are looked for as the game looks for them, beside this program too.
   std::error_code error;
@@ -334,8 +351,8 @@ int main(int argc, char** argv) {
     return code;
   });
   brelvoxan::Game game;
-  game.level = static_cast<int>(levelGiven.value_or(brelvoxan::engine::kDefaultGameLevel));
-  game.seed = seed.value_or(1);
+  game.level = static_cast<int>(run.level.value_or(brelvoxan::engine::kDefaultGameLevel));
+  game.seed = run.seed.value_or(1);
   game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;
   brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
@@ -358,11 +375,37 @@ int main(int argc, char** argv) {
   }
 
   const headless::Pixels& backBuffer = headless::backBuffer();
-  if (pngPath && !reader::writePng(backBuffer, 0, 0, reader::kDisplayWidth, reader::kDisplayHeight,
-                                   *pngPath)) {
-    return fail(1, "cannot write " + *pngPath);
+  if (run.pngPath && !reader::writePng(backBuffer, 0, 0, reader::kDisplayWidth,
+                                       reader::kDisplayHeight, *run.pngPath)) {
+    return fail(1, "cannot write " + *run.pngPath);
   }
   const std::string report = reader::formatScreen(reader::readScreen(backBuffer, glyphs)) +
                              "clock: " + std::to_string(headless::clockMs()) + "\n";
   return writeOut(report);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A reader that goes away ends the run quietly at the next write, as a filter's does.
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  std::string refusal;
+  const std::optional<Run> run =
+      readRun(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), &refusal);
+  if (!run) return usageError(refusal);
+  switch (run->mode) {
+    case Run::Mode::kSolve:
+      return solveMode();
+    case Run::Mode::kMatch:
+      return matchMode(*run);
+    case Run::Mode::kHelp:
+      return printHelp();
+    case Run::Mode::kVersion:
+      return writeOut(std::string(kProgram) + " " + brelvoxan::kVersion + "\n");
+    case Run::Mode::kGame:
+      break;
+  }
+  return gameMode(*run);
 }

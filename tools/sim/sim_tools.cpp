@@ -209,11 +209,9 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
       const double ms =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
               .count();
-      const bool isFirst = side == firstSide;
-      double& worst = isFirst ? result.worstThinkMsA : result.worstThinkMsB;
-      double& worstCpu = isFirst ? result.worstThinkCpuMsA : result.worstThinkCpuMsB;
-      worst = std::max(worst, ms);
-      worstCpu = std::max(worstCpu, cpuMs);
+      WorstThink& worst = side == firstSide ? result.worstA : result.worstB;
+      worst.ms = std::max(worst.ms, ms);
+      worst.cpuMs = std::max(worst.cpuMs, cpuMs);
       if (move.pass) {
         ++passes;
       } else {

@@ -69,16 +69,17 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err,
 // --match: `games` games (even, at most twice the openings) of level `a` against level `b`, each
 // opening twice with the colours swapped. Prints the result line on `out` and the worst thinking
 // time of each level on `err`. Returns 0.
+// The longest think of one level's moves: wall-clock time, and the processor time the program
+// used for it (which other programs running at the same time do not stretch).
+struct WorstThink {
+  double ms = 0;
+  double cpuMs = 0;
+};
 struct MatchResult {
-  int wins = 0;
+  int wins = 0;  // of level a
   int draws = 0;
   int losses = 0;
-  // The longest think of each level's moves: wall-clock time, and the processor time the
-  // program used for it (which other programs running at the same time do not stretch).
-  double worstThinkMsA = 0;
-  double worstThinkMsB = 0;
-  double worstThinkCpuMsA = 0;
-  double worstThinkCpuMsB = 0;
+  WorstThink worstA, worstB;  // of level a, of level b
   // What an opponent had to say (the time guard's note), if anything.
   std::string note;
 };
