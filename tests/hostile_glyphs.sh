@@ -92,7 +92,7 @@ expect_err blank <<'TXT'
 brelvoxan: 1 glyph file could not be read: res/bmp/032.bmp; they show as blanks
 TXT
 expected_status=1 start clear-codes all=regress-clear-codes.gif
-grep -q "^brelvoxan: no glyph file could be read in res/bmp" "$work/clear-codes/err" ||
+grep -q "^brelvoxan-sim: no glyph file could be read in res/bmp" "$work/clear-codes/err" ||
   fail "clear-codes: standard error $(cat "$work/clear-codes/err")"
 
 # Each costs a million pixels of screen to a reader that decodes it whole: one fits in what a
