@@ -60,6 +60,8 @@ xc_compare() {
 # xc_settle WINDOW OUT.png QUIET_MS [TIMEOUT_MS]: saves the window's picture once it has not
 # changed for QUIET_MS; TIMEOUT_MS (default a minute) only catches a window that never settles.
 xc_settle() { "$XCLIENT" settle "$1" "$2" --quiet "$3" --timeout "${4:-60000}"; }
+# xc_changed WINDOW FROM.png: waits (a minute at most) until the window no longer shows FROM.png.
+xc_changed() { "$XCLIENT" changed "$1" "$2"; }
 # xc_cover WINDOW MS: covers the window with another for MS milliseconds.
 xc_cover() { "$XCLIENT" cover "$1" --ms "$2"; }
 # xc_close WINDOW: asks the window to close, as a window manager's close button does.
