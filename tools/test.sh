@@ -14,6 +14,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# Many tests wait on a program, an X server or a browser rather than compute: twice as many run
+# at once as there are processors.
+test_jobs=$((2 * jobs))
 summary=()
 total_start=$(date +%s.%N)
 
@@ -77,7 +80,7 @@ build() {
 tests() {  # tests DIR [PREFIX WORD...]
   local dir=$1
   shift
-  "$@" ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+  "$@" ctest --test-dir "$dir" --output-on-failure -j "$test_jobs" --timeout 600
 }
 
 asan_args=(-DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined

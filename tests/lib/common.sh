@@ -135,13 +135,14 @@ xvfb_pid=""
 x_holder_pid=""
 start_xvfb() {
   local out=$1 size=$2 number="" fifo=$1/displayfd.$$ screen=""
-  rm -f "$fifo"
-  mkfifo "$fifo" || return 1
+  rm -f "$fifo" "$fifo.held"
+  mkfifo "$fifo" "$fifo.held" || return 1
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
   read -r -t 60 number <"$fifo"
+  rm -f "$fifo"
   if [[ -z $number ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-    rm -f "$fifo"
+    rm -f "$fifo.held"
     echo "Xvfb could not start: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
     return 1
   fi
@@ -150,10 +151,10 @@ start_xvfb() {
   # meanwhile: a game, a window search or a Wine program started just after another client has
   # gone. One connection held for the whole test keeps the server as it is; it says the screen's
   # size once it is connected.
-  xdotool getdisplaygeometry sleep 86400 >"$fifo" 2>>"$out/xvfb.log" &
+  xdotool getdisplaygeometry sleep 86400 >"$fifo.held" 2>>"$out/xvfb.log" &
   x_holder_pid=$!
-  read -r -t 60 screen <"$fifo"
-  rm -f "$fifo"
+  read -r -t 60 screen <"$fifo.held"
+  rm -f "$fifo.held"
   if [[ -z $screen ]]; then
     echo "no connection to Xvfb on $DISPLAY: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
     return 1
