@@ -102,6 +102,8 @@ stage "normal build" eval 'configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRELVOXAN_BUILD_BENCH=ON -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32" && build build'
 mkdir -p build-asan
 beside_log=build-asan/beside.log
+# In a process group of its own, so that a failed run ends the builds too.
+set -m
 (
   summary=()
   times_file=$(mktemp)
@@ -109,9 +111,12 @@ beside_log=build-asan/beside.log
   beside_builds >"$beside_log" 2>&1
 ) &
 beside_pid=$!
+set +m
+trap 'rm -f "$times_file"; kill -- -"$beside_pid" 2>/dev/null' EXIT
 stage "normal tests" tests build
 beside_status=0
 wait "$beside_pid" || beside_status=$?
+trap 'rm -f "$times_file"' EXIT
 # The builds' own lines, with their wall and processor times, from their shell.
 cat "$beside_log.stages" 2>/dev/null || true
 mapfile -t -O "${#summary[@]}" summary <"$beside_log.stages" 2>/dev/null || true
