@@ -20,17 +20,17 @@ test_jobs=$((2 * jobs))
 summary=()
 total_start=$(date +%s.%N)
 
-# Processor seconds of this shell's waited-for children so far: bash's `times`, second line,
-# written to a file by this shell itself (in a pipe it would count a subshell's).
+# cpu_now: processor seconds of this shell's waited-for children so far, from bash's `times`
+# (second line) run by this shell itself: in a $(...) it would count a subshell's children.
 times_file=$(mktemp)
 trap 'rm -f "$times_file"' EXIT
-children_cpu() {
+take_cpu() {
   times >"$times_file"
-  awk 'NR == 2 {
+  cpu_now=$(awk 'NR == 2 {
     t = 0
     for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += 60 * p[1] + p[2] }
     printf "%.1f", t
-  }' "$times_file"
+  }' "$times_file")
 }
 clock() { awk -v s="$1" 'BEGIN { printf "%d:%02d", int(s / 60), int(s % 60) }'; }
 
@@ -40,10 +40,12 @@ stage() {
   local name=$1 start cpu status=0 wall used line
   shift
   start=$(date +%s.%N)
-  cpu=$(children_cpu)
+  take_cpu
+  cpu=$cpu_now
   "$@" || status=$?
   wall=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-  used=$(awk -v a="$cpu" -v b="$(children_cpu)" 'BEGIN { print b - a }')
+  take_cpu
+  used=$(awk -v a="$cpu" -v b="$cpu_now" 'BEGIN { print b - a }')
   line=$(printf 'stage: %-22s wall %6s  cpu %6s' "$name" "$(clock "$wall")" "$(clock "$used")")
   ((status == 0)) || line="$line  FAILED (status $status)"
   echo "$line"
@@ -58,7 +60,8 @@ print_summary() {
   wall=$(awk -v a="$total_start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
   echo "---- where the time went ----"
   printf '%s\n' "${summary[@]}"
-  printf 'total: wall %s  cpu %s\n' "$(clock "$wall")" "$(clock "$(children_cpu)")"
+  take_cpu
+  printf 'total: wall %s  cpu %s\n' "$(clock "$wall")" "$(clock "$cpu_now")"
 }
 
 # configure DIR CMAKE_ARGS...
