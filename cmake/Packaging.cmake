@@ -105,9 +105,14 @@ if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
     set_tests_properties(package_metainfo PROPERTIES LABELS package)
   endif()
   if(NOT BRELVOXAN_SANITIZE)
+    # The game built for /usr beside the other tests; installing it runs alone.
+    add_test(NAME package_build COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
+      ${PROJECT_BINARY_DIR} --build-only WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(package_build PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 1200
+      FIXTURES_SETUP package_tree)
     add_test(NAME package_deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
       ${PROJECT_BINARY_DIR} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-    set_tests_properties(package_deb PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 600
-      RUN_SERIAL TRUE)
+    set_tests_properties(package_deb PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 1200
+      RUN_SERIAL TRUE FIXTURES_REQUIRED package_tree)
   endif()
 endif()

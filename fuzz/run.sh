@@ -2,14 +2,15 @@
 # Builds the picture file fuzzer with clang in BUILD_DIR, replays the committed corpus, then
 # fuzzes for SECONDS (default 60). Exit 0 only when neither found anything. New inputs go to
 # BUILD_DIR/corpus, findings to BUILD_DIR/findings; fuzz/corpus is never changed.
-# Usage: bash fuzz/run.sh BUILD_DIR [SECONDS]   (from the repository root)
+# Usage: bash fuzz/run.sh BUILD_DIR [SECONDS | --build-only]   (from the repository root)
 set -euo pipefail
-build=${1:?usage: run.sh BUILD_DIR [SECONDS]}
+build=${1:?usage: run.sh BUILD_DIR [SECONDS | --build-only]}
 seconds=${2:-60}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_WERROR=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DBRELVOXAN_FUZZ=ON -DBRELVOXAN_BUILD_BENCH=OFF \
   -DBRELVOXAN_BUILD_SDL=OFF >/dev/null
 cmake --build "$build" --target brelvoxan_fuzz_picture -j "$(nproc)"
+[[ $seconds == --build-only ]] && exit 0
 fuzzer=$build/brelvoxan_fuzz_picture
 mkdir -p "$build/corpus" "$build/findings"
 # A single allocation over 64 MB, 1 GB in all or 2 s for one input are findings too.

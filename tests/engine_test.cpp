@@ -384,10 +384,12 @@ TEST(EndgameSlowTest, SolverMatchesPlainAlphaBetaOnAThousandPositions) {
   EndgameSolver solver;
   int checked = 0;
   for (const Ply& ply : randomEndgames(kLongCheckPositions, 4, 14, 1000)) {
-    Board b = ply.board;
-    const int want = referenceScore(b, ply.side, -64, 64, false);
     const ExactResult r = solver.solve(fromBoard(ply.board, ply.side), false);
-    ASSERT_EQ(r.score, want);
+    // A fail-soft search answers a score strictly inside its window only when that is the
+    // position's value, so a window of one score around the solver's proves it, or disproves
+    // it, for a fraction of the whole window's cost.
+    Board b = ply.board;
+    ASSERT_EQ(referenceScore(b, ply.side, r.score - 1, r.score + 1, false), r.score);
     ++checked;
   }
   EXPECT_EQ(checked, kLongCheckPositions);

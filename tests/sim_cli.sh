@@ -150,13 +150,13 @@ run twopng "1\n" --png "$work/a.png" --png "$work/b.png"
 
 # Keys are read as the game asks for them: an endless stream costs constant memory, and a token
 # longer than any key name is refused where it starts, at once.
-/usr/bin/time -f %M -o "$work/zero.peak" timeout 10 "$sim" </dev/zero >"$work/zero.out" \
+/usr/bin/time -f %M -o "$work/zero.peak" timeout 60 "$sim" </dev/zero >"$work/zero.out" \
   2>"$work/zero.err"
 status=$?
 expect_error zero "line 1, column 1"
 grep -qF "longer than 64 bytes" "$work/zero.err" || fail "zero: $(head -c 200 "$work/zero.err")"
 # Measured against the same program reading one key, so that a sanitizer's own memory cancels.
-/usr/bin/time -f %M -o "$work/one.peak" timeout 10 "$sim" <<<"1" >/dev/null 2>&1
+/usr/bin/time -f %M -o "$work/one.peak" timeout 60 "$sim" <<<"1" >/dev/null 2>&1
 zero_peak=$(tail -n 1 "$work/zero.peak")
 one_peak=$(tail -n 1 "$work/one.peak")
 ((zero_peak < one_peak + 16 * 1024)) || fail "zero: peak $zero_peak kB, one key $one_peak kB"

@@ -66,7 +66,7 @@ start_xvfb "$out" 1920x1080 || exit 77
 game_pid=$!
 window=$(xc_find_title "$BRELVOXAN_TITLE")
 if [[ -z $window ]]; then
-  echo "FAIL: no game window within 10 s: $(head -c 300 "$out/stderr.txt")"
+  echo "FAIL: no game window within a minute: $(head -c 300 "$out/stderr.txt")"
   exit 1
 fi
 geometry=$(xc_geometry "$window")

@@ -9,6 +9,10 @@ either took for a move; --transcript keeps every command and answer.
 
   python3 tools/gtp_referee.py --games 40 --first "build/brelvoxan-engine --level 5 --seed 1" \
       --second "other-engine --its-options" [--transcript FILE] [--move-timeout SECONDS]
+      [--first-move-timeout SECONDS] [--second-move-timeout SECONDS]
+
+A move timeout bounds the answer to genmove; any other answer may take that long or a minute,
+whichever is longer, so that only a move is ever judged by its time.
 """
 
 import argparse
@@ -23,6 +27,8 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DIRECTIONS = [(dx, dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1) if dx or dy]
 BLACK, WHITE = "X", "O"
+# Seconds any answer but a move may take: only a hung engine needs so long.
+OTHER_ANSWER_LIMIT = 60
 
 
 def read_openings(path):
@@ -109,11 +115,11 @@ class Engine:
         if self.transcript:
             self.transcript.write(text + "\n")
 
-    def _line(self, deadline):
+    def _line(self, deadline, limit):
         while b"\n" not in self.pending:
             left = deadline - time.monotonic()
             if left <= 0:
-                raise EngineError(f"{self.label} gave no answer within {self.timeout:g} s")
+                raise EngineError(f"{self.label} gave no answer within {limit:g} s")
             ready, _, _ = select.select([self.process.stdout], [], [], left)
             if ready:
                 chunk = os.read(self.process.stdout.fileno(), 4096)
@@ -133,13 +139,16 @@ class Engine:
             self.process.stdin.write((command + "\n").encode())
         except OSError as e:
             raise EngineError(f"{self.label} cannot be written to: {e}") from e
-        deadline = start + self.timeout
-        line = self._line(deadline)
+        limit = self.timeout
+        if not command.startswith("genmove"):
+            limit = max(limit, OTHER_ANSWER_LIMIT)
+        deadline = start + limit
+        line = self._line(deadline, limit)
         while not line.strip():
-            line = self._line(deadline)
+            line = self._line(deadline, limit)
         lines = [line]
         while True:
-            line = self._line(deadline)
+            line = self._line(deadline, limit)
             if not line.strip():
                 break
             lines.append(line)
@@ -223,15 +232,23 @@ def main():
                         help="the file the openings are read from")
     parser.add_argument("--transcript", help="a file for every command and answer")
     parser.add_argument("--move-timeout", type=float, default=600,
-                        help="seconds an engine may take for one answer (default 600)")
+                        help="seconds an engine may take for a move (default 600)")
+    parser.add_argument("--first-move-timeout", type=float,
+                        help="the first engine's own limit (default --move-timeout)")
+    parser.add_argument("--second-move-timeout", type=float,
+                        help="the second engine's own limit (default --move-timeout)")
     args = parser.parse_args()
     openings = read_openings(args.openings)
     if args.games < 2 or args.games % 2 or args.games > 2 * len(openings):
         parser.error(f"--games needs an even number from 2 to {2 * len(openings)}")
 
     transcript = open(args.transcript, "w", encoding="utf-8") if args.transcript else None
-    engines = [Engine("first", args.first, transcript, args.move_timeout),
-               Engine("second", args.second, transcript, args.move_timeout)]
+    limits = [args.move_timeout if limit is None else limit
+              for limit in (args.first_move_timeout, args.second_move_timeout)]
+    if min(limits) <= 0:
+        parser.error("a move timeout must be a positive number of seconds")
+    engines = [Engine("first", args.first, transcript, limits[0]),
+               Engine("second", args.second, transcript, limits[1])]
     names = []
     for engine in engines:
         try:

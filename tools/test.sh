@@ -2,27 +2,136 @@
 # Sets up, builds and runs every test: the Windows program cross-built with mingw-w64, a normal
 # build (whose tests include the Windows program's under Wine, label wine), then
 # address+undefined and thread sanitizer builds of the same tests (the thread one without those of
-# the rules and the engine, which run on one thread).
+# the rules and the engine, which run on one thread), then the picture file fuzzer.
+#
+# The normal build's tests wait on X, Wine, Chromium and apt much of the time, so the sanitizer
+# builds and the fuzzer's build compile beside them, one after another, their output in
+# BUILD/build.log. Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time
+# is user + system of all it ran), and the end repeats them all with the total.
+#
+#   BRELVOXAN_TSAN_TESTS_PREFIX   words put before the thread sanitizer stage's ctest, such as
+#                                 "taskset -c 1" to run those tests on one core
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
 jobs=$(nproc)
+# Many tests wait on a program, an X server or a browser rather than compute: twice as many run
+# at once as there are processors.
+test_jobs=$((2 * jobs))
+summary=()
+total_start=$(date +%s.%N)
 
-run() {  # run BUILD_DIR CMAKE_ARGS...
+# cpu_now: processor seconds of this shell's waited-for children so far, from bash's `times`
+# (second line) run by this shell itself: in a $(...) it would count a subshell's children.
+times_file=$(mktemp)
+trap 'rm -f "$times_file"' EXIT
+take_cpu() {
+  times >"$times_file"
+  cpu_now=$(awk 'NR == 2 {
+    t = 0
+    for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += 60 * p[1] + p[2] }
+    printf "%.1f", t
+  }' "$times_file")
+}
+clock() { awk -v s="$1" 'BEGIN { printf "%d:%02d", int(s / 60), int(s % 60) }'; }
+
+# stage NAME COMMAND...: runs the command, prints its line and keeps it for the summary; a failed
+# stage says so and ends the run.
+stage() {
+  local name=$1 start cpu status=0 wall used line
+  shift
+  start=$(date +%s.%N)
+  take_cpu
+  cpu=$cpu_now
+  "$@" || status=$?
+  wall=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+  take_cpu
+  used=$(awk -v a="$cpu" -v b="$cpu_now" 'BEGIN { print b - a }')
+  line=$(printf 'stage: %-22s wall %6s  cpu %6s' "$name" "$(clock "$wall")" "$(clock "$used")")
+  ((status == 0)) || line="$line  FAILED (status $status)"
+  echo "$line"
+  summary+=("$line")
+  if ((status != 0)); then
+    print_summary
+    exit "$status"
+  fi
+}
+print_summary() {
+  local wall
+  wall=$(awk -v a="$total_start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+  echo "---- where the time went ----"
+  printf '%s\n' "${summary[@]}"
+  take_cpu
+  printf 'total: wall %s  cpu %s\n' "$(clock "$wall")" "$(clock "$cpu_now")"
+}
+
+# configure DIR CMAKE_ARGS...
+configure() {
   local dir=$1
   shift
   cmake -S . -B "$dir" -G Ninja -DBRELVOXAN_WERROR=ON -DBUILD_TESTING=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+# build DIR [TARGET]: a tree's build, its output in DIR/build.log and the end of it on failure.
+build() {
+  local dir=$1
+  shift
+  if ! cmake --build "$dir" -j "$jobs" ${1:+--target "$1"} >"$dir/build.log" 2>&1; then
+    tail -n 40 "$dir/build.log"
+    echo "the build in $dir failed; its output is in $dir/build.log"
+    return 1
+  fi
+}
+tests() {  # tests DIR [PREFIX WORD...]
+  local dir=$1
+  shift
+  "$@" ctest --test-dir "$dir" --output-on-failure -j "$test_jobs" --timeout 600
 }
 
-bash tools/build-win32.sh --werror
-run build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_BUILD_BENCH=ON \
-  -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32"
-UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" run build-asan -DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined \
-  -DBRELVOXAN_BUILD_BENCH=OFF
-TSAN_OPTIONS="halt_on_error=1" run build-tsan -DCMAKE_BUILD_TYPE=Debug \
-  -DBRELVOXAN_SANITIZE=thread -DBRELVOXAN_BUILD_BENCH=OFF
+asan_args=(-DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined
+  -DBRELVOXAN_BUILD_BENCH=OFF)
+tsan_args=(-DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=thread -DBRELVOXAN_BUILD_BENCH=OFF)
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" TSAN_OPTIONS="halt_on_error=1"
+
+# The builds that run beside the normal tests, each as a stage of a shell of its own whose lines
+# come back through a file.
+beside_builds() {
+  stage "address build" eval 'configure build-asan "${asan_args[@]}" && build build-asan'
+  stage "thread build" eval 'configure build-tsan "${tsan_args[@]}" && build build-tsan'
+  stage "fuzzer build" bash fuzz/run.sh build-fuzz --build-only
+}
+
+stage "set-up" bash tools/setup.sh
+stage "Windows build" bash tools/build-win32.sh --werror
+stage "normal build" eval 'configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBRELVOXAN_BUILD_BENCH=ON -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32" && build build'
+mkdir -p build-asan
+beside_log=build-asan/beside.log
+# In a process group of its own, so that a failed run ends the builds too.
+set -m
+(
+  summary=()
+  times_file=$(mktemp)
+  trap 'printf "%s\n" "${summary[@]}" >"$beside_log.stages"; rm -f "$times_file"' EXIT
+  beside_builds >"$beside_log" 2>&1
+) &
+beside_pid=$!
+set +m
+trap 'rm -f "$times_file"; kill -- -"$beside_pid" 2>/dev/null' EXIT
+stage "normal tests" tests build
+beside_status=0
+wait "$beside_pid" || beside_status=$?
+trap 'rm -f "$times_file"' EXIT
+# The builds' own lines, with their wall and processor times, from their shell.
+cat "$beside_log.stages" 2>/dev/null || true
+mapfile -t -O "${#summary[@]}" summary <"$beside_log.stages" 2>/dev/null || true
+if ((beside_status != 0)); then
+  tail -n 40 "$beside_log"
+  print_summary
+  exit 1
+fi
+stage "address tests" tests build-asan
+# shellcheck disable=SC2086  # words of a command
+stage "thread tests" tests build-tsan ${BRELVOXAN_TSAN_TESTS_PREFIX:-}
 # The picture file fuzzer in a clang build of its own, outside the sanitizer builds above: the
 # committed corpus replayed, then about a minute of fuzzing; any finding fails.
-bash fuzz/run.sh build-fuzz 60
+stage "fuzzing" bash fuzz/run.sh build-fuzz 60
+print_summary

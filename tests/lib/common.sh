@@ -17,7 +17,7 @@
 #                       DIR/bin: a copy of $sim beside the committed glyphs; DIR/res/bmp holds
 #                       only the files given. Run it with sim=DIR/bin/brelvoxan-sim.
 #   sim_in_folder DIR ARGS...
-#                       runs $sim in DIR with ARGS and no keys (20 s at most): its output in
+#                       runs $sim in DIR with ARGS and no keys (60 s at most, a hang): its output in
 #                       DIR/out and DIR/err, "SECONDS PEAK_KB" in the last line of DIR/time;
 #                       returns its status (124 when it timed out)
 #   expect_exit_zero NAME
@@ -33,8 +33,9 @@
 #                       any) and the Xvfb are ended. Returns 1 with the reason when Xvfb cannot
 #                       start.
 #   start_xvfb OUT_DIR WIDTHxHEIGHT
-#                       a private Xvfb on a free display number: exports DISPLAY, sets xvfb_pid;
-#                       returns 1 (with the reason on stdout) when it cannot. stop_xvfb ends it.
+#                       a private Xvfb on a free display number, with one connection held open
+#                       so that it never starts afresh: exports DISPLAY, sets xvfb_pid; returns
+#                       1 (with the reason on stdout) when it cannot. stop_xvfb ends it.
 
 abs_path() {
   local path=$1
@@ -126,43 +127,50 @@ stray_folder() {
 sim_in_folder() {
   local dir=$1
   shift
-  (cd "$dir" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout 20 "$sim" "$@" </dev/null \
+  (cd "$dir" && /usr/bin/time -f "%e %M" -o "$dir/time" timeout 60 "$sim" "$@" </dev/null \
     >"$dir/out" 2>"$dir/err")
 }
 
-# refused_by_x PID LOG: the game has ended at once because the X server refused it, as one does
-# while it starts afresh (see start_xvfb); such a game is started again.
-refused_by_x() {
-  ! kill -0 "$1" 2>/dev/null && grep -q "^brelvoxan: cannot open a window" "$2"
-}
-
 xvfb_pid=""
+x_holder_pid=""
 start_xvfb() {
-  local out=$1 size=$2 number="" fifo=$1/displayfd.$$
-  rm -f "$fifo"
-  mkfifo "$fifo" || return 1
-  # The server starts afresh whenever its last client leaves, which the tests count on (no key
-  # or focus is left over from the game before), and refuses whoever connects meanwhile: the X
-  # tools' searches ask again, and a game refused so is started again.
+  local out=$1 size=$2 number="" fifo=$1/displayfd.$$ screen=""
+  rm -f "$fifo" "$fifo.held"
+  mkfifo "$fifo" "$fifo.held" || return 1
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  read -r -t 10 number <"$fifo"
+  read -r -t 60 number <"$fifo"
   rm -f "$fifo"
   if [[ -z $number ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    rm -f "$fifo.held"
     echo "Xvfb could not start: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
     return 1
   fi
   export DISPLAY=:$number
+  # An X server starts afresh whenever its last client leaves and refuses whoever connects
+  # meanwhile: a game, a window search or a Wine program started just after another client has
+  # gone. One connection held for the whole test keeps the server as it is; it says the screen's
+  # size once it is connected.
+  xdotool getdisplaygeometry sleep 86400 >"$fifo.held" 2>>"$out/xvfb.log" &
+  x_holder_pid=$!
+  read -r -t 60 screen <"$fifo.held"
+  rm -f "$fifo.held"
+  if [[ -z $screen ]]; then
+    echo "no connection to Xvfb on $DISPLAY: $(tail -n 3 "$out/xvfb.log" | tr '\n' ' ')"
+    return 1
+  fi
 }
 stop_xvfb() {
+  [[ -n $x_holder_pid ]] && kill "$x_holder_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  x_holder_pid=""
   xvfb_pid=""
 }
 
 game_pid=""
 # A closed game ends at once, in a few milliseconds; the limit only catches one that hangs, and is
 # far beyond that so that a busy machine never fails a test.
-exit_hang_limit_ms=10000
+exit_hang_limit_ms=60000
 expect_exit_zero() {
   local name=$1 limit=$exit_hang_limit_ms waited=0 status
   while kill -0 "$game_pid" 2>/dev/null && ((waited < limit)); do

@@ -3,14 +3,17 @@
 # packaged with CPack, checked with lintian (no errors, no warnings), installed with apt, started by name from / under Xvfb and its title screen
 # compared with the simulator's, then removed again with apt. Needs root (or sudo without a
 # password), apt and Xvfb.
-# Usage: bash tests/package/deb_install.sh BUILD_DIR (from the repository root; 77 = skipped).
-# The package and the pictures stay in BUILD_DIR/package/.
+# Usage: bash tests/package/deb_install.sh BUILD_DIR [--build-only] (from the repository root;
+# 77 = skipped). --build-only builds the game for /usr and stops: that part runs beside other
+# tests, while installing runs alone. The package and the pictures stay in BUILD_DIR/package/.
 set -u
 
 cd "$(dirname "$0")/../.." || exit 1
 # shellcheck source=tests/lib/common.sh
 source tests/lib/common.sh
-use_build "${1:?usage: deb_install.sh BUILD_DIR}" || exit 1
+use_build "${1:?usage: deb_install.sh BUILD_DIR [--build-only]}" || exit 1
+build_only=0
+[[ ${2:-} == --build-only ]] && build_only=1
 out=$build/package
 
 sudo_cmd=()
@@ -31,6 +34,21 @@ apt_get() {
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"
 }
 
+pkgbuild=$build/package-build
+if ((build_only)); then
+  generator=()
+  command -v ninja >/dev/null && generator=(-G Ninja)
+  if ! { cmake -S . -B "$pkgbuild" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DBRELVOXAN_BUILD_BENCH=OFF &&
+    cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files; } \
+    >"$build/package-build.log" 2>&1; then
+    echo "FAIL: building the game for /usr: $(tail -n 5 "$build/package-build.log")"
+    exit 1
+  fi
+  echo "the game is built for /usr in $pkgbuild"
+  exit 0
+fi
+
 rm -rf "$out"
 mkdir -p "$out"
 # shellcheck source=tools/xclient/xclient.sh
@@ -44,13 +62,9 @@ trap cleanup EXIT
 
 # --- Make the package -------------------------------------------------------------------------
 # The program looks for its glyphs under the prefix it was built for: /usr, as packages install.
-pkgbuild=$build/package-build
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-if ! { cmake -S . -B "$pkgbuild" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DBRELVOXAN_BUILD_BENCH=OFF &&
-  cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files; } >"$out/build.log" 2>&1; then
-  echo "FAIL: building the game for /usr: $(tail -n 5 "$out/build.log")"
+# The --build-only run built it; building again only catches up on a change since.
+if ! cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files >"$out/build.log" 2>&1; then
+  echo "FAIL: building the game for /usr (run with --build-only first): $(tail -n 5 "$out/build.log")"
   exit 1
 fi
 if ! cpack --config "$pkgbuild/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1; then

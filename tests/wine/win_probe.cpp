@@ -42,6 +42,9 @@
 
 namespace {
 
+// How long a window may take to appear: only a hang takes so long.
+constexpr DWORD kWindowHangLimitMs = 60000;
+
 HWND waitForWindow(const char* title, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   HWND window = nullptr;
@@ -68,7 +71,7 @@ void pumpFor(DWORD ms) {
 }
 
 int cover(const char* title, DWORD ms) {
-  HWND window = waitForWindow(title, 10000);
+  HWND window = waitForWindow(title, kWindowHangLimitMs);
   if (window == nullptr) return 1;
   RECT outer{};
   GetWindowRect(window, &outer);
@@ -120,7 +123,7 @@ int resources(const char* program) {
 }
 
 int activate(const char* title) {
-  HWND window = waitForWindow(title, 10000);
+  HWND window = waitForWindow(title, kWindowHangLimitMs);
   if (window == nullptr) return 1;
   std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
   for (int attempt = 0; attempt < 50 && GetForegroundWindow() != window; ++attempt) {
@@ -165,7 +168,7 @@ int info(const char* title, DWORD timeoutMs) {
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "info") == 0) {
     const DWORD timeout =
-        argc >= 4 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 10000;
+        argc >= 4 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : kWindowHangLimitMs;
     return info(argv[2], timeout);
   }
   if (argc == 3 && std::strcmp(argv[1], "resources") == 0) return resources(argv[2]);

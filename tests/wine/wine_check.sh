@@ -18,14 +18,14 @@ status=${PIPESTATUS[0]}
 # A windowed program gets no console of its own; it writes into the one it was started from
 # (a message box instead would wait for a click: the timeout ends it).
 cd "$win32_build" || exit 1
-timeout 30 wine cmd /c "brelvoxan.exe --help" </dev/null >"$wine_dir/help.txt" 2>/dev/null
+timeout 120 wine cmd /c "brelvoxan.exe --help" </dev/null >"$wine_dir/help.txt" 2>/dev/null
 code=$?
 help=$(tr -d '\r' <"$wine_dir/help.txt")
 if [[ $code != 0 || $help != "Usage: brelvoxan"*"Ctrl+Q      quit"* || $help == *"/usr"* ]]; then
   echo "FAIL: --help from a command prompt: exit code $code, printed: $(head -c 300 <<<"$help")"
   status=1
 fi
-timeout 30 wine cmd /c "brelvoxan.exe --fullscreen" </dev/null >/dev/null 2>"$wine_dir/refusal.txt"
+timeout 120 wine cmd /c "brelvoxan.exe --fullscreen" </dev/null >/dev/null 2>"$wine_dir/refusal.txt"
 code=$?
 refusal=$(tr -d '\r' <"$wine_dir/refusal.txt")
 if [[ $code != 2 || $refusal != "brelvoxan: unknown option '--fullscreen' (try 'brelvoxan --help')" ]]; then

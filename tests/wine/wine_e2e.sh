@@ -88,10 +88,11 @@ if start_game; then
   xc_keys "$window" 80 $moves
   check_state cursor_moved "1 $moves" 500
 
-  # Enter plays (4,3); during the sweep and the computer's pause that follow, Left and then Down
-  # are pressed: the slot keeps only Down, which answers the first wait after the reply.
+  # Enter plays (4,3); once the window shows it, Left and then Down are pressed during the sweep
+  # and the computer's pause that follow: the slot keeps only Down, which answers the first wait
+  # after the reply.
   xc_keys "$window" 0 Return
-  sleep 1
+  xc_changed "$window" "$out/cursor_moved.png" || fail "last_key_only: Enter changed nothing"
   xc_keys "$window" 50 Left Down
   echo "1 $moves Enter Left Down" | "$sim" --png "$out/both_keys_sim_full.png" >/dev/null
   check_state last_key_only "1 $moves Enter Down" 2500
@@ -102,7 +103,7 @@ if start_game; then
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
   wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
-  if "$XCLIENT" settle "$window" "$out/uncovered.png" --quiet 300 --timeout 5000 &&
+  if xc_settle "$window" "$out/uncovered.png" 300 &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
       "$out/uncovered_diff.png"); then
@@ -123,7 +124,7 @@ if [[ -n $client_region ]] && start_game --scale 2; then
   w=$((2 * BRELVOXAN_CLIENT_WIDTH)) h=$((2 * BRELVOXAN_CLIENT_HEIGHT))
   if [[ "$cw $ch" != "$w $h" ]]; then
     fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not $w x $h"
-  elif xc_settle "$window" "$out/scale2.png" 700 30000 >/dev/null &&
+  elif xc_settle "$window" "$out/scale2.png" 700 >/dev/null &&
     crop "$out/scale2.png" "$cx,$cy,$w,$h" "$out/scale2_client.png"; then
     /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png"
     if verdict=$(xc_compare "$out/scale2_client.png" "$out/scale2_sim.png" "$out/scale2_diff.png"); then
@@ -141,7 +142,7 @@ fi
 if [[ -n $client_region ]]; then
   if start_game; then
     xc_keys "$window" 0 1
-    "$XCLIENT" settle "$window" "$out/reply_start.png" --quiet 1500 --timeout 30000 >/dev/null
+    xc_settle "$window" "$out/reply_start.png" 1500 >/dev/null
     # shellcheck disable=SC2086
     xc_keys "$window" 80 $moves Return
     check_state cpu_reply "1 $moves Enter" 2500
@@ -149,7 +150,7 @@ if [[ -n $client_region ]]; then
   fi
   if start_game; then
     xc_keys "$window" 0 1
-    "$XCLIENT" settle "$window" "$out/ctrl_q_start.png" --quiet 1500 --timeout 30000 >/dev/null
+    xc_settle "$window" "$out/ctrl_q_start.png" 1500 >/dev/null
     close_and_expect_exit ctrl-q "at a key wait"
   fi
   for method in close alt-f4 ctrl-q; do
@@ -164,7 +165,7 @@ if [[ -n $client_region ]]; then
     fi
     if start_game; then
       xc_keys "$window" 0 1
-      "$XCLIENT" settle "$window" "$out/pause_start.png" --quiet 1500 --timeout 30000 >/dev/null
+      xc_settle "$window" "$out/pause_start.png" 1500 >/dev/null
       # shellcheck disable=SC2086
       xc_keys "$window" 80 $moves Return
       # 640 ms of sweep, then 700 ms of the computer's pause.

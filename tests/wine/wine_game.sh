@@ -11,17 +11,16 @@ start_game() {  # start_game [OPTION...]
   (cd "$game_folder" && exec wine "$game_program" "$@" 2>>"$out/game_stderr.txt") &
   game_pid=$!
   # This process's window: the last one's may still be on its way out of the X server.
-  window=$(timeout 20 xdotool search --all --sync --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$" 2>/dev/null |
-    head -n 1)
+  window=$(xc_search_until 60 --all --pid "$game_pid" --name "^$BRELVOXAN_TITLE\$")
   if [[ -z $window ]]; then
-    fail "no window titled '$BRELVOXAN_TITLE' within 20 s"
+    fail "no window titled '$BRELVOXAN_TITLE' within a minute"
     kill "$game_pid" 2>/dev/null
     wait "$game_pid" 2>/dev/null
     game_pid=""
     return 1
   fi
   # The title screen, once the set-up after the first paint is over.
-  "$XCLIENT" settle "$window" "$out/start.png" --quiet 300 --timeout 20000 >/dev/null
+  xc_settle "$window" "$out/start.png" 300 >/dev/null
   # Keys go to the foreground window; a window shown while the last game's was still on its way
   # out may not have become it.
   local foreground

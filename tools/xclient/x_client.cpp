@@ -5,6 +5,7 @@
 // or making pictures to ImageMagick (tools/xclient/xclient.sh wraps all of them).
 //
 //   brelvoxan-xclient settle WINDOW OUT.png [--quiet MS] [--timeout MS]  capture once unchanged
+//   brelvoxan-xclient changed WINDOW FROM.png [--timeout MS]       wait until it differs from FROM
 //   brelvoxan-xclient firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...
 //   brelvoxan-xclient latency WINDOW [--count N] [--region X,Y,W,H] KEYSYM...
 //   brelvoxan-xclient cover WINDOW [--ms MS]            covers the window with another for a while
@@ -254,6 +255,29 @@ int runSettle(int argc, char** argv) {
   return 1;
 }
 
+// changed WINDOW FROM.png [--timeout MS]: looks every 10 ms until the window's picture is no longer
+// FROM (a picture settle saved), so that a test acts once the window shows a key was taken.
+int runChanged(int argc, char** argv) {
+  if (argc != 4 && argc != 6) return usage();
+  const Window window = parseWindow(argv[2]);
+  const std::optional<Pixels> from = brelvoxan::reader::readPictureFile(argv[3]);
+  if (!from) return usage();
+  double timeoutMs = 60000;
+  if (argc == 6) {
+    if (std::string(argv[4]) != "--timeout") return usage();
+    timeoutMs = std::strtod(argv[5], nullptr);
+  }
+  const double end = nowMs() + timeoutMs;
+  while (nowMs() < end) {
+    const std::optional<Pixels> current = grabWhole(window);
+    if (!current) return 1;
+    if (!samePixels(*current, *from)) return 0;
+    sleepMs(10);
+  }
+  std::fprintf(stderr, "xclient: the window did not change in %.0f ms\n", timeoutMs);
+  return 1;
+}
+
 // firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...: starts the command and
 // prints the milliseconds until its window's top-left shows the expected picture, then its peak
 // memory after the hold, and closes it.
@@ -420,8 +444,8 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   using Command = int (*)(int, char**);
   const std::pair<const char*, Command> commands[] = {
-      {"settle", runSettle}, {"firstpaint", runFirstPaint}, {"latency", runLatency},
-      {"cover", runCover},   {"close", runClose},
+      {"settle", runSettle},   {"changed", runChanged}, {"firstpaint", runFirstPaint},
+      {"latency", runLatency}, {"cover", runCover},     {"close", runClose},
   };
   for (const auto& [name, run] : commands) {
     if (command != name) continue;

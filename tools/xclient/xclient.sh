@@ -3,22 +3,29 @@
 # ImageMagick makes and compares pictures; brelvoxan-xclient does what needs precise timing.
 # shellcheck shell=bash
 
-# xc_search_until SECONDS XDOTOOL_SEARCH_ARGS...: the first window found, asking again until one
-# is or SECONDS have passed: a search that cannot reach the server, or meets an error there,
-# comes back empty at once rather than waiting.
+# xc_search_until SECONDS XDOTOOL_SEARCH_ARGS...: the first window found, asking again every
+# 50 ms until one is or SECONDS have passed (each search answers at once).
 xc_search_until() {
   local found="" deadline=$((SECONDS + $1))
   shift
   until [[ -n $found ]] || ((SECONDS > deadline)); do
-    found=$(timeout 2 xdotool search --sync "$@" 2>/dev/null | head -n 1)
+    found=$(xdotool search "$@" 2>/dev/null | head -n 1)
     [[ -n $found ]] || sleep 0.05
   done
   echo "$found"
 }
-# xc_find_title TITLE: the id of the first window with exactly this title, waiting up to 10 s.
-xc_find_title() { xc_search_until 10 --name "^$1\$"; }
-# xc_find_pid PID: the id of the first window of the process, waiting up to 10 s.
-xc_find_pid() { xc_search_until 10 --pid "$1"; }
+# xc_find_title TITLE: the id of the first window with exactly this title, waiting up to a minute
+# (a hang: a window comes within a second or two).
+xc_find_title() { xc_search_until 60 --name "^$1\$"; }
+# xc_find_pid PID [TITLE]: the id of the first window of the process (with exactly this title: a
+# window is shown under its first title and renamed), waiting up to a minute.
+xc_find_pid() {
+  if (($# > 1)); then
+    xc_search_until 60 --all --pid "$1" --name "^$2\$"
+  else
+    xc_search_until 60 --pid "$1"
+  fi
+}
 # xc_title WINDOW
 xc_title() { xdotool getwindowname "$1"; }
 # xc_geometry WINDOW: X Y WIDTH HEIGHT of the window on the screen.
@@ -28,9 +35,16 @@ xc_geometry() {
 # xc_keys WINDOW GAP_MS KEYSYM...: presses and releases each key (chords such as Alt_L+1), GAP_MS
 # apart, sent to the window.
 xc_keys() {
-  local window=$1 gap=$2
+  local window=$1 gap=$2 status
   shift 2
   xdotool key --window "$window" --delay "$gap" "$@"
+  status=$?
+  # A chord that closes the window (Ctrl+Q, Alt+F4) ends xdotool before it lets go of its keys;
+  # the server, which never starts afresh during a test, would keep them down and repeat them
+  # into the next game. Letting go of a key that is up does nothing.
+  # shellcheck disable=SC2046  # one word a key
+  xdotool keyup $(printf '%s\n' "$@" | tr '+' '\n') 2>/dev/null
+  return "$status"
 }
 # xc_solid WIDTH HEIGHT RRGGBB OUT.png: a picture in one colour.
 xc_solid() { /usr/bin/convert -size "$1x$2" "xc:#$3" "PNG24:$4"; }
@@ -44,8 +58,10 @@ xc_compare() {
   return "$status"
 }
 # xc_settle WINDOW OUT.png QUIET_MS [TIMEOUT_MS]: saves the window's picture once it has not
-# changed for QUIET_MS.
-xc_settle() { "$XCLIENT" settle "$1" "$2" --quiet "$3" --timeout "${4:-20000}"; }
+# changed for QUIET_MS; TIMEOUT_MS (default a minute) only catches a window that never settles.
+xc_settle() { "$XCLIENT" settle "$1" "$2" --quiet "$3" --timeout "${4:-60000}"; }
+# xc_changed WINDOW FROM.png: waits (a minute at most) until the window no longer shows FROM.png.
+xc_changed() { "$XCLIENT" changed "$1" "$2"; }
 # xc_cover WINDOW MS: covers the window with another for MS milliseconds.
 xc_cover() { "$XCLIENT" cover "$1" --ms "$2"; }
 # xc_close WINDOW: asks the window to close, as a window manager's close button does.
