@@ -1,7 +1,7 @@
 // The command lines of the game and of the simulator, read by one parser: an option's value
 // follows it as the next argument or after '='; an option given again replaces what it gave
 // before; anything unknown is refused in one line. The game's options: --help, --version,
-// --scale N, --level N and --seed N. The help text separates terms from their descriptions with
+// --scale N, --level N, --seed N, --settings DIR and --reset-results. The help text separates terms from their descriptions with
 // tabs (host/message_layout.h).
 #pragma once
 
@@ -33,6 +33,8 @@ struct OptionRule {
 // The options both programs take, with their texts built from the bounds.
 OptionRule levelOption();
 OptionRule seedOption();
+OptionRule settingsOption();
+OptionRule resetResultsOption();
 
 // What a command line gave: each option's values, the last time it was given.
 struct CommandLine {
@@ -65,7 +67,11 @@ struct StartOptions {
   int exitCode = 0;              // 0 after --help or --version, 2 for a refused command line
   std::string message;           // the help or version text, or the one line of a refusal
   int32_t scale = kMinScale;     // window pixels per display pixel in each direction
-  int level = kDefaultLevel;     // the computer's level, kMinLevel..kMaxLevel
+  std::optional<int> level;      // the computer's level given, kMinLevel..kMaxLevel
+  // The folder given with --settings instead of the platform's usual place, and whether
+  // --reset-results asked to clear the kept results.
+  std::optional<std::string> settingsFolder;
+  bool resetResults = false;
   std::optional<uint64_t> seed;  // the seed of the computer's choices; none: a new one each run
 };
 
@@ -83,8 +89,9 @@ ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight);
 std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high);
 
 // Reads the game's arguments after the program name. The help text lists `glyphFolders`, the
-// folders the glyphs are looked for in.
+// folders the glyphs are looked for in, and names `settingsFolder`, where settings are kept.
 StartOptions parseOptions(const std::vector<std::string>& arguments,
-                          const std::vector<std::string>& glyphFolders);
+                          const std::vector<std::string>& glyphFolders,
+                          const std::string& settingsFolder = {});
 
 }  // namespace brelvoxan

@@ -1,4 +1,4 @@
-// brelvoxan-sim [--level N] [--seed N] [--png FILE]: runs the real game on the headless backend
+// brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]]: runs the real game on the headless backend
 // with keys read from standard input, then prints the display as read back from the back buffer.
 // brelvoxan-sim --solve: the exact solver over positions read from standard input.
 // brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
@@ -7,7 +7,7 @@
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
 // Left, Right, Enter, Space, Esc, Ctrl+Z (the take back shortcut as the key maps give it), one
-// digit or capital letter, or vkN with N in 1..254. Each
+// digit or capital letter (H the hint, M the possible moves), or vkN with N in 1..254. Each
 // token answers one key wait and is read only when the game waits, so the input may be endless
 // and costs constant memory; when it ends the game is stopped at its next key wait. A token that
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
@@ -156,7 +156,8 @@ int fail(int status, const std::string& message) {
 }
 
 constexpr const char* kUsage =
-    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys | --solve < positions | "
+    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]] "
+    "< keys | --solve < positions | "
     "--match A B [--games N] [--seed N]";
 
 int usageError(const std::string& message) {
@@ -185,7 +186,9 @@ int main(int argc, char** argv) {
       brelvoxan::seedOption(),
       {"--solve", 0, ""},
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
-      games};
+      games,
+      brelvoxan::settingsOption(),
+      brelvoxan::resetResultsOption()};
   const brelvoxan::CommandLine line = brelvoxan::readCommandLine(
       std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!line.refusal.empty()) return usageError(line.refusal);
@@ -203,13 +206,19 @@ int main(int argc, char** argv) {
   const std::optional<uint64_t> levelGiven = line.number("--level");
   const std::optional<uint64_t> seed = line.number("--seed");
   const std::optional<uint64_t> gamesGiven = line.number("--games");
+  std::string settingsFolder;
+  if (line.has("--settings")) settingsFolder = line.find("--settings")->values[0];
+  const bool resetResults = line.has("--reset-results");
+  if (resetResults && settingsFolder.empty()) {
+    return usageError("--reset-results goes with --settings");
+  }
   const int modes = (solve ? 1 : 0) + (match ? 1 : 0);
   if (modes > 1) return usageError("--solve and --match exclude each other");
   if (gamesGiven && !match) return usageError("--games goes with --match");
-  if (solve && (levelGiven || seed || pngPath)) {
+  if (solve && (levelGiven || seed || pngPath || !settingsFolder.empty())) {
     return usageError("--solve takes no other option");
   }
-  if (match && (levelGiven || pngPath)) return usageError("--match takes only --games and --seed");
+  if (match && (levelGiven || pngPath || !settingsFolder.empty())) return usageError("--match takes only --games and --seed");
 
   if (solve) {
     const int status = sim::runSolve(std::cin, std::cout, std::cerr);
@@ -240,7 +249,11 @@ int main(int argc, char** argv) {
     return code;
   });
   brelvoxan::Game game;
-  game.level = static_cast<int>(levelGiven.value_or(brelvoxan::kDefaultLevel));
+  // Settings and results are kept only in a folder given: runs repeat, and never touch the
+  // person's own.
+  std::optional<int> levelChosen;
+  if (levelGiven) levelChosen = static_cast<int>(*levelGiven);
+  brelvoxan::startFromKept(game, settingsFolder, levelChosen, resetResults);
   game.seed = seed.value_or(1);
   game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;
