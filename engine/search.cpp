@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 #include "engine/patterns.h"
 
@@ -25,6 +26,8 @@ constexpr LevelSettings kLevelSettings[] = {
     {6, 16, 3'000'000, 1'000'000},
     {10, 20, 3'000'000, 1'200'000},
 };
+static_assert(std::size(kLevelSettings) == kMaxLevel - kMinSearchLevel + 1,
+              "one row of settings for each searching level of engine/levels.h");
 
 // One of `moves`, chosen by the seed and the position.
 int pickEqual(const std::vector<int>& moves, uint64_t seed, const Position& p) {

@@ -4,8 +4,7 @@
 #include <chrono>
 
 #include "game/status_panel.h"
-#include "game/think_here.h"
-#include "game/think_job.h"
+#include "game/thinking.h"
 #include "host/platform.h"
 #include "screen/dot_graphics.h"
 
@@ -16,7 +15,8 @@ namespace {
 constexpr uint32_t kLineShowMs = 20;
 
 // Plays `move` for `side`, or shows the pass with the cursor box at the current square.
-void playComputerMove(Game& game, CharacterScreen& screen, Side side, const ComputerMove& move) {
+void playComputerMove(Game& game, CharacterScreen& screen, Side side,
+                      const engine::ComputerMove& move) {
   if (move.pass) {
     ++game.consecutivePasses;
     printComputerPass(screen);
@@ -33,21 +33,12 @@ void playComputerMove(Game& game, CharacterScreen& screen, Side side, const Comp
 
 }  // namespace
 
-ComputerMove thinkOfMove(std::shared_ptr<Opponent>& kept, const ThinkJob& job) {
-  std::vector<uint8_t> answer;
-  if (host::runJobElsewhere(encodeThinkJob(job), &answer)) {
-    const std::optional<ComputerMove> move = decodeThinkAnswer(answer);
-    if (move && allowedMove(job.board, job.side, *move)) return *move;
-  }
-  return thinkHere(kept, job);
-}
-
-ComputerMove chooseCpuMove(Game& game, Side side) {
+engine::ComputerMove chooseCpuMove(Game& game, Side side) {
   return thinkOfMove(game.opponent, {game.level, game.seed, game.board, side});
 }
 
 void computerTurn(Game& game, CharacterScreen& screen, Side side) {
-  if (game.level <= kMinLevel) {
+  if (game.level <= engine::kMinLevel) {
     host::sleepMs(kCpuThinkDelayMs);
     playComputerMove(game, screen, side, chooseCpuMove(game, side));
     return;
@@ -56,7 +47,7 @@ void computerTurn(Game& game, CharacterScreen& screen, Side side) {
   // page) show the computer's line before the thinking starts.
   host::sleepMs(kLineShowMs);
   const auto start = std::chrono::steady_clock::now();
-  const ComputerMove move = chooseCpuMove(game, side);
+  const engine::ComputerMove move = chooseCpuMove(game, side);
   const auto thought = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   uint32_t rest = kCpuThinkDelayMs - kLineShowMs;

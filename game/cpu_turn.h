@@ -1,13 +1,11 @@
-// The computer's turn: the pause before its move, and the move its level chooses through the
-// game's Opponent.
+// The computer's turn: the pause before its move, and the move its level chooses (thinking.h).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
-#include <memory>
 
+#include "engine/opponent.h"
 #include "game/game_state.h"
-#include "game/opponent.h"
-#include "game/think_job.h"
 #include "reversi/board.h"
 #include "screen/character_screen.h"
 
@@ -15,15 +13,13 @@ namespace brelvoxan {
 
 inline constexpr uint32_t kCpuThinkDelayMs = 700;
 
-// The move of the job's level and seed: thought out where the front end runs such work (the page:
-// in a worker, while it goes on drawing and taking keys), else here with `kept` (think_here.h); an
-// answer the rules do not allow is never returned.
-ComputerMove thinkOfMove(std::shared_ptr<Opponent>& kept, const ThinkJob& job);
+// The searching levels think within the pause, the hint too: their depths and exact endgames set
+// the move, and the time cap only guards a slow machine.
+static_assert(engine::kThinkCap < std::chrono::milliseconds{kCpuThinkDelayMs});
 
 // The computer's choice for `side` on the game's board, by the opponent of the game's level and
-// seed (made again when either has changed): thought out where the front end runs such work
-// (host::runJobElsewhere), else here.
-ComputerMove chooseCpuMove(Game& game, Side side);
+// seed (made again when either has changed), thought out where this program thinks.
+engine::ComputerMove chooseCpuMove(Game& game, Side side);
 
 // The computer's whole turn after its line is shown: the pause of kCpuThinkDelayMs, then the
 // move. Level 1 decides when the pause ends; the searching levels think during the pause and

@@ -1,8 +1,6 @@
 #include "game/game.h"
 
 #include <algorithm>
-#include <memory>
-#include <string>
 
 #include "build_info.h"
 #include "game/cpu_turn.h"
@@ -10,7 +8,6 @@
 #include "game/move_entry.h"
 #include "game/status_panel.h"
 #include "host/key_codes.h"
-#include "host/display_size.h"
 #include "host/platform.h"
 #include "host/window_host.h"
 #include "screen/text.h"
@@ -32,7 +29,8 @@ bool boardFull(const Game& game) {
 // The title's row 4, blank at level 1, shows any other level under the two choices.
 void printTitleLevel(CharacterScreen& screen, int level) {
   screen.locate(6, 4);
-  screen.printText(level == kMinLevel ? Text("       ") : joinText("Level ", formatNumber(level)));
+  screen.printText(level == engine::kMinLevel ? Text("       ")
+                                              : joinText("Level ", formatNumber(level)));
 }
 
 // The title's row 1, blank until a game at the level on display has ended: "W 12 L 30 D 2",
@@ -43,8 +41,7 @@ void printTitleResults(CharacterScreen& screen, const Game& game, bool* shown) {
   std::string row(static_cast<size_t>(host::kTextColumns), ' ');
   if (results.any()) {
     const std::string text = "W " + std::to_string(results.wins) + " L " +
-                             std::to_string(results.losses) + " D " +
-                             std::to_string(results.draws);
+                             std::to_string(results.losses) + " D " + std::to_string(results.draws);
     const size_t column = std::min<size_t>(6, row.size() - text.size());
     row.replace(column, text.size(), text);
   }
@@ -56,7 +53,7 @@ void printTitleResults(CharacterScreen& screen, const Game& game, bool* shown) {
 }  // namespace
 
 LevelResults titleResults(const Game& game) {
-  if (!game.kept || game.level < kMinLevel || game.level > kMaxLevel) return {};
+  if (!game.kept || game.level < engine::kMinLevel || game.level > engine::kMaxLevel) return {};
   return game.kept->settings().results[static_cast<size_t>(game.level - 1)];
 }
 
@@ -99,8 +96,8 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
   screen.printText("2:CPU vs YOU");
   screen.locate(2, 5);
   screen.printText("Program By ZEPLOMAR");
-  game.level = std::clamp(game.level, kMinLevel, kMaxLevel);
-  if (game.level != kMinLevel) printTitleLevel(screen, game.level);
+  game.level = std::clamp(game.level, engine::kMinLevel, engine::kMaxLevel);
+  if (game.level != engine::kMinLevel) printTitleLevel(screen, game.level);
   bool resultsShown = false;
   printTitleResults(screen, game, &resultsShown);
   // Left and Right choose the level of the next game; 1 and 2 start it.
@@ -108,7 +105,7 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
     game.keyCode = waitKey();
     if (game.keyCode == host::kVk1 || game.keyCode == host::kVk2) return;
     const int step = game.keyCode == host::kVkRight ? 1 : game.keyCode == host::kVkLeft ? -1 : 0;
-    const int level = std::clamp(game.level + step, kMinLevel, kMaxLevel);
+    const int level = std::clamp(game.level + step, engine::kMinLevel, engine::kMaxLevel);
     if (level != game.level) {
       game.level = level;
       printTitleLevel(screen, level);

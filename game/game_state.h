@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/opponent.h"
 #include "game/kept_settings.h"
-#include "game/opponent.h"
 #include "reversi/board.h"
 #include "screen/character_screen.h"
 
@@ -43,17 +43,17 @@ struct Game {
   // The positions the person moved from in this game, oldest first, for taking moves back.
   std::vector<AskedPosition> movedFrom;
 
-  // The computer's level, kMinLevel..kMaxLevel, and the seed of its choices among equal moves
-  // (the searching levels).
-  int level = kDefaultLevel;
+  // The computer's level, engine::kMinLevel..engine::kMaxLevel, and the seed of its choices among
+  // equal moves (the searching levels).
+  int level = engine::kDefaultGameLevel;
   uint64_t seed = 0;
   // The simulator and the tests: the pause before a computer move is always whole, however long
   // the computer thought, so that their virtual clock stays repeatable.
   bool thinkingTakesNoTime = false;
   // The computer at `level`, made at its first turn; shared, so that a game can be copied.
-  std::shared_ptr<Opponent> opponent;
+  std::shared_ptr<engine::Opponent> opponent;
   // The strongest level's computer for hints, made at the first hint.
-  std::shared_ptr<Opponent> hintOpponent;
+  std::shared_ptr<engine::Opponent> hintOpponent;
   // Where the level, the marks' setting and the results are kept between runs; none: nothing is
   // kept and the title shows no results.
   std::shared_ptr<SettingsStore> kept;

@@ -1,9 +1,12 @@
 #include "game/hint.h"
 
+#include "game/thinking.h"
+
 namespace brelvoxan {
 
-ComputerMove hintMove(Game& game) {
-  return thinkOfMove(game.hintOpponent, {kMaxLevel, kHintSeed, game.board, game.sideToMove});
+engine::ComputerMove hintMove(Game& game) {
+  return thinkOfMove(game.hintOpponent,
+                     {engine::kMaxLevel, kHintSeed, game.board, game.sideToMove});
 }
 
 }  // namespace brelvoxan

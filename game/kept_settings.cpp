@@ -30,8 +30,8 @@ std::vector<std::string_view> words(std::string_view line) {
 std::optional<uint32_t> count(std::string_view word, uint32_t low, uint32_t high) {
   uint32_t value = 0;
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc{} || end != word.data() + word.size() || word.size() > 6 ||
-      value < low || value > high) {
+  if (error != std::errc{} || end != word.data() + word.size() || word.size() > 6 || value < low ||
+      value > high) {
     return std::nullopt;
   }
   return value;
@@ -43,11 +43,10 @@ bool fail(std::string* why, size_t lineNumber, const std::string& what) {
 }
 
 // Applies one line of the body to `settings`; false (and why) when it is not a setting.
-bool readLine(std::string_view line, size_t lineNumber, KeptSettings* settings,
-              std::string* why) {
+bool readLine(std::string_view line, size_t lineNumber, KeptSettings* settings, std::string* why) {
   const std::vector<std::string_view> w = words(line);
   if (w.size() == 2 && w[0] == "level") {
-    const auto level = count(w[1], kMinLevel, kMaxLevel);
+    const auto level = count(w[1], engine::kMinLevel, engine::kMaxLevel);
     if (!level) return fail(why, lineNumber, "not a level");
     settings->level = static_cast<int>(*level);
     return true;
@@ -57,7 +56,7 @@ bool readLine(std::string_view line, size_t lineNumber, KeptSettings* settings,
     return true;
   }
   if (w.size() == 5 && w[0] == "results") {
-    const auto level = count(w[1], kMinLevel, kMaxLevel);
+    const auto level = count(w[1], engine::kMinLevel, engine::kMaxLevel);
     const auto wins = count(w[2], 0, kMaxResultCount);
     const auto losses = count(w[3], 0, kMaxResultCount);
     const auto draws = count(w[4], 0, kMaxResultCount);
@@ -74,7 +73,7 @@ std::string formatKeptSettings(const KeptSettings& settings) {
   std::string text = std::string(kFirstLine) + "\n";
   text += "level " + std::to_string(settings.level) + "\n";
   text += std::string("show-moves ") + (settings.showMoves ? "on" : "off") + "\n";
-  for (int level = kMinLevel; level <= kMaxLevel; ++level) {
+  for (int level = engine::kMinLevel; level <= engine::kMaxLevel; ++level) {
     const LevelResults& r = settings.results[static_cast<size_t>(level - 1)];
     if (!r.any()) continue;
     text += "results " + std::to_string(level) + " " + std::to_string(r.wins) + " " +
@@ -214,7 +213,7 @@ void SettingsStore::setShowMoves(bool on) {
 }
 
 void SettingsStore::addResult(int level, GameOutcome outcome) {
-  if (level < kMinLevel || level > kMaxLevel) return;
+  if (level < engine::kMinLevel || level > engine::kMaxLevel) return;
   change([level, outcome](KeptSettings& s) {
     LevelResults& r = s.results[static_cast<size_t>(level - 1)];
     uint32_t& n = outcome == GameOutcome::kWin    ? r.wins

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/opponent.h"
+#include "engine/levels.h"
 
 namespace brelvoxan {
 
@@ -30,9 +30,9 @@ struct LevelResults {
 };
 
 struct KeptSettings {
-  int level = kDefaultLevel;
+  int level = engine::kDefaultGameLevel;
   bool showMoves = false;
-  std::array<LevelResults, kMaxLevel> results{};  // level 1 first
+  std::array<LevelResults, engine::kMaxLevel> results{};  // level 1 first
   bool operator==(const KeptSettings&) const = default;
 };
 

@@ -39,7 +39,7 @@ void enterHumanMove(Game& game, CharacterScreen& screen) {
       if (game.kept) game.kept->setShowMoves(game.showMoves);
     } else if (game.keyCode == host::kVkH) {
       // The turn line stays while the hint is worked out; the box moves at the next wait.
-      const ComputerMove hint = hintMove(game);
+      const engine::ComputerMove hint = hintMove(game);
       if (!hint.pass) {
         game.cursorX = hint.x;
         game.cursorY = hint.y;

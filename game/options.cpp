@@ -1,8 +1,8 @@
 #include "game/options.h"
 
 #include "build_info.h"
+#include "cli/command_line.h"
 #include "engine/search.h"
-#include "game/opponent.h"
 #include "host/display_size.h"
 
 namespace brelvoxan {
@@ -10,16 +10,6 @@ namespace brelvoxan {
 namespace {
 
 constexpr const char* kProgramName = "brelvoxan";
-// An argument is echoed back at most this long, so a refusal stays one readable line.
-constexpr size_t kMaxEchoLength = 40;
-
-std::string fromTo(uint64_t low, uint64_t high) {
-  return "from " + std::to_string(low) + " to " + std::to_string(high);
-}
-
-OptionRule scaleOption() {
-  return {"--scale", 1, "a number " + fromTo(kMinScale, kMaxScale), true, kMinScale, kMaxScale};
-}
 
 StartOptions refuse(const std::string& why) {
   StartOptions options;
@@ -62,16 +52,16 @@ std::string helpText(const std::vector<std::string>& glyphFolders,
                           (folder.size() < 2 || folder[1] != ':');
     text += "  " + folder + (relative ? " (below the current folder)\n" : "\n");
   }
-  text += "\nThe level chosen on the title screen, the marks' setting and your wins, losses and\n"
-          "draws at each level are kept between runs in " +
-          (settingsFolder.empty() ? std::string("the folder given with --settings")
-                                  : settingsFolder) +
-          ".\n";
-  const std::string top = std::to_string(kMaxLevel);
+  text +=
+      "\nThe level chosen on the title screen, the marks' setting and your wins, losses and\n"
+      "draws at each level are kept between runs in " +
+      (settingsFolder.empty() ? std::string("the folder given with --settings") : settingsFolder) +
+      ".\n";
+  const std::string top = std::to_string(engine::kMaxLevel);
   text += "\nOptions:\n  --level N\tthe computer's strength for this run, " +
-          std::to_string(kMinLevel) + " to " + top + " (default: the level kept, else " +
-          std::to_string(kDefaultLevel) + "); " + top + " plays perfectly from about " +
-          std::to_string(engine::levelSettings(kMaxLevel).exactEmpties) +
+          std::to_string(engine::kMinLevel) + " to " + top + " (default: the level kept, else " +
+          std::to_string(engine::kDefaultGameLevel) + "); " + top + " plays perfectly from about " +
+          std::to_string(engine::levelSettings(engine::kMaxLevel).exactEmpties) +
           " empties\n  --seed N\trepeat the choices of levels " +
           std::to_string(engine::kMinSearchLevel) + " to " + top +
           " among equally good moves\n  --scale N\tshow each pixel as N x N pixels, N = " +
@@ -85,106 +75,6 @@ std::string helpText(const std::vector<std::string>& glyphFolders,
 }
 
 }  // namespace
-
-std::string printable(const std::string& argument) {
-  std::string shown;
-  for (const char c : argument.substr(0, kMaxEchoLength)) {
-    const auto byte = static_cast<unsigned char>(c);
-    shown += (byte >= 0x20 && byte < 0x7F) ? c : '?';
-  }
-  if (argument.size() > kMaxEchoLength) shown += "...";
-  return shown;
-}
-
-OptionRule levelOption() {
-  return {"--level", 1, "a level " + fromTo(kMinLevel, kMaxLevel), true, kMinLevel, kMaxLevel};
-}
-
-OptionRule settingsOption() {
-  return {"--settings", 1, "a folder", false};
-}
-
-OptionRule resetResultsOption() {
-  return {"--reset-results", 0, ""};
-}
-
-OptionRule seedOption() {
-  return {"--seed", 1, "a whole number " + fromTo(0, UINT64_MAX)};
-}
-
-std::string refuseValue(const OptionRule& rule, const std::string& value) {
-  return rule.name + " takes " + rule.wants + ", not '" + printable(value) + "'";
-}
-
-const CommandLine::Given* CommandLine::find(std::string_view name) const {
-  for (const Given& g : given) {
-    if (g.name == name) return &g;
-  }
-  return nullptr;
-}
-
-std::optional<uint64_t> CommandLine::number(std::string_view name, size_t index) const {
-  const Given* g = find(name);
-  if (g == nullptr || index >= g->values.size()) return std::nullopt;
-  return parseWholeNumber(g->values[index], 0, UINT64_MAX);
-}
-
-CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            const std::vector<OptionRule>& rules) {
-  CommandLine line;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const OptionRule* rule = nullptr;
-    std::vector<std::string> values;
-    for (const OptionRule& candidate : rules) {
-      if (argument == candidate.name) {
-        rule = &candidate;
-        const auto count = static_cast<size_t>(candidate.valueCount);
-        if (arguments.size() - i - 1 < count) {
-          line.refusal = candidate.name + " needs " + candidate.wants;
-          return line;
-        }
-        values.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                      arguments.begin() + static_cast<std::ptrdiff_t>(i + 1 + count));
-        i += count;
-      } else if (candidate.valueCount == 1 && argument.rfind(candidate.name + "=", 0) == 0) {
-        rule = &candidate;
-        values = {argument.substr(candidate.name.size() + 1)};
-      }
-    }
-    if (rule == nullptr) {
-      line.refusal =
-          (!argument.empty() && argument[0] == '-' ? "unknown option '" : "unexpected argument '") +
-          printable(argument) + "'";
-      return line;
-    }
-    for (const std::string& value : values) {
-      const bool valid = rule->number ? parseWholeNumber(value, rule->low, rule->high).has_value()
-                                      : !value.empty();
-      if (!valid) {
-        line.refusal = refuseValue(*rule, value);
-        return line;
-      }
-    }
-    std::erase_if(line.given, [&](const CommandLine::Given& g) { return g.name == rule->name; });
-    line.given.push_back({rule->name, std::move(values)});
-    if (rule->endsLine) return line;
-  }
-  return line;
-}
-
-std::optional<uint64_t> parseWholeNumber(const std::string& value, uint64_t low, uint64_t high) {
-  if (value.empty() || value.size() > 20) return std::nullopt;
-  uint64_t n = 0;
-  for (const char c : value) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const auto digit = static_cast<uint64_t>(c - '0');
-    if (n > (UINT64_MAX - digit) / 10) return std::nullopt;
-    n = n * 10 + digit;
-  }
-  if (n < low || n > high) return std::nullopt;
-  return n;
-}
 
 ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
   ScaleFit fit{wanted, {}};
@@ -205,20 +95,20 @@ ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight) {
 StartOptions parseOptions(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& glyphFolders,
                           const std::string& settingsFolder) {
-  const std::vector<OptionRule> rules = {{"--help", 0, "", true, 0, 0, true},
-                                         {"-h", 0, "", true, 0, 0, true},
-                                         {"--version", 0, "", true, 0, 0, true},
-                                         scaleOption(),
-                                         levelOption(),
-                                         seedOption(),
-                                         settingsOption(),
-                                         resetResultsOption()};
-  const CommandLine line = readCommandLine(arguments, rules);
+  const std::vector<cli::OptionRule> rules = {
+      {"--help", 0, "", true, 0, 0, true},
+      {"-h", 0, "", true, 0, 0, true},
+      {"--version", 0, "", true, 0, 0, true},
+      cli::wholeNumberOption("--scale", "a number", kMinScale, kMaxScale),
+      cli::levelOption(),
+      cli::seedOption(),
+      cli::settingsOption(),
+      cli::resetResultsOption()};
+  const cli::CommandLine line = cli::readCommandLine(arguments, rules);
   if (!line.refusal.empty()) return refuse(line.refusal);
   if (line.has("--help") || line.has("-h")) {
-    return finish(helpText(glyphFolders, line.has("--settings")
-                                             ? line.find("--settings")->values[0]
-                                             : settingsFolder));
+    return finish(helpText(glyphFolders, line.has("--settings") ? line.find("--settings")->values[0]
+                                                                : settingsFolder));
   }
   if (line.has("--version")) return finish(std::string(kProgramName) + " " + kVersion + "\n");
   StartOptions options;

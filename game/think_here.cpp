@@ -1,17 +1,16 @@
-#include "game/think_here.h"
-
+// Thinking in the program itself: the kept opponent chooses on the game's board.
 #include <string>
 
-#include "game/think_job.h"
+#include "game/thinking.h"
 #include "host/platform.h"
 
 namespace brelvoxan {
 
-ComputerMove thinkHere(std::shared_ptr<Opponent>& kept, const ThinkJob& job) {
-  Opponent& opponent = opponentFor(kept, job.level, job.seed);
-  const ComputerMove move = opponent.choose(job.board, job.side);
+engine::ComputerMove thinkOfMove(std::shared_ptr<engine::Opponent>& kept, const ThinkJob& job) {
+  engine::Opponent& opponent = opponentFor(kept, job.level, job.seed);
+  const engine::ComputerMove move = opponent.choose(job.board, job.side);
   const std::string note = opponent.takeNote();
-  if (!note.empty()) host::showMessage(note.c_str(), true);
+  if (!note.empty()) host::showMessage(("brelvoxan: " + note).c_str(), true);
   return move;
 }
 

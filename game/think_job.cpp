@@ -31,7 +31,7 @@ std::optional<ThinkJob> decodeThinkJob(std::span<const uint8_t> bytes) {
   if (bytes.size() != kThinkJobBytes) return std::nullopt;
   ThinkJob job;
   job.level = bytes[0];
-  if (job.level < kMinLevel || job.level > kMaxLevel) return std::nullopt;
+  if (job.level < engine::kMinLevel || job.level > engine::kMaxLevel) return std::nullopt;
   job.seed = 0;
   for (size_t i = 0; i < 8; ++i) job.seed |= uint64_t{bytes[1 + i]} << (8 * i);
   if (bytes[9] != kBlackStone && bytes[9] != kWhiteStone) return std::nullopt;
@@ -48,27 +48,27 @@ std::optional<ThinkJob> decodeThinkJob(std::span<const uint8_t> bytes) {
   return job;
 }
 
-std::vector<uint8_t> encodeThinkAnswer(const ComputerMove& move) {
+std::vector<uint8_t> encodeThinkAnswer(const engine::ComputerMove& move) {
   if (move.pass) return {1, 0, 0};
   return {0, static_cast<uint8_t>(move.x), static_cast<uint8_t>(move.y)};
 }
 
-std::optional<ComputerMove> decodeThinkAnswer(std::span<const uint8_t> bytes) {
+std::optional<engine::ComputerMove> decodeThinkAnswer(std::span<const uint8_t> bytes) {
   if (bytes.size() != kThinkAnswerBytes || bytes[0] > 1) return std::nullopt;
-  if (bytes[0] == 1) return ComputerMove{};
+  if (bytes[0] == 1) return engine::ComputerMove{};
   if (bytes[1] < 1 || bytes[1] > 8 || bytes[2] < 1 || bytes[2] > 8) return std::nullopt;
-  return ComputerMove{false, bytes[1], bytes[2]};
+  return engine::ComputerMove{false, bytes[1], bytes[2]};
 }
 
-bool allowedMove(const Board& b, Side side, const ComputerMove& move) {
+bool allowedMove(const Board& b, Side side, const engine::ComputerMove& move) {
   if (move.pass) return !hasAnyLegalMove(b, side);
   return move.x >= 1 && move.x <= 8 && move.y >= 1 && move.y <= 8 &&
          b.at(move.x, move.y) == kEmpty && isLegalMove(b, move.x, move.y, side);
 }
 
-Opponent& opponentFor(std::shared_ptr<Opponent>& kept, int level, uint64_t seed) {
+engine::Opponent& opponentFor(std::shared_ptr<engine::Opponent>& kept, int level, uint64_t seed) {
   if (!kept || kept->level() != level || kept->seed() != seed) {
-    kept = std::make_shared<Opponent>(level, seed);
+    kept = std::make_shared<engine::Opponent>(level, seed);
   }
   return *kept;
 }
@@ -76,7 +76,7 @@ Opponent& opponentFor(std::shared_ptr<Opponent>& kept, int level, uint64_t seed)
 std::vector<uint8_t> answerThinkJob(Thinker& thinker, std::span<const uint8_t> bytes) {
   const std::optional<ThinkJob> job = decodeThinkJob(bytes);
   if (!job) return {};
-  Opponent& opponent = opponentFor(thinker.opponent, job->level, job->seed);
+  engine::Opponent& opponent = opponentFor(thinker.opponent, job->level, job->seed);
   return encodeThinkAnswer(opponent.choose(job->board, job->side));
 }
 

@@ -11,13 +11,13 @@
 #include <span>
 #include <vector>
 
-#include "game/opponent.h"
+#include "engine/opponent.h"
 #include "reversi/board.h"
 
 namespace brelvoxan {
 
 struct ThinkJob {
-  int level = kDefaultLevel;  // kMinLevel..kMaxLevel
+  int level = engine::kDefaultGameLevel;  // engine::kMinLevel..engine::kMaxLevel
   uint64_t seed = 0;
   Board board{};  // the playing squares; the border is not sent
   Side side = kBlack;
@@ -33,20 +33,20 @@ std::vector<uint8_t> encodeThinkJob(const ThinkJob& job);
 // Nothing for bytes that are not a job of a searching level.
 std::optional<ThinkJob> decodeThinkJob(std::span<const uint8_t> bytes);
 
-std::vector<uint8_t> encodeThinkAnswer(const ComputerMove& move);
+std::vector<uint8_t> encodeThinkAnswer(const engine::ComputerMove& move);
 // Nothing for bytes that are not a pass or a square of the board.
-std::optional<ComputerMove> decodeThinkAnswer(std::span<const uint8_t> bytes);
+std::optional<engine::ComputerMove> decodeThinkAnswer(std::span<const uint8_t> bytes);
 
 // Whether the rules allow `move` for `side` on `b`: a square that turns stones, or a pass only
 // without one.
-bool allowedMove(const Board& b, Side side, const ComputerMove& move);
+bool allowedMove(const Board& b, Side side, const engine::ComputerMove& move);
 
 // The opponent of the job's level and seed, `kept` when it is theirs, else made anew into `kept`.
-Opponent& opponentFor(std::shared_ptr<Opponent>& kept, int level, uint64_t seed);
+engine::Opponent& opponentFor(std::shared_ptr<engine::Opponent>& kept, int level, uint64_t seed);
 
 // What answers jobs: the opponent kept between them.
 struct Thinker {
-  std::shared_ptr<Opponent> opponent;
+  std::shared_ptr<engine::Opponent> opponent;
 };
 
 // The encoded move for an encoded job; empty for bytes that are not a job.

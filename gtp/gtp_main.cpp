@@ -1,13 +1,17 @@
 // brelvoxan-engine [--level N] [--seed N]: the computer opponent as a Go Text Protocol engine for
-// Reversi, commands on standard input, answers on standard output.
+// Reversi, commands on standard input, answers on standard output. Its options are read as the
+// game reads its own (cli/command_line.h).
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "build_info.h"
+#include "cli/command_line.h"
+#include "engine/levels.h"
 #include "gtp/gtp_session.h"
 
 namespace {
@@ -17,19 +21,6 @@ constexpr const char* kProgram = "brelvoxan-engine";
 // Past the longest line, this much more of it is skipped in search of its end; a line longer
 // still ends the run, since the input may never end.
 constexpr size_t kMaxSkipped = size_t{1} << 20;
-
-std::optional<uint64_t> wholeNumber(const std::string& text, uint64_t low, uint64_t high) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const auto digit = static_cast<uint64_t>(c - '0');
-    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
 
 int refuse(const std::string& message) {
   std::fprintf(stderr, "%s: %s (usage: %s [--level N] [--seed N] [--help] [--version])\n", kProgram,
@@ -48,9 +39,10 @@ void printHelp() {
       "  --level N\tthe strength, %d to %d (default %d), as in the game\n"
       "  --seed N\trepeat the choices among equally good moves (default: new ones each run)\n"
       "  --help\tthis text\n"
-      "  --version\tthe version\n",
-      kProgram, brelvoxan::gtp::kMinLevel, brelvoxan::gtp::kMaxLevel,
-      brelvoxan::gtp::kDefaultLevel);
+      "  --version\tthe version\n"
+      "An option's value may also follow '='; an option given again replaces what it gave.\n",
+      kProgram, brelvoxan::engine::kMinLevel, brelvoxan::engine::kMaxLevel,
+      brelvoxan::engine::kDefaultEngineLevel);
 }
 
 enum class Read { kLine, kTooLong, kEnd };
@@ -86,38 +78,29 @@ bool write(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  namespace cli = brelvoxan::cli;
   namespace gtp = brelvoxan::gtp;
-  std::optional<uint64_t> level;
-  std::optional<uint64_t> seed;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--help") {
-      printHelp();
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (arg == "--version") {
-      std::printf("%s %s\n", kProgram, brelvoxan::kVersion);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (arg == "--level") {
-      if (level) return refuse("--level given twice");
-      level = hasValue ? wholeNumber(argv[++i], gtp::kMinLevel, gtp::kMaxLevel) : std::nullopt;
-      if (!level) {
-        return refuse("--level needs a level from " + std::to_string(gtp::kMinLevel) + " to " +
-                      std::to_string(gtp::kMaxLevel));
-      }
-    } else if (arg == "--seed") {
-      if (seed) return refuse("--seed given twice");
-      seed = hasValue ? wholeNumber(argv[++i], 0, UINT64_MAX) : std::nullopt;
-      if (!seed) return refuse("--seed needs a whole number from 0 to 18446744073709551615");
-    } else {
-      return refuse("unknown argument '" + arg + "'");
-    }
+  namespace engine = brelvoxan::engine;
+  const std::vector<cli::OptionRule> rules = {{"--help", 0, "", true, 0, 0, true},
+                                              {"--version", 0, "", true, 0, 0, true},
+                                              cli::levelOption(),
+                                              cli::seedOption()};
+  const cli::CommandLine options =
+      cli::readCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
+  if (!options.refusal.empty()) return refuse(options.refusal);
+  if (options.has("--help")) {
+    printHelp();
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  if (options.has("--version")) {
+    std::printf("%s %s\n", kProgram, brelvoxan::kVersion);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  const std::optional<uint64_t> level = options.number("--level");
+  const std::optional<uint64_t> seed = options.number("--seed");
   // Without --seed, every run meets other choices among equally good moves.
   gtp::Session session(
-      static_cast<int>(level.value_or(gtp::kDefaultLevel)),
+      static_cast<int>(level.value_or(engine::kDefaultEngineLevel)),
       seed.value_or(
           (static_cast<uint64_t>(std::random_device{}()) << 32) ^
           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())));

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "build_info.h"
-#include "engine/search.h"
 #include "reversi/board.h"
-#include "reversi/cpu_player.h"
 
 namespace brelvoxan::gtp {
 
@@ -21,10 +20,6 @@ constexpr std::array<std::string_view, 13> kCommands = {
     "protocol_version", "name",        "version", "known_command", "list_commands", "quit",
     "boardsize",        "clear_board", "play",    "genmove",       "undo",          "showboard",
     "final_score"};
-
-// The engine's time guard: past it, only a machine far slower than a desktop's has its search
-// cut short (engine/search_parts.h); the levels' budgets keep a move well within it elsewhere.
-constexpr std::chrono::milliseconds kThinkCap{600};
 
 std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -58,8 +53,7 @@ bool isNumber(const std::string& text) {
 
 }  // namespace
 
-Session::Session(int level, uint64_t seed) : level_(std::clamp(level, kMinLevel, kMaxLevel)) {
-  if (level_ >= engine::kMinSearchLevel) engine_ = std::make_unique<engine::Engine>(seed);
+Session::Session(int level, uint64_t seed) : opponent_(level, seed) {
   const engine::Position start = engine::startPosition();
   state_ = {start.own, start.opp, true};
 }
@@ -173,24 +167,7 @@ Session::Reply Session::genmove(const std::vector<std::string>& args) {
   if (history_.size() == kMaxHistory) return {false, "too many moves to keep"};
   const engine::Position p = positionFor(*black);
   int square = kPassMove;
-  if (engine::legalMoves(p) != 0) {
-    if (engine_) {
-      const engine::MoveChoice choice = engine_->choose(p, level_, kThinkCap);
-      square = choice.move;
-      if (choice.guarded && !guardNoted_) {
-        guardNoted_ = true;
-        note_ =
-            "this machine is far slower than the levels are made for: a time cap now cuts "
-            "the engine's thinking short, so its moves may differ from other machines'";
-      }
-    } else {
-      const Side side = *black ? kBlack : kWhite;
-      Board b;
-      engine::toBoard(p, side, &b);
-      const CpuDecision d = decideCpuMove(b, side);
-      square = engine::squareOf(d.best.x, d.best.y);
-    }
-  }
+  if (engine::legalMoves(p) != 0) square = opponent_.chooseSquare(p, *black ? kBlack : kWhite);
   apply(*black, square);
   return {true, square == kPassMove ? "pass" : upper(engine::squareName(square))};
 }

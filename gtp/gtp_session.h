@@ -11,14 +11,9 @@
 #include <vector>
 
 #include "engine/bitboard.h"
-#include "engine/search.h"
+#include "engine/opponent.h"
 
 namespace brelvoxan::gtp {
-
-// The levels offered, as in the game: the one-move-ahead player below the engine's own.
-inline constexpr int kMinLevel = engine::kMinSearchLevel - 1;
-inline constexpr int kMaxLevel = engine::kMaxLevel;
-inline constexpr int kDefaultLevel = kMaxLevel;
 
 // Moves and passes kept for undo; a game has at most 60 moves, and passes enough between them.
 inline constexpr size_t kMaxHistory = 250;
@@ -28,6 +23,7 @@ inline constexpr size_t kMaxLineLength = 1000;
 
 class Session {
  public:
+  // `level` engine::kMinLevel..engine::kMaxLevel (clamped), as in the game.
   Session(int level, uint64_t seed);
   ~Session();
   Session(const Session&) = delete;
@@ -40,9 +36,8 @@ class Session {
   // After `quit` has been answered.
   bool quitting() const { return quitting_; }
 
-  // Once, after the engine's time guard first cut a move's search short (a machine far slower
-  // than the levels are made for): a line to tell the person running it; else nothing.
-  std::string takeNote() { return std::exchange(note_, {}); }
+  // The opponent's note (engine::Opponent::takeNote), once; else nothing.
+  std::string takeNote() { return opponent_.takeNote(); }
 
  private:
   struct State {
@@ -65,13 +60,10 @@ class Session {
   std::string board() const;
   std::string finalScore() const;
 
-  int level_;
-  std::unique_ptr<engine::Engine> engine_;  // the searching levels only
+  engine::Opponent opponent_;
   State state_;
   std::vector<State> history_;
   bool quitting_ = false;
-  bool guardNoted_ = false;
-  std::string note_;
 };
 
 }  // namespace brelvoxan::gtp

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "engine/opponent.h"
 #include "game/game.h"
 #include "game/game_state.h"
-#include "game/opponent.h"
 #include "host/headless/headless.h"
 #include "reversi/board.h"
 #include "tests/board_text.h"

@@ -37,6 +37,12 @@ moves='genmove b\ngenmove w\ngenmove b\ngenmove w\ngenmove b\ngenmove w\n'
 run seeded1 "$moves" --level 3 --seed 9
 run seeded2 "$moves" --level 3 --seed 9
 cmp -s "$work/seeded1.out" "$work/seeded2.out" || fail "seeded: two runs differ"
+# An option given again replaces what it gave, in either spelling: level 1 plays, not level 3.
+run repeated "$moves" --level 3 --seed 9 --level=1
+run level1 "$moves" --level 1
+[[ $status == 0 ]] && cmp -s "$work/repeated.out" "$work/level1.out" ||
+  fail "repeated: not level 1: $(cat "$work/repeated.out" "$work/repeated.err")"
+! cmp -s "$work/level1.out" "$work/seeded1.out" || fail "repeated: levels 1 and 3 play alike"
 
 # A line longer than any command is refused and the next one answered; a line without end stops
 # the program soon, with a message, instead of being read for ever.
@@ -60,8 +66,7 @@ run version "" --version
   fail "version: $status $(cat "$work/version.out")"
 run help "" --help
 [[ $status == 0 ]] && grep -q -- '--level N' "$work/help.out" || fail "help: $(cat "$work/help.out")"
-for args in "--level 0" "--level 6" "--level" "--seed x" "--seed -1" "--level 2 --level 3" \
-  "--bogus"; do
+for args in "--level 0" "--level 6" "--level" "--seed x" "--seed -1" "--bogus"; do
   # shellcheck disable=SC2086
   run bad "name\n" $args
   [[ $status == 2 && ! -s $work/bad.out ]] || fail "'$args': status $status $(cat "$work/bad.out")"

@@ -43,9 +43,7 @@ class KeptFolder : public ::testing::Test {
 
   std::string folder() const { return folder_.string(); }
   fs::path file() const { return folder_ / kKeptFileName; }
-  void writeFile(const std::string& text) const {
-    std::ofstream(file(), std::ios::binary) << text;
-  }
+  void writeFile(const std::string& text) const { std::ofstream(file(), std::ios::binary) << text; }
   std::string readFile() const {
     std::ifstream in(file(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -90,8 +88,8 @@ TEST(KeptText, RefusesWhatIsNotAWholeFileOfOurs) {
       "\n\n",
       "brelvoxan-settings 2\nend\n",
       "level 3\nend\n",
-      "brelvoxan-settings 1\nlevel 3\n",                     // no end
-      "brelvoxan-settings 1\nlevel 9\nend\n",                // out of range
+      "brelvoxan-settings 1\nlevel 3\n",       // no end
+      "brelvoxan-settings 1\nlevel 9\nend\n",  // out of range
       "brelvoxan-settings 1\nlevel -1\nend\n",
       "brelvoxan-settings 1\nlevel 3 3\nend\n",
       "brelvoxan-settings 1\nshow-moves yes\nend\n",
@@ -131,7 +129,7 @@ TEST_F(KeptFolder, AFaultyFileGivesTheDefaultsAndOneLineAndAPlainTitle) {
     Game game;
     startFromKept(game, folder(), std::nullopt, false);
     EXPECT_EQ(game.kept->settings(), KeptSettings{});
-    EXPECT_EQ(game.level, kDefaultLevel);
+    EXPECT_EQ(game.level, engine::kDefaultGameLevel);
     ASSERT_EQ(headless::messages().size(), 1u) << text.size();
     const std::string& line = headless::messages()[0];
     EXPECT_EQ(line.find('\n'), std::string::npos);

@@ -5,7 +5,7 @@
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r reversi engine host screen game gtp "$work/"
+cp -r reversi engine cli host screen game gtp "$work/"
 status=0
 if ! bash tests/layers_check.sh "$work" >/dev/null 2>&1; then
   echo "layers_plant: the unchanged tree fails the check" >&2
@@ -26,12 +26,16 @@ plant() {
   mv "$work/$file.kept" "$work/$file"
 }
 plant reversi/board.h engine/bitboard.h
-plant engine/search.h game/opponent.h
+plant engine/search.h game/game.h
+plant engine/opponent.cpp game/think_job.h
+plant engine/opponent.h gtp/gtp_session.h
+plant cli/command_line.cpp engine/search.h
+plant cli/command_line.h game/options.h
 plant engine/generated/pattern_values.cpp screen/image.h
 plant host/window_host.h screen/image.h
 plant host/sdl/sdl_host.cpp game/game.h
 plant screen/image.h game/game.h
 plant game/game.h host/headless/headless.h
-plant gtp/gtp_session.cpp game/opponent.h
+plant gtp/gtp_session.cpp game/think_job.h
 [ $status -eq 0 ] && echo "layers_plant: ok"
 exit $status

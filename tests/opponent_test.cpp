@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/bitboard.h"
-#include "game/opponent.h"
+#include "engine/opponent.h"
 #include "reversi/cpu_player.h"
 #include "tests/board_text.h"
 #include "tests/game_harness.h"
@@ -26,12 +26,12 @@ TEST(OpponentTest, LevelOneIsTheWeightTablePlayerAndHigherLevelsPlayLegalMoves) 
   std::mt19937 rng(13);
   Board b;
   resetBoard(b);
-  Opponent one(1, 99);
-  Opponent two(2, 99);
+  engine::Opponent one(1, 99);
+  engine::Opponent two(2, 99);
   for (Side side = kBlack;; side = static_cast<Side>(-side)) {
     const CpuDecision d = decideCpuMove(b, side);
-    const ComputerMove first = one.choose(b, side);
-    const ComputerMove second = two.choose(b, side);
+    const engine::ComputerMove first = one.choose(b, side);
+    const engine::ComputerMove second = two.choose(b, side);
     ASSERT_EQ(first.pass, d.pass);
     ASSERT_EQ(second.pass, d.pass);
     if (d.pass) {

@@ -61,17 +61,22 @@ TEST(Options, AcceptedCommandLines) {
   EXPECT_EQ(parse({"--level", "2", "--seed=9", "--level", "4"}).level, 4);
   EXPECT_EQ(parse({"--seed", "18446744073709551615"}).seed, UINT64_MAX);
   EXPECT_FALSE(parse({"--level", "3"}).seed.has_value());
+  EXPECT_FALSE(parse({}).level.has_value());  // the kept level, then
+  EXPECT_EQ(parse({"--settings=/tmp/x", "--reset-results"}).settingsFolder, "/tmp/x");
+  EXPECT_TRUE(parse({"--reset-results"}).resetResults);
+  EXPECT_FALSE(parse({"--settings", "/tmp/x"}).resetResults);
   EXPECT_FALSE(parse({"--help", "--frobnicate"}).run);  // the help, not a refusal
   EXPECT_EQ(parse({"--help", "--frobnicate"}).exitCode, 0);
 
   const StartOptions help = parse({"--scale", "2", "--help"});
   EXPECT_FALSE(help.run);
   EXPECT_EQ(help.exitCode, 0);
-  const std::string top = std::to_string(kMaxLevel);
+  const std::string top = std::to_string(engine::kMaxLevel);
   for (const std::string& part :
        {std::string("--scale N\t"), std::string("Enter\t"), std::string("Ctrl+Q\tquit"),
         std::string("H\thint"), std::string("Ctrl+Z\ttake back"), std::string("Left/Right\t"),
-        "1 (default) to " + top + "; ", "levels 2 to " + top + " among",
+        std::string("M\tmark"), std::string("--settings DIR\t"), std::string("--reset-results\t"),
+        "1 to " + top + " (default: the level kept, else 1); ", "levels 2 to " + top + " among",
         std::string("res/bmp (below the current folder)\n"), std::string("/opt/game/res/bmp\n")}) {
     EXPECT_NE(help.message.find(part), std::string::npos) << part;
   }
@@ -99,47 +104,6 @@ TEST(Options, RefusedCommandLinesGiveOneLineAndCodeTwo) {
   EXPECT_EQ(shown.find('\x1b'), std::string::npos);
   EXPECT_EQ(shown.find('\n'), std::string::npos);
   EXPECT_LT(shown.size(), 120u);
-}
-
-// The reader the game and the simulator share: the same spellings, the same refusals.
-TEST(Options, TheSharedReaderTakesBothSpellingsTheLastOfARepeatAndNamesWhatIsWrong) {
-  const std::vector<OptionRule> rules = {levelOption(),
-                                         seedOption(),
-                                         {"--png", 1, "a file name", false},
-                                         {"--solve", 0, ""},
-                                         {"--match", 2, "two levels", true, kMinLevel, kMaxLevel}};
-  const auto read = [&](std::vector<std::string> arguments) {
-    return readCommandLine(arguments, rules);
-  };
-  CommandLine line = read({"--level=3", "--png", "a b.png", "--match", "2", "5", "--solve"});
-  ASSERT_EQ(line.refusal, "");
-  EXPECT_EQ(line.number("--level"), 3u);
-  EXPECT_EQ(line.find("--png")->values, std::vector<std::string>{"a b.png"});
-  EXPECT_EQ(line.number("--match", 0), 2u);
-  EXPECT_EQ(line.number("--match", 1), 5u);
-  EXPECT_TRUE(line.has("--solve"));
-  EXPECT_FALSE(line.has("--seed"));
-  line = read({"--level", "2", "--level=4"});
-  EXPECT_EQ(line.number("--level"), 4u);
-  EXPECT_EQ(line.given.size(), 1u);
-
-  const std::string top = std::to_string(kMaxLevel);
-  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-      {{"--level", std::to_string(kMaxLevel + 1)},
-       "--level takes a level from 1 to " + top + ", not '" + std::to_string(kMaxLevel + 1) + "'"},
-      {{"--level=0"}, "--level takes a level from 1 to " + top + ", not '0'"},
-      {{"--level"}, "--level needs a level from 1 to " + top},
-      {{"--seed", "-1"}, "--seed takes a whole number from 0 to 18446744073709551615, not '-1'"},
-      {{"--png", ""}, "--png takes a file name, not ''"},
-      {{"--match", "2"}, "--match needs two levels"},
-      {{"--match", "2", "9"}, "--match takes two levels, not '9'"},
-      {{"--match=2"}, "unknown option '--match=2'"},
-      {{"--solve=1"}, "unknown option '--solve=1'"},
-      {{"--level", "2", "x"}, "unexpected argument 'x'"},
-  };
-  for (const auto& [arguments, why] : refused) {
-    EXPECT_EQ(read(arguments).refusal, why) << arguments[0];
-  }
 }
 
 TEST(Options, ScaleIsLoweredToWhatTheScreenHasRoomFor) {

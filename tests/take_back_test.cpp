@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/opponent.h"
 #include "game/game.h"
 #include "game/hint.h"
-#include "game/opponent.h"
 #include "host/headless/headless.h"
 #include "host/key_codes.h"
 #include "reversi/board.h"
@@ -240,8 +240,8 @@ constexpr const char* kHintPosition =
 
 TEST(Hint, TheBoxGoesToTheStrongestLevelsMoveAndEnterPlaysIt) {
   const Board position = boardFromText(kHintPosition);
-  Opponent strongest(kMaxLevel, kHintSeed);
-  const ComputerMove best = strongest.choose(position, kWhite);
+  engine::Opponent strongest(engine::kMaxLevel, kHintSeed);
+  const engine::ComputerMove best = strongest.choose(position, kWhite);
   ASSERT_FALSE(best.pass);
   const CpuDecision weights = decideCpuMove(position, kWhite);
   ASSERT_NE(weights.best.x * 10 + weights.best.y, best.x * 10 + best.y);

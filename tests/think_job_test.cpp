@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "game/thinking.h"
 #include "host/headless/headless.h"
 #include "tests/board_text.h"
 #include "tests/game_harness.h"
@@ -70,12 +71,14 @@ TEST(ThinkJob, JobsAndAnswersComeThroughTheirBytesAndAnythingElseIsRefused) {
   EXPECT_FALSE(decodeThinkJob(shorter).has_value());
   EXPECT_FALSE(decodeThinkJob({}).has_value());
 
-  const std::optional<ComputerMove> move = decodeThinkAnswer(encodeThinkAnswer({false, 8, 1}));
+  const std::optional<engine::ComputerMove> move =
+      decodeThinkAnswer(encodeThinkAnswer({false, 8, 1}));
   ASSERT_TRUE(move.has_value());
   EXPECT_FALSE(move->pass);
   EXPECT_EQ(move->x, 8);
   EXPECT_EQ(move->y, 1);
-  EXPECT_TRUE(decodeThinkAnswer(encodeThinkAnswer({})).value_or(ComputerMove{false, 1, 1}).pass);
+  EXPECT_TRUE(
+      decodeThinkAnswer(encodeThinkAnswer({})).value_or(engine::ComputerMove{false, 1, 1}).pass);
   for (const std::vector<uint8_t>& bad : std::vector<std::vector<uint8_t>>{
            {0, 0, 4}, {0, 9, 4}, {0, 4, 0}, {0, 4, 9}, {2, 0, 0}, {0, 4}, {0, 4, 4, 0}}) {
     EXPECT_FALSE(decodeThinkAnswer(bad).has_value()) << int{bad[0]} << int{bad[1]};
@@ -88,7 +91,7 @@ TEST(ThinkJob, AThinkerAnswersEveryMoveOfAGameAsTheGamesOwnOpponentDoes) {
   for (const int level : {2, 3}) {
     std::mt19937 rng(static_cast<unsigned>(level));
     Thinker thinker;
-    Opponent direct(level, 11);
+    engine::Opponent direct(level, 11);
     Board b;
     resetBoard(b);
     Side side = kBlack;
@@ -96,8 +99,8 @@ TEST(ThinkJob, AThinkerAnswersEveryMoveOfAGameAsTheGamesOwnOpponentDoes) {
     for (int ply = 0; ply < 70; ++ply) {
       const std::vector<uint8_t> answer =
           answerThinkJob(thinker, encodeThinkJob({level, 11, b, side}));
-      const std::optional<ComputerMove> got = decodeThinkAnswer(answer);
-      const ComputerMove want = direct.choose(b, side);
+      const std::optional<engine::ComputerMove> got = decodeThinkAnswer(answer);
+      const engine::ComputerMove want = direct.choose(b, side);
       ASSERT_TRUE(got.has_value());
       ASSERT_EQ(got->pass, want.pass) << "ply " << ply;
       if (!want.pass) {
@@ -120,40 +123,53 @@ TEST(ThinkJob, AThinkerAnswersEveryMoveOfAGameAsTheGamesOwnOpponentDoes) {
   EXPECT_TRUE(answerThinkJob(thinker, std::vector<uint8_t>(3, 0)).empty());
 }
 
-TEST(ThinkJob, TheGamePlaysTheMoveThoughtElsewhereUnlessTheRulesForbidIt) {
-  // The computer opens as Black at level 3; its four first moves are equal.
-  const auto firstMove = [](std::optional<std::vector<uint8_t>> answer) {
-    ScriptedGame game;
-    game.state.level = 3;
-    game.state.seed = 5;
-    game.state.thinkingTakesNoTime = true;
-    game.keys = {kKey2};
+TEST(ThinkJob, AMoveAskedElsewhereComesBackOnlyWhenTheRulesAllowIt) {
+  Board start;
+  resetBoard(start);
+  const ThinkJob job{3, 5, start, kBlack};
+  const auto ask = [&job, &start](std::optional<std::vector<uint8_t>> answer) {
+    host::headless::reset();
     std::optional<ThinkJob> asked;
-    host::headless::setJobRunner([&](const std::vector<uint8_t>& job) {
-      asked = decodeThinkJob(job);
+    host::headless::setJobRunner([&](const std::vector<uint8_t>& bytes) {
+      asked = decodeThinkJob(bytes);
       return answer;
     });
-    game.runFromStart();
+    const std::optional<engine::ComputerMove> move = askElsewhere(job);
     EXPECT_TRUE(asked.has_value());
     if (asked) {
-      Board start;
-      resetBoard(start);
       EXPECT_EQ(asked->level, 3);
       EXPECT_EQ(asked->seed, 5u);
       EXPECT_EQ(asked->side, kBlack);
       EXPECT_EQ(asked->board.cells, start.cells);
     }
-    return readDisplay().cursor().value_or(std::array<int, 2>{0, 0});
+    return move ? std::array<int, 2>{move->x, move->y} : std::array<int, 2>{0, 0};
   };
-  EXPECT_EQ(firstMove(encodeThinkAnswer({false, 3, 4})), (std::array<int, 2>{3, 4}));
-  EXPECT_EQ(firstMove(encodeThinkAnswer({false, 6, 5})), (std::array<int, 2>{6, 5}));
-  // Not done elsewhere, an illegal square, a pass with moves left, or bytes that are no answer:
-  // the game thinks for itself, as without a runner.
-  const std::array<int, 2> own = firstMove(std::nullopt);
-  EXPECT_EQ(firstMove(encodeThinkAnswer({false, 1, 1})), own);
-  EXPECT_EQ(firstMove(encodeThinkAnswer({})), own);
-  EXPECT_EQ(firstMove(std::vector<uint8_t>{7}), own);
-  const int x = own[0], y = own[1];
+  EXPECT_EQ(ask(encodeThinkAnswer({false, 3, 4})), (std::array<int, 2>{3, 4}));
+  EXPECT_EQ(ask(encodeThinkAnswer({false, 6, 5})), (std::array<int, 2>{6, 5}));
+  // Not done there, an illegal square, a pass with moves left, or bytes that are no answer.
+  const std::array<int, 2> none{0, 0};
+  EXPECT_EQ(ask(std::nullopt), none);
+  EXPECT_EQ(ask(encodeThinkAnswer({false, 1, 1})), none);
+  EXPECT_EQ(ask(encodeThinkAnswer({})), none);
+  EXPECT_EQ(ask(std::vector<uint8_t>{7}), none);
+}
+
+TEST(ThinkJob, TheDesktopGameThinksItselfWithoutAskingElsewhere) {
+  // The computer opens as Black at level 3; its four first moves are equal.
+  ScriptedGame game;
+  game.state.level = 3;
+  game.state.seed = 5;
+  game.state.thinkingTakesNoTime = true;
+  game.keys = {kKey2};
+  bool asked = false;
+  host::headless::setJobRunner([&](const std::vector<uint8_t>&) {
+    asked = true;
+    return std::optional<std::vector<uint8_t>>(encodeThinkAnswer({false, 3, 4}));
+  });
+  game.runFromStart();
+  EXPECT_FALSE(asked);
+  const std::array<int, 2> c = readDisplay().cursor().value_or(std::array<int, 2>{0, 0});
+  const int x = c[0], y = c[1];
   EXPECT_TRUE((x == 3 && y == 4) || (x == 4 && y == 3) || (x == 5 && y == 6) || (x == 6 && y == 5))
       << x << "," << y;
 }

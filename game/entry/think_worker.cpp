@@ -1,5 +1,5 @@
-// The page's worker program: the opponent alone, answering the game's thinking jobs
-// (game/think_job.h) one after the other, with the opponent kept between them for the whole
+// The page's worker program: the opponent alone (engine/opponent.h), answering the game's thinking
+// jobs (game/think_job.h) one after the other, with the opponent kept between them for the whole
 // page. Its two functions are exported by the link (host/web/CMakeLists.txt); its JavaScript
 // side is host/web/think_worker.js.
 #include <algorithm>
@@ -30,7 +30,7 @@ uint8_t* brelvoxan_think(brelvoxan::Thinker* thinker, const uint8_t* job, int32_
   // The time guard's one note goes to the page's console.
   if (thinker->opponent) {
     const std::string note = thinker->opponent->takeNote();
-    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+    if (!note.empty()) std::fprintf(stderr, "brelvoxan: %s\n", note.c_str());
   }
   auto* bytes = static_cast<uint8_t*>(std::malloc(std::max<size_t>(answer.size(), 1)));
   if (bytes == nullptr) return nullptr;

@@ -108,8 +108,8 @@ bool replaceFile(const char* path, const std::vector<uint8_t>& bytes, std::strin
   if (slash != std::string::npos && !makeFolders(target.substr(0, slash), why)) return false;
   // A name no other writer uses, this process's or another copy's.
   static std::atomic<unsigned> serial{0};
-  const std::string temporary = target + ".new-" + std::to_string(::getpid()) + "-" +
-                                std::to_string(serial.fetch_add(1));
+  const std::string temporary =
+      target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
   const FileDescriptor file(
       ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600));
   if (file.get() < 0) {

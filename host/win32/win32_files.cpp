@@ -66,9 +66,8 @@ namespace {
 
 std::string reason(const char* what, const std::string& name, DWORD error) {
   char text[256] = {};
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                     text, sizeof text, nullptr);
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, error, 0, text, sizeof text, nullptr);
   std::string said(text, length);
   while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == '.')) {
     said.pop_back();
@@ -129,9 +128,8 @@ bool replaceFile(const char* path, const std::vector<uint8_t>& bytes, std::strin
     // Only a file whose bytes are on the disk replaces the old one: a crash leaves either.
     if (error == 0 && !FlushFileBuffers(file.get())) error = GetLastError();
   }
-  if (error == 0 &&
-      !MoveFileExA(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (error == 0 && !MoveFileExA(temporary.c_str(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = GetLastError();
   }
   if (error != 0) {

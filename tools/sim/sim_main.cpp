@@ -1,8 +1,9 @@
-// brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]]: runs the real game on the headless backend
-// with keys read from standard input, then prints the display as read back from the back buffer.
-// brelvoxan-sim --solve: the exact solver over positions read from standard input.
+// brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]]: runs the
+// real game on the headless backend with keys read from standard input, then prints the display as
+// read back from the back buffer. It keeps settings and results only in the folder given with
+// --settings. brelvoxan-sim --solve: the exact solver over positions read from standard input.
 // brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
-// The options are read as the game reads its own (game/options.h): --level=N is --level N, and
+// The options are read as the game reads its own (cli/command_line.h): --level=N is --level N, and
 // an option given again replaces what it gave before.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
@@ -18,8 +19,9 @@
 #include <optional>
 #include <string>
 
+#include "cli/command_line.h"
+#include "engine/opponent.h"
 #include "game/game.h"
-#include "game/opponent.h"
 #include "game/options.h"
 #include "host/common/pixel_bitmap.h"
 #include "host/headless/headless.h"
@@ -172,28 +174,29 @@ int main(int argc, char** argv) {
   namespace sim = brelvoxan::sim;
 
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
-  const brelvoxan::OptionRule level = brelvoxan::levelOption();
-  const brelvoxan::OptionRule games = {"--games",
-                                       1,
-                                       "an even number from 2 to " + std::to_string(mostGames) +
-                                           " (each opening is played twice, colours swapped)",
-                                       true,
-                                       2,
-                                       mostGames};
-  const std::vector<brelvoxan::OptionRule> rules = {
+  const brelvoxan::cli::OptionRule level = brelvoxan::cli::levelOption();
+  const brelvoxan::cli::OptionRule games = {"--games",
+                                            1,
+                                            "an even number from 2 to " +
+                                                std::to_string(mostGames) +
+                                                " (each opening is played twice, colours swapped)",
+                                            true,
+                                            2,
+                                            mostGames};
+  const std::vector<brelvoxan::cli::OptionRule> rules = {
       {"--png", 1, "a file name", false},
       level,
-      brelvoxan::seedOption(),
+      brelvoxan::cli::seedOption(),
       {"--solve", 0, ""},
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
       games,
-      brelvoxan::settingsOption(),
-      brelvoxan::resetResultsOption()};
-  const brelvoxan::CommandLine line = brelvoxan::readCommandLine(
+      brelvoxan::cli::settingsOption(),
+      brelvoxan::cli::resetResultsOption()};
+  const brelvoxan::cli::CommandLine line = brelvoxan::cli::readCommandLine(
       std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!line.refusal.empty()) return usageError(line.refusal);
   if (line.has("--games") && *line.number("--games") % 2 != 0) {
-    return usageError(brelvoxan::refuseValue(games, line.find("--games")->values[0]));
+    return usageError(brelvoxan::cli::refuseValue(games, line.find("--games")->values[0]));
   }
   std::optional<std::string> pngPath;
   if (line.has("--png")) pngPath = line.find("--png")->values[0];
@@ -218,7 +221,8 @@ int main(int argc, char** argv) {
   if (solve && (levelGiven || seed || pngPath || !settingsFolder.empty())) {
     return usageError("--solve takes no other option");
   }
-  if (match && (levelGiven || pngPath || !settingsFolder.empty())) return usageError("--match takes only --games and --seed");
+  if (match && (levelGiven || pngPath || !settingsFolder.empty()))
+    return usageError("--match takes only --games and --seed");
 
   if (solve) {
     const int status = sim::runSolve(std::cin, std::cout, std::cerr);
@@ -227,7 +231,7 @@ int main(int argc, char** argv) {
   if (match) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
-    if (!r.note.empty()) std::fprintf(stderr, "%s\n", r.note.c_str());
+    if (!r.note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.note.c_str());
     std::cout << sim::formatMatchResult(match->first, match->second, r);
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "engine/endgame.h"
-#include "game/opponent.h"
+#include "engine/opponent.h"
 #include "tools/sim/openings.h"
 
 namespace brelvoxan::sim {
@@ -162,8 +162,8 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
 
 MatchResult playMatch(int a, int b, int games, uint64_t seed) {
   MatchResult result;
-  Opponent first(a, seed);
-  Opponent second(b, seed ^ 0x5DEECE66DULL);
+  engine::Opponent first(a, seed);
+  engine::Opponent second(b, seed ^ 0x5DEECE66DULL);
   for (int game = 0; game < games; ++game) {
     const std::string_view opening =
         kMatchOpenings[static_cast<size_t>(game / 2) % kMatchOpenings.size()];
@@ -182,10 +182,10 @@ MatchResult playMatch(int a, int b, int games, uint64_t seed) {
     }
     int passes = 0;
     while (passes < 2) {
-      Opponent& mover = side == firstSide ? first : second;
+      engine::Opponent& mover = side == firstSide ? first : second;
       const auto start = std::chrono::steady_clock::now();
       const std::clock_t cpuStart = std::clock();
-      const ComputerMove move = mover.choose(board, side);
+      const engine::ComputerMove move = mover.choose(board, side);
       if (std::string note = mover.takeNote(); !note.empty() && result.note.empty()) {
         result.note = std::move(note);
       }

@@ -1,6 +1,7 @@
 // The computer opponent at a chosen level: level 1 is the one-move-ahead player with the fixed
-// table of square weights (cpu_player.h), the levels above it the searching engine (search.h).
-// The game, the simulator and the match tool all choose the computer's moves through it.
+// table of square weights (reversi/cpu_player.h), the levels above it the searching engine
+// (search.h). Every program chooses the computer's moves through it: the game, the simulator
+// and its matches, the page's worker and brelvoxan-engine.
 #pragma once
 
 #include <chrono>
@@ -9,24 +10,17 @@
 #include <string>
 #include <utility>
 
+#include "engine/bitboard.h"
 #include "engine/levels.h"
 #include "reversi/board.h"
 
-namespace brelvoxan {
+namespace brelvoxan::engine {
 
-namespace engine {
 class Engine;
-}
-
-// Level 1 is the one-move-ahead player; each level above it is one of the engine's.
-inline constexpr int kMinLevel = 1;
-inline constexpr int kMaxLevel = engine::kMaxLevel;
-inline constexpr int kDefaultLevel = kMinLevel;
-static_assert(engine::kMinSearchLevel == kMinLevel + 1);
 
 // The time cap of the searching levels: their budgets keep a move within the computer's pause,
 // and past the cap only a machine far slower than a desktop's has its search cut short.
-inline constexpr std::chrono::milliseconds kDefaultThinkCap{600};
+inline constexpr std::chrono::milliseconds kThinkCap{600};
 
 struct ComputerMove {
   bool pass = true;
@@ -38,7 +32,7 @@ class Opponent {
  public:
   // `level` kMinLevel..kMaxLevel (clamped); `seed` makes the choices among equal moves of the
   // searching levels repeatable.
-  Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap = kDefaultThinkCap);
+  Opponent(int level, uint64_t seed, std::chrono::milliseconds thinkCap = kThinkCap);
   ~Opponent();
   Opponent(const Opponent&) = delete;
   Opponent& operator=(const Opponent&) = delete;
@@ -46,20 +40,23 @@ class Opponent {
   int level() const { return level_; }
   uint64_t seed() const { return seed_; }
 
-  // The move for `side` on `b`; `b` is left as it was.
+  // The square for the side to move in `p`, `side` its colour, or kPassMove without one.
+  int chooseSquare(const Position& p, Side side);
+  // The same for `side` on `b`.
   ComputerMove choose(const Board& b, Side side);
 
   // Once, after the time guard first cut a search short (a machine far slower than the levels
-  // are made for): a line to tell the player; else nothing.
+  // are made for): a sentence to tell the person, which the program prefixes with its name;
+  // else nothing.
   std::string takeNote() { return std::exchange(note_, {}); }
 
  private:
   int level_;
   uint64_t seed_;
   std::chrono::milliseconds thinkCap_;
-  std::unique_ptr<engine::Engine> engine_;  // the searching levels only
+  std::unique_ptr<Engine> engine_;  // the searching levels only
   bool guardNoted_ = false;
   std::string note_;
 };
 
-}  // namespace brelvoxan
+}  // namespace brelvoxan::engine
