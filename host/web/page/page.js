@@ -140,6 +140,7 @@ var Module = (function () {
     Enter: {code: "Enter", key: "Enter"},
     TakeBack: {code: "KeyZ", key: "z", ctrlKey: true},
     Hint: {code: "KeyH", key: "h"},
+    Moves: {code: "KeyM", key: "m"},
   };
 
   function press(name) {
