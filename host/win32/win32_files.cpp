@@ -25,9 +25,10 @@ using FileHandle = OwnedHandle<FileHandleTraits>;
 FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes) {
   if (path == nullptr || bytes == nullptr) return FileRead::kNotOpened;
   bytes->clear();
-  // No sharing while it is read; a directory does not open without backup semantics.
-  const FileHandle file(
-      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Nobody writes it while it is read, but another copy of the game may read it too (its
+  // settings); a directory does not open without backup semantics.
+  const FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return FileRead::kNotOpened;
   // Pipes and character devices could block a read: only files on disk are read.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileRead::kNotOpened;
