@@ -180,14 +180,13 @@ void SettingsStore::load() {
 
 template <typename Change>
 void SettingsStore::change(const Change& apply) {
-  if (keeping()) {
-    // Another copy of the game may have written since: its results count too.
-    std::string why;
-    const std::optional<KeptSettings> read = readFile(&why);
-    if (read) settings_ = *read;
-  }
+  if (!keeping()) return;  // the defaults stay, and the title shows no results
+  // Another copy of the game may have written since: its results count too.
+  std::string why;
+  const std::optional<KeptSettings> read = readFile(&why);
+  if (read) settings_ = *read;
   apply(settings_);
-  if (keeping()) write();
+  write();
 }
 
 void SettingsStore::write() {
