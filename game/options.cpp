@@ -58,8 +58,8 @@ std::string helpText(const std::vector<std::string>& glyphFolders,
       (settingsFolder.empty() ? std::string("the folder given with --settings") : settingsFolder) +
       ".\n";
   const std::string top = std::to_string(engine::kMaxLevel);
-  text += "\nOptions:\n  --level N\tthe computer's strength, " +
-          std::to_string(engine::kMinLevel) + " to " + top + " (default: the level kept, else " +
+  text += "\nOptions:\n  --level N\tthe computer's strength, " + std::to_string(engine::kMinLevel) +
+          " to " + top + " (default: the level kept, else " +
           std::to_string(engine::kDefaultGameLevel) + "); " + top + " plays perfectly from about " +
           std::to_string(engine::levelSettings(engine::kMaxLevel).exactEmpties) +
           " empties\n  --seed N\trepeat the choices of levels " +
