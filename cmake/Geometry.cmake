@@ -1,6 +1,7 @@
 # brelvoxan_geometry_file(SH|JS OUTPUT): OUTPUT is written at build time by tools/geometry from
-# the game's own header, so the scripts (geometry.sh) and the page (geometry.js) take the
-# display's sizes and the window title from the one place they are written. Under Emscripten the
+# the game's own headers, so the scripts (geometry.sh) and the page (geometry.js) take the
+# display's sizes, the window title and the computer's levels from the one place they are
+# written. Under Emscripten the
 # tool runs in plain Node (the toolchain's emulator adds flags that newer Node refuses).
 if(NOT TARGET brelvoxan_geometry)
   add_executable(brelvoxan_geometry ${PROJECT_SOURCE_DIR}/tools/geometry/geometry_main.cpp)

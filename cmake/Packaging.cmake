@@ -107,7 +107,7 @@ if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
   if(NOT BRELVOXAN_SANITIZE)
     add_test(NAME package_deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
       ${PROJECT_BINARY_DIR} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-    set_tests_properties(package_deb PROPERTIES LABELS package SKIP_RETURN_CODE 77 TIMEOUT 600
+    set_tests_properties(package_deb PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 600
       RUN_SERIAL TRUE)
   endif()
 endif()

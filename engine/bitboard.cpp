@@ -1,5 +1,7 @@
 #include "engine/bitboard.h"
 
+#include <cstdio>
+
 namespace brelvoxan::engine {
 
 namespace {
@@ -103,6 +105,41 @@ std::optional<int> parseSquare(std::string_view text) {
   const char c = static_cast<char>(text[0] | 0x20);
   if (c < 'a' || c > 'h' || text[1] < '1' || text[1] > '8') return std::nullopt;
   return squareOf(c - 'a' + 1, text[1] - '0');
+}
+
+std::optional<Discs> parseSquares(std::string_view text, std::string* error) {
+  if (text.size() != 64) {
+    *error = "expected 64 squares of X, O or -; got " + std::to_string(text.size()) + " characters";
+    return std::nullopt;
+  }
+  Discs discs;
+  for (int sq = 0; sq < 64; ++sq) {
+    const char c = text[static_cast<size_t>(sq)];
+    if (c == 'X' || c == 'x') {
+      discs.black |= bitOf(sq);
+    } else if (c == 'O' || c == 'o') {
+      discs.white |= bitOf(sq);
+    } else if (c != '-') {
+      // The byte itself where it is printable, its value always: a byte-order mark or UTF-16
+      // text shows as what it is.
+      const auto byte = static_cast<unsigned char>(c);
+      char shown[32];
+      if (byte > 0x20 && byte < 0x7F) {
+        std::snprintf(shown, sizeof shown, "'%c' (0x%02X)", c, byte);
+      } else {
+        std::snprintf(shown, sizeof shown, "the byte 0x%02X", byte);
+      }
+      *error = "square " + squareName(sq) + " holds " + shown + ", not X, O or -";
+      return std::nullopt;
+    }
+  }
+  for (const int sq : {squareOf(4, 4), squareOf(5, 4), squareOf(4, 5), squareOf(5, 5)}) {
+    if (((discs.black | discs.white) & bitOf(sq)) == 0) {
+      *error = "centre square " + squareName(sq) + " is empty, as it never is in a game";
+      return std::nullopt;
+    }
+  }
+  return discs;
 }
 
 }  // namespace brelvoxan::engine

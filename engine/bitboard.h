@@ -156,4 +156,14 @@ std::string squareName(int square);
 // The square of "a1".."h8" (lower or upper case column letter); nothing for anything else.
 std::optional<int> parseSquare(std::string_view text);
 
+// Black's and white's discs, as a board written in text gives them.
+struct Discs {
+  Mask black = 0;
+  Mask white = 0;
+};
+// 64 characters for a1..h8 row by row: 'X' (or 'x') black, 'O' (or 'o') white, '-' empty. The
+// four centre squares must hold discs, as they do in every game. Nothing for anything else, with
+// the reason in *error: the first square that is wrong and the byte found there.
+std::optional<Discs> parseSquares(std::string_view text, std::string* error);
+
 }  // namespace brelvoxan::engine

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/patterns.h"
 #include "engine/search.h"
 #include "reversi/cpu_player.h"
 
@@ -21,6 +22,15 @@ int Opponent::chooseSquare(const Position& p, Side side) {
     const CpuDecision d = decideCpuMove(b, side);
     return d.pass ? kPassMove : squareOf(d.best.x, d.best.y);
   }
+  return think(p).square;
+}
+
+std::optional<Appraisal> Opponent::appraise(const Position& p) {
+  if (!engine_ || legalMoves(p) == 0) return std::nullopt;
+  return think(p);
+}
+
+Appraisal Opponent::think(const Position& p) {
   const MoveChoice choice = engine_->choose(p, level_, thinkCap_);
   if (choice.guarded && !guardNoted_) {
     guardNoted_ = true;
@@ -28,7 +38,20 @@ int Opponent::chooseSquare(const Position& p, Side side) {
         "this machine is far slower than the levels are made for: a time cap now cuts the "
         "computer's thinking short, so its moves may differ from other machines'";
   }
-  return choice.move;
+  Appraisal a{choice.move, static_cast<double>(choice.score), choice.exact, choice.depth};
+  if (!choice.exact) {
+    // A midgame value is in the judgement's units, unless a finished game decided it: those lie
+    // beyond every judgement, as far as the value of a whole board won.
+    static const int won = terminalScore(Position{~Mask{0}, 0}) - 64;
+    if (choice.score >= won) {
+      a.discs = choice.score - won;
+    } else if (choice.score <= -won) {
+      a.discs = choice.score + won;
+    } else {
+      a.discs = static_cast<double>(choice.score) / kPatternScale;
+    }
+  }
+  return a;
 }
 
 ComputerMove Opponent::choose(const Board& b, Side side) {

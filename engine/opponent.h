@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -21,6 +22,15 @@ class Engine;
 // The time cap of the searching levels: their budgets keep a move within the computer's pause,
 // and past the cap only a machine far slower than a desktop's has its search cut short.
 inline constexpr std::chrono::milliseconds kThinkCap{600};
+
+// What a searching level thinks of a position: the move it plays and that move's value for the
+// side to move, in discs.
+struct Appraisal {
+  int square = kPassMove;
+  double discs = 0;
+  bool exact = false;  // solved to the end: `discs` is the final disc difference with best play
+  int depth = 0;       // otherwise the plies searched ahead
+};
 
 struct ComputerMove {
   bool pass = true;
@@ -42,6 +52,9 @@ class Opponent {
 
   // The square for the side to move in `p`, `side` its colour, or kPassMove without one.
   int chooseSquare(const Position& p, Side side);
+  // The move of chooseSquare with its value, for the searching levels; nothing at level 1, which
+  // values no move, or when the side to move in `p` has no move.
+  std::optional<Appraisal> appraise(const Position& p);
   // The same for `side` on `b`.
   ComputerMove choose(const Board& b, Side side);
 
@@ -54,6 +67,9 @@ class Opponent {
   int level_;
   uint64_t seed_;
   std::chrono::milliseconds thinkCap_;
+  // The engine's choice for `p`, noting the time guard.
+  Appraisal think(const Position& p);
+
   std::unique_ptr<Engine> engine_;  // the searching levels only
   bool guardNoted_ = false;
   std::string note_;

@@ -16,10 +16,13 @@ using engine::bitOf;
 using engine::kPassMove;
 
 // Every command, in the order list_commands gives them.
-constexpr std::array<std::string_view, 13> kCommands = {
-    "protocol_version", "name",        "version", "known_command", "list_commands", "quit",
-    "boardsize",        "clear_board", "play",    "genmove",       "undo",          "showboard",
-    "final_score"};
+constexpr std::array<std::string_view, 18> kCommands = {
+    "protocol_version", "name",          "version",
+    "known_command",    "list_commands", "quit",
+    "boardsize",        "clear_board",   "play",
+    "genmove",          "undo",          "showboard",
+    "final_score",      "komi",          "time_settings",
+    "time_left",        "reg_genmove",   "set_position"};
 
 std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -51,17 +54,30 @@ bool isNumber(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-}  // namespace
-
-Session::Session(int level, uint64_t seed) : opponent_(level, seed) {
-  const engine::Position start = engine::startPosition();
-  state_ = {start.own, start.opp, true};
+// A real number as GTP writes one ("6.5", "-7", "0"): digits with a sign and a point at most.
+bool isReal(const std::string& text) {
+  if (text.empty() || text.size() > 32) return false;
+  size_t digits = 0;
+  size_t points = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+    } else if (c == '.') {
+      ++points;
+    } else if (!(i == 0 && (c == '-' || c == '+'))) {
+      return false;
+    }
+  }
+  return digits > 0 && points <= 1;
 }
 
-Session::~Session() = default;
+bool isBlankOrControl(int c) {
+  return c <= ' ' || c == 127;
+}
 
-std::string Session::handle(std::string_view line) {
-  // Control characters are dropped and tabs read as spaces; '#' starts a comment.
+// The words of a line: control characters dropped, tabs read as spaces, '#' starts a comment.
+std::vector<std::string> wordsOf(std::string_view line) {
   std::string text;
   for (const char c : line) {
     if (c == '#') break;
@@ -79,6 +95,56 @@ std::string Session::handle(std::string_view line) {
     words.push_back(text.substr(start, end - start));
     at = end;
   }
+  return words;
+}
+
+std::string answer(bool ok, const std::string& id, const std::string& text) {
+  return (ok ? "=" : "?") + id + (text.empty() ? "" : " " + text) + "\n\n";
+}
+
+}  // namespace
+
+Session::Session(int level, uint64_t seed) : opponent_(level, seed) {
+  const engine::Position start = engine::startPosition();
+  state_ = {start.own, start.opp, true};
+}
+
+Session::~Session() = default;
+
+LineRead readLine(const std::function<int()>& next, InputLine* line) {
+  line->text.clear();
+  line->tooLong = false;
+  size_t taken = 0;    // bytes of the line so far
+  size_t before = 0;   // of them, before any '#'
+  size_t counted = 0;  // up to the last that is neither blank nor control, before any '#'
+  bool comment = false;
+  bool any = false;
+  for (int c; (c = next()) != EOF;) {
+    any = true;
+    if (c == '\n') return LineRead::kLine;
+    if (++taken > kMaxLineLength + kMaxSkipped) return LineRead::kEndless;
+    if (comment) continue;
+    if (c == '#') {
+      comment = true;
+      continue;
+    }
+    ++before;
+    if (before <= kMaxLineLength) line->text.push_back(static_cast<char>(c));
+    if (!isBlankOrControl(c)) counted = before;
+    line->tooLong = counted > kMaxLineLength;
+  }
+  return any ? LineRead::kLine : LineRead::kEnd;
+}
+
+std::string Session::handle(const InputLine& line) {
+  if (!line.tooLong) return handle(line.text);
+  const std::vector<std::string> words = wordsOf(line.text);
+  const std::string id = !words.empty() && isNumber(words.front()) ? words.front() : "";
+  return answer(false, id, "line longer than " + std::to_string(kMaxLineLength) + " characters");
+}
+
+std::string Session::handle(std::string_view line) {
+  std::vector<std::string> words = wordsOf(line);
   if (words.empty()) return {};
   std::string id;
   if (isNumber(words.front())) {
@@ -91,7 +157,7 @@ std::string Session::handle(std::string_view line) {
     words.erase(words.begin());
     reply = run(command, words);
   }
-  return (reply.ok ? "=" : "?") + id + (reply.text.empty() ? "" : " " + reply.text) + "\n\n";
+  return answer(reply.ok, id, reply.text);
 }
 
 Session::Reply Session::run(const std::string& command, const std::vector<std::string>& args) {
@@ -114,6 +180,7 @@ Session::Reply Session::run(const std::string& command, const std::vector<std::s
     return {true, ""};
   }
   if (command == "boardsize" && takes(1)) {
+    if (!isNumber(args[0])) return {false, "syntax error"};
     if (args[0] != "8") return {false, "unacceptable size"};
     return run("clear_board", {});
   }
@@ -124,7 +191,19 @@ Session::Reply Session::run(const std::string& command, const std::vector<std::s
     return {true, ""};
   }
   if (command == "play" && takes(2)) return play(args);
-  if (command == "genmove" && takes(1)) return genmove(args);
+  if (command == "genmove" && takes(1)) return genmove(args, true);
+  if (command == "reg_genmove" && takes(1)) return genmove(args, false);
+  if (command == "set_position" && takes(2)) return setPosition(args);
+  // Taken and set aside: Reversi has no komi, and the level's budgets, not the clock, bound a
+  // move's thinking, so the same position gets the same move whatever time is left.
+  if (command == "komi" && takes(1) && isReal(args[0])) return {true, ""};
+  if (command == "time_settings" && takes(3) && std::all_of(args.begin(), args.end(), isNumber)) {
+    return {true, ""};
+  }
+  if (command == "time_left" && takes(3) && parseColour(args[0]) && isNumber(args[1]) &&
+      isNumber(args[2])) {
+    return {true, ""};
+  }
   if (command == "undo" && takes(0)) {
     if (history_.empty()) return {false, "cannot undo"};
     state_ = history_.back();
@@ -152,6 +231,8 @@ Session::Reply Session::play(const std::vector<std::string>& args) {
   const std::optional<bool> black = parseColour(args[0]);
   const std::optional<int> square = parseVertex(args[1]);
   if (!black || !square) return {false, "syntax error"};
+  // Once the game is over a pass changes nothing, and is not kept for undo.
+  if (*square == kPassMove && over()) return {true, ""};
   if (history_.size() == kMaxHistory) return {false, "too many moves to keep"};
   const engine::Mask moves = engine::legalMoves(positionFor(*black));
   // A pass only without a move, a move only where it turns discs.
@@ -161,15 +242,35 @@ Session::Reply Session::play(const std::vector<std::string>& args) {
   return {true, ""};
 }
 
-Session::Reply Session::genmove(const std::vector<std::string>& args) {
+Session::Reply Session::genmove(const std::vector<std::string>& args, bool play) {
   const std::optional<bool> black = parseColour(args[0]);
   if (!black) return {false, "syntax error"};
-  if (history_.size() == kMaxHistory) return {false, "too many moves to keep"};
+  if (over()) return {true, "pass"};  // as a pass played then: nothing to keep
+  if (play && history_.size() == kMaxHistory) return {false, "too many moves to keep"};
   const engine::Position p = positionFor(*black);
   int square = kPassMove;
   if (engine::legalMoves(p) != 0) square = opponent_.chooseSquare(p, *black ? kBlack : kWhite);
-  apply(*black, square);
+  if (play) apply(*black, square);
   return {true, square == kPassMove ? "pass" : upper(engine::squareName(square))};
+}
+
+Session::Reply Session::setPosition(const std::vector<std::string>& args) {
+  std::string error;
+  const std::optional<engine::Discs> discs = engine::parseSquares(args[0], &error);
+  if (!discs) return {false, "syntax error: " + error};
+  const std::string side = lower(args[1]);
+  std::optional<bool> black = parseColour(side);
+  if (side == "x") black = true;
+  if (side == "o") black = false;
+  if (!black) return {false, "syntax error: the side to move must be black, white, X or O"};
+  state_ = {discs->black, discs->white, *black};
+  history_.clear();
+  return {true, ""};
+}
+
+bool Session::over() const {
+  const engine::Position p = positionFor(true);
+  return engine::legalMoves(p) == 0 && engine::legalMoves(p.passed()) == 0;
 }
 
 engine::Position Session::positionFor(bool black) const {
@@ -199,17 +300,14 @@ std::string Session::board() const {
   }
   text += "X (black) " + std::to_string(engine::countBits(state_.black)) + ", O (white) " +
           std::to_string(engine::countBits(state_.white)) + ", ";
-  const bool over =
-      engine::legalMoves(positionFor(true)) == 0 && engine::legalMoves(positionFor(false)) == 0;
-  text += over ? "the game is over" : state_.blackToMove ? "black to move" : "white to move";
+  text += over() ? "the game is over" : state_.blackToMove ? "black to move" : "white to move";
   return text;
 }
 
 std::string Session::finalScore() const {
-  const engine::Position p = positionFor(true);
-  if (engine::legalMoves(p) != 0 || engine::legalMoves(p.passed()) != 0) return {};
+  if (!over()) return {};
   // Empty squares go to the winner.
-  const int diff = engine::finalScore(p);
+  const int diff = engine::finalScore(positionFor(true));
   if (diff == 0) return "0";
   return (diff > 0 ? "B+" : "W+") + std::to_string(diff > 0 ? diff : -diff);
 }

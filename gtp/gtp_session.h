@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,8 +19,25 @@ namespace brelvoxan::gtp {
 // Moves and passes kept for undo; a game has at most 60 moves, and passes enough between them.
 inline constexpr size_t kMaxHistory = 250;
 
-// The longest command line taken; no command needs a tenth of it.
+// The longest command line taken; no command needs a tenth of it. A comment after '#' and blanks
+// or control bytes at the end (the CR of a CRLF line) do not count.
 inline constexpr size_t kMaxLineLength = 1000;
+// Past that length, this much more of a line is read in search of its end; a line longer still
+// ends the run, since the input may never end.
+inline constexpr size_t kMaxSkipped = size_t{1} << 20;
+
+// One line of input as read.
+struct InputLine {
+  // What stands before any '#', at most kMaxLineLength bytes of it.
+  std::string text;
+  // Its part before '#' was longer than kMaxLineLength, blanks and control bytes at the end
+  // aside: it is refused, with its id when `text` begins with one.
+  bool tooLong = false;
+};
+enum class LineRead { kLine, kEnd, kEndless };
+// Reads one line through `next` (a byte, or EOF at the end of the input). kEndless when no end of
+// line came within kMaxLineLength + kMaxSkipped bytes; `line` then holds what was read.
+LineRead readLine(const std::function<int()>& next, InputLine* line);
 
 class Session {
  public:
@@ -32,6 +50,9 @@ class Session {
   // The answer to one line of input: "=[id] result\n\n" or "?[id] message\n\n", or nothing for
   // a line with no command (blank, or only a comment).
   std::string handle(std::string_view line);
+  // The same for a line as readLine gives it: a line too long is refused, with its id, unless it
+  // holds no command.
+  std::string handle(const InputLine& line);
 
   // After `quit` has been answered.
   bool quitting() const { return quitting_; }
@@ -52,7 +73,10 @@ class Session {
 
   Reply run(const std::string& command, const std::vector<std::string>& args);
   Reply play(const std::vector<std::string>& args);
-  Reply genmove(const std::vector<std::string>& args);
+  // Chooses a move for the colour in args[0]; plays it unless `play` is false.
+  Reply genmove(const std::vector<std::string>& args, bool play);
+  Reply setPosition(const std::vector<std::string>& args);
+  bool over() const;
   // The position with `black` to move, or white.
   engine::Position positionFor(bool black) const;
   // Plays `square` (or passes with kPassMove) for `black`, keeping the state before for undo.

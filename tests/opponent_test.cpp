@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/bitboard.h"
 #include "engine/opponent.h"
@@ -109,6 +111,57 @@ TEST(SolveInputTest, ReadsPositionsAndRefusesMalformedLines) {
     EXPECT_FALSE(sim::parseSolveLine(bad, &error)) << bad;
     EXPECT_FALSE(error.empty());
   }
+  // The byte found is named: a byte-order mark or UTF-16 text is told for what it is.
+  EXPECT_FALSE(sim::parseSolveLine("\xFF\xFE" + board.substr(2) + " X", &error));
+  EXPECT_EQ(error, "square a1 holds the byte 0xFF, not X, O or -");
+  EXPECT_FALSE(sim::parseSolveLine(board.substr(0, 9) + "Z" + board.substr(10) + " X", &error));
+  EXPECT_EQ(error, "square b2 holds 'Z' (0x5A), not X, O or -");
+  EXPECT_FALSE(sim::parseSolveLine(board + " \x1B[2J", &error));
+  EXPECT_EQ(error, "the side to move must be X or O, not '?[2J'");
+}
+
+// The positions counts of --solve's standard error, line by line.
+std::vector<std::string> countsOf(const std::string& err) {
+  std::vector<std::string> counts;
+  std::istringstream lines(err);
+  for (std::string line; std::getline(lines, line);) {
+    counts.push_back(line.substr(line.find(": ") + 2, line.find(" nodes") - line.find(": ") - 2));
+  }
+  return counts;
+}
+
+TEST(SolveInputTest, ALinesAnswerAndItsWorkAreTheSameWhereverItStands) {
+  const std::string a = "-XXXXX----XOXX-X-OOXOOXXOOXOOOOX-XXOOOXXXXXOOXO---OXXO-O-OOOOOO- X\n";
+  const std::string b = "--X-O-----OOOX-XOOOOXXXXX-OOXXOXXXOXXOXXOOOOOXXX-XXXXO---XXXX-O- X\n";
+  std::istringstream forward(a + b + a);
+  std::istringstream backward(b + a);
+  std::ostringstream forwardOut;
+  std::ostringstream backwardOut;
+  std::ostringstream forwardErr;
+  std::ostringstream backwardErr;
+  ASSERT_EQ(sim::runSolve(forward, forwardOut, forwardErr), 0);
+  ASSERT_EQ(sim::runSolve(backward, backwardOut, backwardErr), 0);
+  EXPECT_EQ(forwardOut.str(), "g2 +0\nf8 +0\ng2 +0\n");
+  EXPECT_EQ(backwardOut.str(), "f8 +0\ng2 +0\n");
+  const std::vector<std::string> there = countsOf(forwardErr.str());
+  const std::vector<std::string> back = countsOf(backwardErr.str());
+  ASSERT_EQ(there.size(), 3u) << forwardErr.str();
+  ASSERT_EQ(back.size(), 2u) << backwardErr.str();
+  EXPECT_EQ(there[0], there[2]);
+  EXPECT_EQ(there[0], back[1]);
+  EXPECT_EQ(there[1], back[0]);
+}
+
+TEST(SolveInputTest, AnInputThatCannotBeReadIsNotTakenForItsEnd) {
+  std::FILE* folder = std::fopen(".", "r");  // opens; each read fails
+  ASSERT_NE(folder, nullptr);
+  sim::FileInput input(folder);
+  std::istream in(&input);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(sim::runSolve(in, out, err), 1);
+  std::fclose(folder);
+  EXPECT_EQ(err.str(), "brelvoxan-sim: line 1: cannot read the input: Is a directory\n");
 }
 
 TEST(SolveInputTest, AnswersMovesPassesFinishedGamesAndUnknownsAndNamesBadLines) {
@@ -137,7 +190,8 @@ TEST(SolveInputTest, AnswersMovesPassesFinishedGamesAndUnknownsAndNamesBadLines)
   std::istringstream hard("O--OOOOX-OOOOOOXOOXXOOOXOOXOOOXXOOOOOOXX---OOOOX----O--X-------- X\n");
   std::ostringstream hardOut;
   EXPECT_EQ(sim::runSolve(hard, hardOut, err, 1000), 1);
-  EXPECT_EQ(hardOut.str(), "unknown (more than 1000 positions)\n");
+  EXPECT_EQ(hardOut.str(),
+            "unknown (more than 1000 positions; " + std::string(sim::kBudgetExpectation) + ")\n");
 
   // Solved to the end, every line: status 0.
   std::istringstream good(
@@ -196,7 +250,7 @@ TEST(SolveInputTest, ALostAnswerEndsTheRunWithStatusOne) {
   std::ostringstream err;
   EXPECT_EQ(sim::runSolve(in, out, err), 1);
   // Named once, at the first answer lost; the second position is not solved for nothing.
-  EXPECT_EQ(err.str(), "brelvoxan-sim: line 1: the answer could not be written\n");
+  EXPECT_EQ(err.str(), "brelvoxan-sim: line 1: cannot write the answer\n");
 }
 
 TEST(MatchTest, OpeningsAreLegalAndDistinctAndGamesCountFromTheFirstLevel) {

@@ -225,7 +225,7 @@ status=$?
 "$sim" --solve <"$work/positions" >/dev/full 2>"$work/solvefull.err"
 status=$?
 [[ $status == 1 ]] || fail "solve full: status $status"
-grep -q 'could not be written' "$work/solvefull.err" || fail "solve full: $(cat "$work/solvefull.err")"
+grep -q 'cannot write the answer' "$work/solvefull.err" || fail "solve full: $(cat "$work/solvefull.err")"
 timeout 60 "$sim" --solve </dev/zero >"$work/solvezero.out" 2>"$work/solvezero.err"
 status=$?
 [[ $status == 1 ]] || fail "solve zero: status $status"

@@ -1,6 +1,6 @@
 // Reading a whole file for the page: its files are the glyph files, which the page unpacks
 // into memory before the game starts (Module.glyphFiles, a map from each file's path to its
-// bytes; page.js), and the settings file, which the browser keeps in the page's local storage
+// bytes; glyphs.js), and the settings file, which the browser keeps in the page's local storage
 // under the file's path (text only). A pause for the page every few milliseconds of reading, so
 // that the start-up, which reads all 256 glyph files, never keeps a slow phone's page from
 // answering for long. The same contract: at most maxBytes bytes.

@@ -248,7 +248,8 @@ void finishWindowSetup() {
 
 // --- Start-up ------------------------------------------------------------------------------
 
-// The page has no program file: its glyphs are packed at res/bmp in its own file system.
+// The page has no program folder and no file system: its glyphs are read from memory by their
+// names below res/bmp (web_file.cpp).
 std::string programFolder() {
   return {};
 }
@@ -257,8 +258,8 @@ void showMessage(const char* text, bool problem) {
   if (text != nullptr) jsShowMessage(text, problem);
 }
 
-// The page scales the display itself, to the largest whole number that fits; it has no command
-// line that could ask for another.
+// The page fits the display to the screen itself (display.js); it has no command line that could
+// ask for a scale.
 void setDisplayScale(int32_t) {}
 
 void showLevel(int32_t level) {

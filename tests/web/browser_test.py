@@ -6,10 +6,13 @@ start and its keys do not scroll the page; of two keys pressed during the comput
 the last counts. At level 3 the computer's replies come from the page's worker, keys pressed while
 it thinks land in the one-key slot as on the desktop, and three moves with their replies show the
 simulator's pixels for the same level and seed. Prints the page's own timing of the stone sweeps.
+First, the page's level choice offers the game's levels (the build's geometry.sh) and an address's
+level is played only when it is one of them.
 
 Usage: python3 tests/web/browser_test.py BUILD_DIR   (from the repository root; exit 77 = skipped)
 Screenshots and canvas pictures stay in BUILD_DIR/browser/."""
 
+import re
 import subprocess
 import sys
 from pathlib import Path
@@ -203,7 +206,36 @@ def thinking_in_a_worker(page, server, check):
     page.driver.save_screenshot(str(check.out / "page_level3.png"))
 
 
+def game_levels(build):
+    """The lowest, highest and default level as the game has them (the build's geometry.sh)."""
+    values = dict(re.findall(r"^BRELVOXAN_(MIN_LEVEL|MAX_LEVEL|DEFAULT_LEVEL)=([0-9]+)$",
+                             (build / "geometry.sh").read_text(), re.MULTILINE))
+    return int(values["MIN_LEVEL"]), int(values["MAX_LEVEL"]), int(values["DEFAULT_LEVEL"])
+
+
+def level_choice(page, server, check):
+    """The page's level choice offers the game's levels, no more and no fewer, and a level in
+    the address is played only when it is one of them; any other gives the default level."""
+    low, high, default = game_levels(check.sim.parent)
+    levels = [str(level) for level in range(low, high + 1)]
+    for asked, played in ((high, high), (high + 1, default), (low, low), (low - 1, default),
+                          (f"0{high}", default)):
+        page.js("localStorage.clear()")  # no level remembered from an earlier load
+        page.load(server.url(f"index.html?level={asked}"))
+        offered, chosen, arguments = page.js("""
+            const choice = document.getElementById('level');
+            return [Array.from(choice.options, option => option.value), choice.value,
+                    Module.arguments];""")
+        if offered != levels:
+            check.fail(f"the level choice offers {offered}, the game's levels are {levels}")
+        if chosen != str(played) or arguments[:2] != ["--level", str(played)]:
+            check.fail(f"?level={asked}: the page chose {chosen} and started the game with "
+                       f"{arguments}, expected level {played}")
+    page.js("localStorage.clear()")
+
+
 def steps(page, server, _site, check):
+    level_choice(page, server, check)
     first_game(page, server, check)
     keys_during_pause(page, server, check)
     thinking_in_a_worker(page, server, check)

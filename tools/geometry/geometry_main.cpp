@@ -1,9 +1,11 @@
-// brelvoxan-geometry sh|js: writes the display's geometry and the window title, as the game
-// itself has them, for the scripts (shell variables) or the page (a JavaScript constant). The
-// build runs it to make geometry.sh and geometry.js, so no script or page file repeats a size.
+// brelvoxan-geometry sh|js: writes the display's geometry, the window title and the computer's
+// levels, as the game itself has them, for the scripts (shell variables) or the page (a
+// JavaScript constant). The build runs it to make geometry.sh and geometry.js, so no script or
+// page file repeats a size or a level.
 #include <cstdio>
 #include <cstring>
 
+#include "engine/levels.h"
 #include "host/display_size.h"
 #include "host/window_host.h"
 
@@ -27,6 +29,9 @@ constexpr Value kValues[] = {
     {"WINDOW_WIDTH", "windowWidth", host::kWindowWidth},
     {"WINDOW_HEIGHT", "windowHeight", host::kWindowHeight},
     {"BOARD_WIDTH", "boardWidth", host::kBoardWidth},
+    {"MIN_LEVEL", "minLevel", brelvoxan::engine::kMinLevel},
+    {"MAX_LEVEL", "maxLevel", brelvoxan::engine::kMaxLevel},
+    {"DEFAULT_LEVEL", "defaultLevel", brelvoxan::engine::kDefaultGameLevel},
 };
 
 }  // namespace
@@ -39,11 +44,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (shell) {
-    std::puts("# The display's geometry and the window title; written by the build, do not edit.");
+    std::puts("# The display's geometry, the window title and the levels; written by the build.");
     std::printf("BRELVOXAN_TITLE='%s'\n", host::kGameTitle);
     for (const Value& v : kValues) std::printf("BRELVOXAN_%s=%d\n", v.shellName, v.value);
   } else {
-    std::puts("// The display's geometry and the window title; written by the build, do not edit.");
+    std::puts("// The display's geometry, the window title and the levels; written by the build.");
     std::printf("var brelvoxanGeometry = Object.freeze({\n  title: \"%s\",\n", host::kGameTitle);
     for (const Value& v : kValues) std::printf("  %s: %d,\n", v.scriptName, v.value);
     std::puts("});");

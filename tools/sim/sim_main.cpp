@@ -12,13 +12,18 @@
 // token answers one key wait and is read only when the game waits, so the input may be endless
 // and costs constant memory; when it ends the game is stopped at its next key wait. A token that
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "build_info.h"
 #include "cli/command_line.h"
 #include "engine/opponent.h"
 #include "game/game.h"
@@ -95,11 +100,16 @@ class KeyReader {
     long tokenLine = 0;
     long tokenColumn = 0;
     for (;;) {
-      const int c = std::getc(in_);
+      const int c = read();
+      if (c == EOF && std::ferror(in_)) {
+        error_ = std::string("cannot read the keys: ") + std::strerror(errno);
+        errorStatus_ = 1;
+        return std::nullopt;
+      }
       if (c == EOF || c == '#' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
           c == '\f') {
         if (!token.empty()) {
-          if (c != EOF) std::ungetc(c, in_);
+          if (c != EOF) unread(c);
           break;
         }
         if (c == EOF) return std::nullopt;
@@ -129,8 +139,28 @@ class KeyReader {
   }
 
   const std::string& error() const { return error_; }
+  // The exit status the error calls for: 2 for a bad token, 1 for input that cannot be read.
+  int errorStatus() const { return errorStatus_; }
 
  private:
+  // The next byte, a UTF-8 byte-order mark at the start of the input skipped as --solve skips it.
+  int read() {
+    if (!started_) {
+      started_ = true;
+      for (const char mark : std::string_view("\xEF\xBB\xBF")) {
+        const int c = std::getc(in_);
+        if (c != EOF) pending_ += static_cast<char>(c);
+        if (c != static_cast<unsigned char>(mark)) break;
+      }
+      if (pending_ == "\xEF\xBB\xBF") pending_.clear();
+    }
+    if (pending_.empty()) return std::getc(in_);
+    const int c = static_cast<unsigned char>(pending_.front());
+    pending_.erase(0, 1);
+    return c;
+  }
+  void unread(int c) { pending_.insert(0, 1, static_cast<char>(c)); }
+
   void advance(int c) {
     if (c == '\n') {
       ++line_;
@@ -141,20 +171,34 @@ class KeyReader {
   }
   void skipComment() {
     int c = 0;
-    while ((c = std::getc(in_)) != EOF && c != '\n') {
+    while ((c = read()) != EOF && c != '\n') {
     }
-    if (c == '\n') std::ungetc(c, in_);
+    if (c == '\n') unread(c);
   }
 
   std::FILE* in_;
+  bool started_ = false;
+  std::string pending_;  // bytes read ahead, to be read again
   long line_ = 1;
   long column_ = 1;
   std::string error_;
+  int errorStatus_ = 2;
 };
 
 int fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
   return status;
+}
+
+// Writes `text` on standard output: 0, or 1 with a message (none when the reader has gone away).
+int writeOut(const std::string& text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  if (errno == EPIPE) return 1;
+  return fail(1, std::string("cannot write the output") +
+                     (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
 }
 
 constexpr const char* kUsage =
@@ -166,6 +210,35 @@ int usageError(const std::string& message) {
   return fail(2, message + " (" + kUsage + ")");
 }
 
+int printHelp() {
+  const std::string text =
+      std::string(kUsage) +
+      "\n"
+      "Runs the game headless on a virtual clock with keys from standard input, then prints the\n"
+      "screen, the board, the cursor box and the clock. Keys: Up Down Left Right Enter Space Esc\n"
+      "Ctrl+Z, a digit or capital letter, or vkN (N from 1 to 254); '#' starts a comment.\n"
+      "  --level N\tthe computer's strength, as in the game\n"
+      "  --seed N\trepeat its choices among equally good moves (default 1)\n"
+      "  --png FILE\talso write the display as a PNG picture\n"
+      "  --solve\tfor each line of 64 squares a1..h8 (X, O, -), a space and the side to move\n"
+      "\t\t(X or O), the best move and the exact final disc difference ('a2 +38'), 'pass'\n"
+      "\t\tor 'end' and the difference, or 'unknown (reason)': more than " +
+      std::to_string(brelvoxan::sim::kMaxSolveEmpties) + " empty squares,\n\t\tor more than " +
+      std::to_string(brelvoxan::sim::kSolveNodeBudget) + " positions (" +
+      brelvoxan::sim::kBudgetExpectation +
+      ").\n"
+      "\t\tEach line is solved afresh: its answer does not depend on the lines before\n"
+      "  --match A B\tlevel A against level B from the match openings; --games N (even, default\n"
+      "\t\t100) and --seed N\n"
+      "  --help\tthis text\n"
+      "  --version\tthe version\n"
+      "Exit status: 0 done (--solve: every position solved); 1 a position unsolved or malformed,\n"
+      "input that cannot be read, output that cannot be written (quietly when its reader has\n"
+      "gone away), no glyphs to read the screen with, a --solve line over 1000 bytes; 2 a refused\n"
+      "command line or key token.\n";
+  return writeOut(text);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,6 +246,10 @@ int main(int argc, char** argv) {
   namespace headless = host::headless;
   namespace sim = brelvoxan::sim;
 
+  // A reader that goes away ends the run quietly at the next write, as a filter's does.
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   const uint64_t mostGames = 2 * sim::kMatchOpenings.size();
   const brelvoxan::cli::OptionRule level = brelvoxan::cli::levelOption();
   const brelvoxan::cli::OptionRule games = {"--games",
@@ -184,6 +261,8 @@ int main(int argc, char** argv) {
                                             2,
                                             mostGames};
   const std::vector<brelvoxan::cli::OptionRule> rules = {
+      {"--help", 0, "", true, 0, 0, true},
+      {"--version", 0, "", true, 0, 0, true},
       {"--png", 1, "a file name", false},
       level,
       brelvoxan::cli::seedOption(),
@@ -195,6 +274,9 @@ int main(int argc, char** argv) {
   const brelvoxan::cli::CommandLine line = brelvoxan::cli::readCommandLine(
       std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), rules);
   if (!line.refusal.empty()) return usageError(line.refusal);
+  if (line.has("--help")) return printHelp();
+  if (line.has("--version"))
+    return writeOut(std::string(kProgram) + " " + brelvoxan::kVersion + "\n");
   if (line.has("--games") && *line.number("--games") % 2 != 0) {
     return usageError(brelvoxan::cli::refuseValue(games, line.find("--games")->values[0]));
   }
@@ -225,20 +307,22 @@ int main(int argc, char** argv) {
     return usageError("--match takes only --games and --seed");
 
   if (solve) {
-    const int status = sim::runSolve(std::cin, std::cout, std::cerr);
+    sim::FileInput input(stdin);
+    std::istream positions(&input);
+    const int status = sim::runSolve(positions, std::cout, std::cerr);
     return std::fflush(stdout) == 0 ? status : 1;
   }
   if (match) {
     const sim::MatchResult r = sim::playMatch(
         match->first, match->second, static_cast<int>(gamesGiven.value_or(100)), seed.value_or(1));
     if (!r.note.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.note.c_str());
-    std::cout << sim::formatMatchResult(match->first, match->second, r);
+    const int written = writeOut(sim::formatMatchResult(match->first, match->second, r));
     std::fprintf(stderr,
                  "worst think time per move: level %d %.0f ms (processor %.0f ms), level %d %.0f "
                  "ms (processor %.0f ms)\n",
                  match->first, r.worstThinkMsA, r.worstThinkCpuMsA, match->second, r.worstThinkMsB,
                  r.worstThinkCpuMsB);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return written;
   }
 
   headless::reset();
@@ -246,6 +330,14 @@ int main(int argc, char** argv) {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (!error) headless::setProgramFolder(self.parent_path().string());
+  // Without glyphs the screen cannot be read back: stop before playing rather than after.
+  const std::vector<std::string> folders = brelvoxan::glyphFolders();
+  if (brelvoxan::CharacterScreen().loadGlyphsFrom(folders).folder < 0) {
+    std::string where;
+    for (const std::string& folder : folders) where += (where.empty() ? "" : ", ") + folder;
+    return fail(
+        1, "no glyph file could be read in " + where + "; run from the folder that holds res/");
+  }
   KeyReader keys(stdin);
   headless::setKeyFeeder([&keys]() -> std::optional<uint8_t> {
     const std::optional<uint8_t> code = keys.next();
@@ -263,7 +355,7 @@ int main(int argc, char** argv) {
   brelvoxan::CharacterScreen screen;
   brelvoxan::gameMain(game, screen);  // returns when the feeder has stopped it at a key wait
   headless::setKeyFeeder(nullptr);
-  if (!keys.error().empty()) return fail(2, keys.error());
+  if (!keys.error().empty()) return fail(keys.errorStatus(), keys.error());
 
   // The screen is read with the glyphs the game loaded: each file is decoded once.
   reader::GlyphSet glyphs;
@@ -287,6 +379,5 @@ int main(int argc, char** argv) {
   }
   const std::string report = reader::formatScreen(reader::readScreen(backBuffer, glyphs)) +
                              "clock: " + std::to_string(headless::clockMs()) + "\n";
-  std::fwrite(report.data(), 1, report.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return writeOut(report);
 }

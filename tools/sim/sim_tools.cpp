@@ -1,13 +1,16 @@
 #include "tools/sim/sim_tools.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <istream>
 #include <ostream>
 #include <utility>
 
+#include "cli/command_line.h"
 #include "engine/endgame.h"
 #include "engine/opponent.h"
 #include "tools/sim/openings.h"
@@ -64,27 +67,8 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
              std::to_string(line.size()) + " characters";
     return std::nullopt;
   }
-  engine::Mask black = 0;
-  engine::Mask white = 0;
-  for (int sq = 0; sq < 64; ++sq) {
-    const char c = line[static_cast<size_t>(sq)];
-    if (c == 'X' || c == 'x') {
-      black |= bitOf(sq);
-    } else if (c == 'O' || c == 'o') {
-      white |= bitOf(sq);
-    } else if (c != '-') {
-      *error = "square " + engine::squareName(sq) + " is neither X, O nor -";
-      return std::nullopt;
-    }
-  }
-  // The four centre squares are filled before the first move and never emptied.
-  for (const int sq : {engine::squareOf(4, 4), engine::squareOf(5, 4), engine::squareOf(4, 5),
-                       engine::squareOf(5, 5)}) {
-    if (((black | white) & bitOf(sq)) == 0) {
-      *error = "centre square " + engine::squareName(sq) + " is empty, as it never is in a game";
-      return std::nullopt;
-    }
-  }
+  const std::optional<engine::Discs> discs = engine::parseSquares(line.substr(0, 64), error);
+  if (!discs) return std::nullopt;
   std::string_view rest = line.substr(64);
   if (!isBlank(rest[0])) {
     *error = "expected a space after the 64 squares";
@@ -92,17 +76,18 @@ std::optional<SolveLine> parseSolveLine(std::string_view line, std::string* erro
   }
   while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
   if (rest == "X" || rest == "x") {
-    result.position = {black, white};
+    result.position = {discs->black, discs->white};
   } else if (rest == "O" || rest == "o") {
-    result.position = {white, black};
+    result.position = {discs->white, discs->black};
   } else {
-    *error = "the side to move must be X or O";
+    *error = "the side to move must be X or O, not '" + cli::printable(std::string(rest)) + "'";
     return std::nullopt;
   }
   return result;
 }
 
-std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64_t nodeBudget) {
+// The answer to one position; *nodes the positions its solve visited.
+std::string solveAnswer(const Position& p, uint64_t nodeBudget, uint64_t* nodes) {
   if (engine::legalMoves(p) == 0 && engine::legalMoves(p.passed()) == 0) {
     return "end " + signedScore(engine::finalScore(p));
   }
@@ -113,17 +98,44 @@ std::string solveAnswer(engine::EndgameSolver& solver, const Position& p, uint64
   }
   engine::SearchLimit limit;
   limit.nodes = nodeBudget;
+  // A solver of its own, which has seen nothing of the lines before: a line's answer, and the work
+  // it takes, are the same wherever it stands in the input. Its table is sized to the position,
+  // so that a near-finished one is not slowed by making a large table it does not need.
+  engine::EndgameSolver solver(std::clamp(empties, 12, 19));
   const engine::ExactResult r = solver.solve(p, false, limit);
-  if (!r.complete) return "unknown (more than " + std::to_string(nodeBudget) + " positions)";
+  *nodes = solver.nodes();
+  if (!r.complete) {
+    return "unknown (more than " + std::to_string(nodeBudget) + " positions; " +
+           kBudgetExpectation + ")";
+  }
   return engine::squareName(r.move) + ' ' + signedScore(r.score);
 }
 
+FileInput::int_type FileInput::underflow() {
+  const size_t got = std::fread(buffer_, 1, sizeof buffer_, file_);
+  if (got == 0) {
+    if (std::ferror(file_)) {
+      error_ = std::strerror(errno);
+      // The stream reading through this buffer takes it as a failed read (badbit).
+      throw std::ios_base::failure(error_);
+    }
+    return traits_type::eof();
+  }
+  setg(buffer_, buffer_, buffer_ + got);
+  return traits_type::to_int_type(buffer_[0]);
+}
+
 int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t nodeBudget) {
-  engine::EndgameSolver solver;
   std::string line;
   int status = 0;
   for (int number = 1;; ++number) {
     const LineRead read = readBoundedLine(in, &line);
+    if (in.bad()) {
+      const auto* file = dynamic_cast<const FileInput*>(in.rdbuf());
+      err << "brelvoxan-sim: line " << number << ": cannot read the input"
+          << (file && !file->error().empty() ? ": " + file->error() : "") << '\n';
+      return 1;
+    }
     if (read == LineRead::kEnd) break;
     if (read == LineRead::kTooLong) {
       err << "brelvoxan-sim: line " << number << ": longer than " << kMaxSolveLineLength
@@ -140,21 +152,25 @@ int runSolve(std::istream& in, std::ostream& out, std::ostream& err, uint64_t no
       continue;
     }
     if (parsed->comment) continue;
-    const uint64_t nodesBefore = solver.nodes();
+    uint64_t nodes = 0;
     const auto start = std::chrono::steady_clock::now();
-    const std::string answer = solveAnswer(solver, parsed->position, nodeBudget);
+    const std::string answer = solveAnswer(parsed->position, nodeBudget, &nodes);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Each answer is flushed as it comes, so a failed write shows here and not only at the end.
+    errno = 0;
     out << answer << '\n' << std::flush;
     if (!out) {
-      err << "brelvoxan-sim: line " << number << ": the answer could not be written\n";
+      // A reader that went away (a closed pipe) ends the run quietly, as it ends a filter's.
+      if (errno == EPIPE) return 1;
+      err << "brelvoxan-sim: line " << number << ": cannot write the answer"
+          << (errno != 0 ? std::string(": ") + std::strerror(errno) : "") << '\n';
       return 1;
     }
     if (answer.starts_with("unknown")) status = 1;
     char timing[96];
     std::snprintf(timing, sizeof timing, "line %d: %llu nodes, %.3f s\n", number,
-                  static_cast<unsigned long long>(solver.nodes() - nodesBefore), seconds);
+                  static_cast<unsigned long long>(nodes), seconds);
     err << timing << std::flush;
   }
   return status;
