@@ -15,6 +15,7 @@ Screenshots and canvas pictures stay in BUILD_DIR/phone/."""
 import random
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -33,10 +34,14 @@ class Check(page_driver.Check):
         super().__init__(build, "phone")
 
     def simulate(self, tokens):
-        """The simulator's printout after the keys, and its back buffer as PNG bytes."""
+        """The simulator's printout after the keys, and its back buffer as PNG bytes. It keeps
+        settings and results in a fresh folder, as the page does in its storage from its first
+        visit: after a whole game both titles show the result."""
         picture = self.out / "sim.png"
-        run = subprocess.run([str(self.sim), "--png", str(picture)], input=" ".join(tokens),
-                             text=True, capture_output=True, check=True)
+        with tempfile.TemporaryDirectory() as kept:
+            run = subprocess.run([str(self.sim), "--png", str(picture), "--settings", kept],
+                                 input=" ".join(tokens), text=True, capture_output=True,
+                                 check=True)
         return run.stdout, picture.read_bytes()
 
     def same_as_simulator(self, page, name, tokens):
