@@ -32,6 +32,14 @@ OptionRule seedOption() {
   return wholeNumberOption("--seed", "a whole number", 0, UINT64_MAX);
 }
 
+OptionRule settingsOption() {
+  return {"--settings", 1, "a folder", false};
+}
+
+OptionRule resetResultsOption() {
+  return {"--reset-results", 0, ""};
+}
+
 std::string printable(const std::string& argument) {
   std::string shown;
   for (const char c : argument.substr(0, kMaxEchoLength)) {

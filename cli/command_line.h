@@ -30,6 +30,10 @@ OptionRule wholeNumberOption(std::string name, const std::string& what, uint64_t
 // The options every program with a computer opponent takes: --level and --seed.
 OptionRule levelOption();
 OptionRule seedOption();
+// The options of the programs that keep settings and results (the game and the simulator):
+// --settings DIR, the folder they are kept in, and --reset-results.
+OptionRule settingsOption();
+OptionRule resetResultsOption();
 
 // What a command line gave: each option's values, the last time it was given.
 struct CommandLine {

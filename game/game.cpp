@@ -16,6 +16,12 @@ namespace brelvoxan {
 
 namespace {
 
+GameOutcome outcome(const Game& game) {
+  if (game.blackCount == game.whiteCount) return GameOutcome::kDraw;
+  return (game.blackCount > game.whiteCount) == (game.humanSide == kBlack) ? GameOutcome::kWin
+                                                                           : GameOutcome::kLoss;
+}
+
 bool boardFull(const Game& game) {
   return game.blackCount + game.whiteCount == 64;
 }
@@ -27,7 +33,38 @@ void printTitleLevel(CharacterScreen& screen, int level) {
                                               : joinText("Level ", formatNumber(level)));
 }
 
+// The title's row 1, blank until a game at the level on display has ended: "W 12 L 30 D 2",
+// under the choices' column while it fits. `shown` tells whether the row holds results now.
+void printTitleResults(CharacterScreen& screen, const Game& game, bool* shown) {
+  const LevelResults results = titleResults(game);
+  if (!results.any() && !*shown) return;
+  std::string row(static_cast<size_t>(host::kTextColumns), ' ');
+  if (results.any()) {
+    const std::string text = "W " + std::to_string(results.wins) + " L " +
+                             std::to_string(results.losses) + " D " + std::to_string(results.draws);
+    const size_t column = std::min<size_t>(6, row.size() - text.size());
+    row.replace(column, text.size(), text);
+  }
+  screen.locate(0, 1);
+  screen.printText(Text(row.c_str()));
+  *shown = results.any();
+}
+
 }  // namespace
+
+LevelResults titleResults(const Game& game) {
+  if (!game.kept || game.level < engine::kMinLevel || game.level > engine::kMaxLevel) return {};
+  return game.kept->settings().results[static_cast<size_t>(game.level - 1)];
+}
+
+void startFromKept(Game& game, const std::string& folder, std::optional<int> levelGiven,
+                   bool resetResults) {
+  game.kept = std::make_shared<SettingsStore>(folder);
+  game.kept->load();
+  if (resetResults) game.kept->resetResults();
+  game.level = levelGiven.value_or(game.kept->settings().level);
+  game.showMoves = game.kept->settings().showMoves;
+}
 
 void gameMain() {
   Game game;
@@ -61,6 +98,8 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
   screen.printText("Program By ZEPLOMAR");
   game.level = std::clamp(game.level, engine::kMinLevel, engine::kMaxLevel);
   if (game.level != engine::kMinLevel) printTitleLevel(screen, game.level);
+  bool resultsShown = false;
+  printTitleResults(screen, game, &resultsShown);
   // Left and Right choose the level of the next game; 1 and 2 start it.
   for (;;) {
     game.keyCode = waitKey();
@@ -70,7 +109,9 @@ void showTitleScreen(Game& game, CharacterScreen& screen) {
     if (level != game.level) {
       game.level = level;
       printTitleLevel(screen, level);
+      printTitleResults(screen, game, &resultsShown);
       host::showLevel(level);
+      if (game.kept) game.kept->setLevel(level);
     }
   }
 }
@@ -82,6 +123,7 @@ bool startNewGame(Game& game, CharacterScreen& screen) {
   game.cursorY = 1;
   game.drawnCursorX = 0;
   game.drawnCursorY = 0;
+  game.markedSquares = 0;
   game.movedFrom.clear();
   drawNewGameBoard(game, screen);
   refreshStoneCentres(game, screen);
@@ -130,13 +172,11 @@ void playTurns(Game& game, CharacterScreen& screen, bool humanFirst) {
 void showResult(Game& game, CharacterScreen& screen) {
   clearMessageRows(screen);
   screen.locate(kStatusColumn, 1);
-  if (game.blackCount == game.whiteCount) {
-    screen.printText("DRAW");
-  } else if ((game.blackCount > game.whiteCount) == (game.humanSide == kBlack)) {
-    screen.printText("You Win");
-  } else {
-    screen.printText("You Lose");
-  }
+  const GameOutcome result = outcome(game);
+  screen.printText(result == GameOutcome::kDraw  ? "DRAW"
+                   : result == GameOutcome::kWin ? "You Win"
+                                                 : "You Lose");
+  if (game.kept) game.kept->addResult(game.level, result);
   game.keyCode = waitKey();
 }
 

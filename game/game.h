@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "game/game_state.h"
 #include "screen/character_screen.h"
@@ -14,7 +16,16 @@ namespace brelvoxan {
 void gameMain();
 void gameMain(Game& game, CharacterScreen& screen);
 
+// The title screen; Left and Right choose the level, whose results (when any are kept) show on
+// row 1.
 void showTitleScreen(Game& game, CharacterScreen& screen);
+// Starts `game` from what is kept in `folder` (nothing kept when it is empty): the kept level,
+// unless the command line gave one, and the marks' setting. The results are cleared first when
+// asked.
+void startFromKept(Game& game, const std::string& folder, std::optional<int> levelGiven,
+                   bool resetResults);
+// The results kept for the level on display; none when nothing is kept.
+LevelResults titleResults(const Game& game);
 // Returns true when the person has the first turn.
 bool startNewGame(Game& game, CharacterScreen& screen);
 void playTurns(Game& game, CharacterScreen& screen, bool humanFirst);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/opponent.h"
+#include "game/kept_settings.h"
 #include "reversi/board.h"
 #include "screen/character_screen.h"
 
@@ -36,6 +37,10 @@ struct Game {
   // The square the cursor box was last drawn around; 0 when none has been drawn in this game.
   int16_t drawnCursorX = 0, drawnCursorY = 0;
   int16_t keyCode = 0;  // the last key taken
+  // Whether the squares where the person may move are marked (M), and the squares whose mark is
+  // drawn now (bit (x - 1) * 8 + y - 1, game/move_marks.h).
+  bool showMoves = false;
+  uint64_t markedSquares = 0;
   // The positions the person moved from in this game, oldest first, for taking moves back.
   std::vector<AskedPosition> movedFrom;
 
@@ -50,6 +55,9 @@ struct Game {
   std::shared_ptr<engine::Opponent> opponent;
   // The strongest level's computer for hints, made at the first hint.
   std::shared_ptr<engine::Opponent> hintOpponent;
+  // Where the level, the marks' setting and the results are kept between runs; none: nothing is
+  // kept and the title shows no results.
+  std::shared_ptr<SettingsStore> kept;
 };
 
 // Plays the current square (cursorX, cursorY) for `side`, whose scan found runs to turn: ends a

@@ -1,5 +1,6 @@
 // The person's move: the arrow keys move the cursor box, Enter on a legal square plays it, H
-// moves the box to the hint's square and Ctrl+Z takes back the person's last move.
+// moves the box to the hint's square, Ctrl+Z takes back the person's last move and M marks the
+// squares where the person may move, or no longer.
 #pragma once
 
 #include "game/game_state.h"

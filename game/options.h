@@ -1,6 +1,6 @@
 // The game's command line, read by the programs' shared reader (cli/command_line.h): --help,
-// --version, --scale N, --level N and --seed N. The help text separates terms from their
-// descriptions with tabs (host/message_layout.h).
+// --version, --scale N, --level N, --seed N, --settings DIR and --reset-results. The help text
+// separates terms from their descriptions with tabs (host/message_layout.h).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,11 @@ struct StartOptions {
   int exitCode = 0;           // 0 after --help or --version, 2 for a refused command line
   std::string message;        // the help or version text, or the one line of a refusal
   int32_t scale = kMinScale;  // window pixels per display pixel in each direction
-  int level = engine::kDefaultGameLevel;  // the computer's level (engine/levels.h)
+  std::optional<int> level;   // the computer's level given (engine/levels.h)
+  // The folder given with --settings instead of the platform's usual place, and whether
+  // --reset-results asked to clear the kept results.
+  std::optional<std::string> settingsFolder;
+  bool resetResults = false;
   std::optional<uint64_t> seed;  // the seed of the computer's choices; none: a new one each run
 };
 
@@ -34,8 +38,9 @@ struct ScaleFit {
 ScaleFit fitScale(int32_t wanted, int32_t usableWidth, int32_t usableHeight);
 
 // Reads the game's arguments after the program name. The help text lists `glyphFolders`, the
-// folders the glyphs are looked for in.
+// folders the glyphs are looked for in, and names `settingsFolder`, where settings are kept.
 StartOptions parseOptions(const std::vector<std::string>& arguments,
-                          const std::vector<std::string>& glyphFolders);
+                          const std::vector<std::string>& glyphFolders,
+                          const std::string& settingsFolder = {});
 
 }  // namespace brelvoxan

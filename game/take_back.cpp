@@ -1,5 +1,6 @@
 #include "game/take_back.h"
 
+#include "game/move_marks.h"
 #include "game/status_panel.h"
 #include "screen/dot_graphics.h"
 
@@ -13,6 +14,7 @@ bool takeBack(Game& game, CharacterScreen& screen) {
   if (game.movedFrom.empty()) return false;
   const AskedPosition back = game.movedFrom.back();
   game.movedFrom.pop_back();
+  clearMoveMarks(game, screen);
   cursorBox(screen, game.drawnCursorX, game.drawnCursorY, 0);
   // Going back only empties squares; the stones on the others keep their outline.
   for (int16_t x = 1; x <= 8; ++x) {

@@ -32,6 +32,7 @@ inline constexpr uint8_t kVk1 = '1';
 inline constexpr uint8_t kVk2 = '2';
 inline constexpr uint8_t kVkA = 'A';
 inline constexpr uint8_t kVkH = 'H';
+inline constexpr uint8_t kVkM = 'M';
 inline constexpr uint8_t kVkZ = 'Z';
 inline constexpr uint8_t kVkLeftWin = 91;
 inline constexpr uint8_t kVkRightWin = 92;

@@ -89,6 +89,19 @@ enum class FileRead : int32_t {
 // FIFO or a device: anything but a regular file is refused before a byte is read.
 FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes);
 
+// Writes `bytes` as the whole new content of the file at `path`, so that a reader, another copy
+// of the game among them, only ever finds the old file or the new one whole: they go to a new
+// file beside it, which is flushed to the disk and then renamed over it. The file's folder is
+// made first when it is missing, with its parents. False, with one line of why in *why and the
+// file at `path` as it was, when any step fails (a read-only folder, a full disk).
+bool replaceFile(const char* path, const std::vector<uint8_t>& bytes, std::string* why);
+
+// The folder in which the game keeps its settings and results between runs, in the platform's
+// usual place ($XDG_CONFIG_HOME/brelvoxan or ~/.config/brelvoxan, %APPDATA%\Brelvoxan, the
+// page's storage in the browser), not made yet if missing; empty when the platform has none
+// (the headless backend: the simulator and the tests keep nothing unless given a folder).
+std::string settingsFolder();
+
 // --- Drawing -------------------------------------------------------------------------------
 
 // Copies the bitmap one to one with its top-left corner at (x, y) onto the client area of the

@@ -186,11 +186,13 @@ TEST(ScreenReaderBoard, StonesEmptySquaresAndDamage) {
   putStone(buffer, 5, 5, false);
   putStone(buffer, 1, 8, true);
   putStone(buffer, 8, 1, false);
-  // Square (2, 2): a black stone missing one outline dot; (3, 3): one stray dot; (6, 6): a
-  // centre half set; (7, 7): a dot of unknown picture.
+  // Square (2, 2): a black stone missing one outline dot; (3, 3): one stray dot; (4, 2): the
+  // possible-move mark, its middle dot alone; (6, 6): a centre half set; (7, 7): a dot of
+  // unknown picture.
   putStone(buffer, 2, 2, true);
   putDot(buffer, 6 + 1 + 2, 6 + 1, false);
-  putDot(buffer, 12 + 3, 12 + 3, true);
+  putDot(buffer, 12 + 2, 12 + 3, true);
+  putDot(buffer, 18 + 3, 6 + 3, true);
   putStone(buffer, 6, 6, true);
   putDot(buffer, 30 + 3, 30 + 3, false);
   blit(buffer, Pixels{5, 6, std::vector<uint32_t>(30, 0x123456)}, (36 + 2) * 5, (36 + 2) * 6);
@@ -199,7 +201,7 @@ TEST(ScreenReaderBoard, StonesEmptySquaresAndDamage) {
 
   const Screen screen = readScreen(buffer, glyphs);
   EXPECT_EQ(screen.boardRow(1), ".......O");
-  EXPECT_EQ(screen.boardRow(2), ".?......");
+  EXPECT_EQ(screen.boardRow(2), ".?.+....");
   EXPECT_EQ(screen.boardRow(3), "..?.....");
   EXPECT_EQ(screen.boardRow(4), "...OX...");
   EXPECT_EQ(screen.boardRow(5), "...XO...");

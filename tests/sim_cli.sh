@@ -239,4 +239,33 @@ status=$?
 grep -Eq '^2 vs 1: wins [0-4], draws [0-4], losses [0-4], score [0-9.]+%$' "$work/match.out" ||
   fail "match: $(cat "$work/match.out")"
 
+# --- Settings kept only in a folder given; M marks the moves ----------------------------------
+kept=$work/kept
+# A game played out with hints at level 2 counts on the title, and the marks stay switched on.
+run keep-game "2 M $(printf 'H Enter %.0s' {1..40})" --settings "$kept" --level 2
+[[ $status == 0 && ! -s $work/keep-game.err ]] || fail "keep-game: status $status"
+grep -q '^results 2 ' "$kept/settings.txt" || fail "keep-game: no results kept"
+grep -q '^show-moves on$' "$kept/settings.txt" || fail "keep-game: marks not kept"
+run keep-title "\n" --settings "$kept" --level 2 --png "$shots/title-results.png"
+grep -Eq '^\|      W [0-9]+ L [0-9]+ D [0-9]+ *\|$' "$work/keep-title.out" ||
+  fail "keep-title: no results row: $(sed -n 3p "$work/keep-title.out")"
+run keep-marks "1\n" --settings "$kept" --png "$shots/marks.png"
+expect_block keep-marks <<'TXT'
+board:
+........
+........
+...+....
+..+OX...
+...XO+..
+....+...
+........
+........
+TXT
+run keep-reset "\n" --settings "$kept" --reset-results
+expect_block keep-reset <tests/lib/title_screen.txt
+run reset-alone "\n" --reset-results
+[[ $status == 2 && $(wc -l <"$work/reset-alone.err") == 1 ]] || fail "reset-alone: status $status"
+# Without a folder nothing is written anywhere.
+[[ -z $(ls -A "$XDG_CONFIG_HOME") ]] || fail "the simulator wrote into $XDG_CONFIG_HOME"
+
 finish "" "sim_cli: all passed"

@@ -61,6 +61,10 @@ TEST(Options, AcceptedCommandLines) {
   EXPECT_EQ(parse({"--level", "2", "--seed=9", "--level", "4"}).level, 4);
   EXPECT_EQ(parse({"--seed", "18446744073709551615"}).seed, UINT64_MAX);
   EXPECT_FALSE(parse({"--level", "3"}).seed.has_value());
+  EXPECT_FALSE(parse({}).level.has_value());  // the kept level, then
+  EXPECT_EQ(parse({"--settings=/tmp/x", "--reset-results"}).settingsFolder, "/tmp/x");
+  EXPECT_TRUE(parse({"--reset-results"}).resetResults);
+  EXPECT_FALSE(parse({"--settings", "/tmp/x"}).resetResults);
   EXPECT_FALSE(parse({"--help", "--frobnicate"}).run);  // the help, not a refusal
   EXPECT_EQ(parse({"--help", "--frobnicate"}).exitCode, 0);
 
@@ -71,7 +75,8 @@ TEST(Options, AcceptedCommandLines) {
   for (const std::string& part :
        {std::string("--scale N\t"), std::string("Enter\t"), std::string("Ctrl+Q\tquit"),
         std::string("H\thint"), std::string("Ctrl+Z\ttake back"), std::string("Left/Right\t"),
-        "1 (default) to " + top + "; ", "levels 2 to " + top + " among",
+        std::string("M\tmark"), std::string("--settings DIR\t"), std::string("--reset-results\t"),
+        "1 to " + top + " (default: the level kept, else 1); ", "levels 2 to " + top + " among",
         std::string("res/bmp (below the current folder)\n"), std::string("/opt/game/res/bmp\n")}) {
     EXPECT_NE(help.message.find(part), std::string::npos) << part;
   }

@@ -61,6 +61,11 @@ if start_game; then
   # sweep, so the quiet time must outlast it before the arrows are sent.
   xc_keys "$window" 100 1
   check_state game_start "1" 1500
+  # M marks the squares where the person may move, and takes the marks away again.
+  xc_keys "$window" 100 m
+  check_state marks_on "1 M" 500
+  xc_keys "$window" 100 m
+  check_state marks_off "1 M M" 500
 
   # From (1,1) to (4,3), a legal first move for Black; then the CPU's 700 ms pause, its move and
   # a second sweep. The screen may stay still for 640 + 700 ms between the two moves.

@@ -15,7 +15,7 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const brelvoxan::StartOptions options =
-      brelvoxan::parseOptions(arguments, brelvoxan::glyphFolders());
+      brelvoxan::parseOptions(arguments, brelvoxan::glyphFolders(), host::settingsFolder());
   if (!options.run) {
     host::showMessage(options.message.c_str(), options.exitCode != 0);
     // Help or version text that did not reach standard output (a full disk, a closed pipe) is
@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
   }
   host::setDisplayScale(scale);
   brelvoxan::Game game;
-  game.level = options.level;
+  brelvoxan::startFromKept(game, options.settingsFolder.value_or(host::settingsFolder()),
+                           options.level, options.resetResults);
   // Without --seed, every run meets other choices among equally good moves.
   game.seed = options.seed.value_or(
       (static_cast<uint64_t>(std::random_device{}()) << 32) ^

@@ -1,10 +1,13 @@
-// Bounded reads of regular files for the POSIX backends.
+// Bounded reads of regular files, and whole files replaced at once, for the POSIX backends.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "host/common/owned_handle.h"
 #include "host/platform.h"
@@ -68,6 +71,71 @@ FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>
     return FileRead::kFailed;
   }
   return FileRead::kRead;
+}
+
+namespace {
+
+std::string reason(const char* what, const std::string& name, int error) {
+  return std::string("cannot ") + what + " " + name + ": " + std::strerror(error);
+}
+
+// Makes `folder` and its missing parents, private to the user as configuration folders are.
+bool makeFolders(const std::string& folder, std::string* why) {
+  struct stat status {};
+  if (folder.empty() || ::stat(folder.c_str(), &status) == 0) return true;
+  const size_t slash = folder.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash), why)) {
+    return false;
+  }
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    *why = reason("make", folder, errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool replaceFile(const char* path, const std::vector<uint8_t>& bytes, std::string* why) {
+  std::string ignored;
+  if (why == nullptr) why = &ignored;
+  if (path == nullptr || *path == '\0') {
+    *why = "no file name";
+    return false;
+  }
+  const std::string target(path);
+  const size_t slash = target.find_last_of('/');
+  if (slash != std::string::npos && !makeFolders(target.substr(0, slash), why)) return false;
+  // A name no other writer uses, this process's or another copy's.
+  static std::atomic<unsigned> serial{0};
+  const std::string temporary =
+      target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
+  const FileDescriptor file(
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600));
+  if (file.get() < 0) {
+    *why = reason("create", temporary, errno);
+    return false;
+  }
+  size_t written = 0;
+  int error = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      error = put < 0 ? errno : ENOSPC;
+      break;
+    }
+    written += static_cast<size_t>(put);
+  }
+  // Only a file whose bytes are on the disk replaces the old one: a crash leaves either.
+  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+  if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    *why = reason("write", target, error);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace host

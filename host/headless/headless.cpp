@@ -143,6 +143,11 @@ std::string programFolder() {
   return state().programFolder;
 }
 
+// The simulator and the tests keep settings only in a folder they are given.
+std::string settingsFolder() {
+  return {};
+}
+
 // Kept for the tests; a problem also goes to standard error, where a simulator user sees it.
 void showMessage(const char* text, bool problem) {
   state().messages.emplace_back(text);

@@ -423,6 +423,15 @@ std::string programFolder() {
   return folder;
 }
 
+// The XDG base directory rule: $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
+std::string settingsFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return std::string(config) + "/brelvoxan";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/brelvoxan";
+  return {};
+}
+
 void showMessage(const char* text, bool problem) {
   std::FILE* stream = problem ? stderr : stdout;
   const std::string shown = layOutMessage(text, MessageLayout::kConsole);

@@ -1,8 +1,9 @@
-// Reading a whole file for the page: its only files are the glyph files, which the page unpacks
+// Reading a whole file for the page: its files are the glyph files, which the page unpacks
 // into memory before the game starts (Module.glyphFiles, a map from each file's path to its
-// bytes; glyphs.js). A pause for the page every few milliseconds of reading, so that the start-up,
-// which reads all 256 glyph files, never keeps a slow phone's page from answering for long. The
-// same contract: at most maxBytes bytes.
+// bytes; glyphs.js), and the settings file, which the browser keeps in the page's local storage
+// under the file's path (text only). A pause for the page every few milliseconds of reading, so
+// that the start-up, which reads all 256 glyph files, never keeps a slow phone's page from
+// answering for long. The same contract: at most maxBytes bytes.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -14,7 +15,16 @@
 // A copy of the file's bytes in memory from malloc, its size in *size; or 0 and *size -1 for a
 // missing file, -2 for one larger than maxBytes, -3 for memory refused.
 EM_JS(uint8_t*, jsReadRegularFile, (const char* path, double maxBytes, double* size), {
-  const data = Module.glyphFiles ? Module.glyphFiles.get(UTF8ToString(path)) : undefined;
+  const name = UTF8ToString(path);
+  let data = Module.glyphFiles ? Module.glyphFiles.get(name) : undefined;
+  if (!data && name.startsWith("brelvoxan/")) {
+    try {
+      const kept = window.localStorage.getItem(name);
+      if (kept !== null) data = new TextEncoder().encode(kept);
+    } catch (e) {
+      // Storage refused (private mode, a page opened from a file): nothing kept.
+    }
+  }
   if (!data) {
     HEAPF64[size >> 3] = -1;
     return 0;
@@ -31,6 +41,17 @@ EM_JS(uint8_t*, jsReadRegularFile, (const char* path, double maxBytes, double* s
   HEAPU8.set(data, copy);
   HEAPF64[size >> 3] = data.length;
   return copy;
+});
+// Keeps a settings file's text in the page's local storage; 0 when the browser refuses (storage
+// switched off or full), with its reason in the page's console.
+EM_JS(bool, jsKeepFile, (const char* path, const uint8_t* bytes, double size), {
+  try {
+    window.localStorage.setItem(UTF8ToString(path),
+                                new TextDecoder().decode(HEAPU8.subarray(bytes, bytes + size)));
+    return true;
+  } catch (e) {
+    return false;
+  }
 });
 // Gives the page its turn when reading has gone on for a few milliseconds since the last one
 // (a task of more than 50 ms counts as keeping the page from answering, and a slow phone is
@@ -76,6 +97,19 @@ FileRead readRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>
   }
   std::free(data);
   return result;
+}
+
+// One setItem replaces the whole text at once, as a rename does on the desktops.
+bool replaceFile(const char* path, const std::vector<uint8_t>& bytes, std::string* why) {
+  if (path != nullptr && jsKeepFile(path, bytes.data(), static_cast<double>(bytes.size()))) {
+    return true;
+  }
+  if (why != nullptr) *why = "the browser keeps no data for this page";
+  return false;
+}
+
+std::string settingsFolder() {
+  return "brelvoxan";
 }
 
 }  // namespace host

@@ -75,6 +75,12 @@ use_build() {
   fi
   # shellcheck source=/dev/null
   source "$build/geometry.sh"
+  # The games a test starts keep their settings and results in a fresh folder of its own, never
+  # in the person's: each starts as on its first run.
+  XDG_CONFIG_HOME=$build/test-config/$$
+  rm -rf "$XDG_CONFIG_HOME"
+  mkdir -p "$XDG_CONFIG_HOME"
+  export XDG_CONFIG_HOME
 }
 
 failures=0

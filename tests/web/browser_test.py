@@ -15,6 +15,7 @@ Screenshots and canvas pictures stay in BUILD_DIR/browser/."""
 import re
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -28,8 +29,10 @@ class Check(page_driver.Check):
     def same_as_simulator(self, page, name, keys, args=()):
         """The canvas against the simulator's back buffer after the same keys."""
         reference = self.out / f"{name}_sim.png"
-        run = subprocess.run([str(self.sim), *args, "--png", str(reference)], input=keys,
-                             text=True, capture_output=True, check=False)
+        # Settings kept in a fresh folder, as the page keeps them from its first visit.
+        with tempfile.TemporaryDirectory() as kept:
+            run = subprocess.run([str(self.sim), *args, "--png", str(reference), "--settings",
+                                  kept], input=keys, text=True, capture_output=True, check=False)
         if run.returncode != 0:
             self.fail(f"{name}: the simulator failed: {run.stderr.strip()}")
             return

@@ -5,7 +5,7 @@ scrolls sideways and the display lies inside the viewport, in portrait across at
 its width; the on-screen keys store one key each; a whole game played only by touch (on-screen
 keys and taps on squares), with a pass, the result and the way back to the title, matches the
 simulator's pixels for the same keys, and so do the title's level keys (the page's level choice
-following them), Undo and Hint; after one visit the page loads and plays with the server
+following them), Undo, Hint and Moves; after one visit the page loads and plays with the server
 stopped; Chromium finds nothing that keeps it from being installed; opened from a file it says
 that it must be served.
 
@@ -15,6 +15,7 @@ Screenshots and canvas pictures stay in BUILD_DIR/phone/."""
 import random
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -23,9 +24,9 @@ import page_driver  # noqa: E402  pylint: disable=wrong-import-position
 SCREENS = ((360, 740), (390, 844), (412, 915), (844, 390))
 LOADS_PER_SCREEN = 3
 KEY_TOKENS = {13: "Enter", 37: "Left", 38: "Up", 39: "Right", 40: "Down", 49: "1", 50: "2",
-              72: "H", 151: "Ctrl+Z"}
+              72: "H", 77: "M", 151: "Ctrl+Z"}
 # The simulator's token of what each on-screen key sends.
-PAD_TOKENS = {"TakeBack": "Ctrl+Z", "Hint": "H"}
+PAD_TOKENS = {"TakeBack": "Ctrl+Z", "Hint": "H", "Moves": "M"}
 
 
 class Check(page_driver.Check):
@@ -33,10 +34,14 @@ class Check(page_driver.Check):
         super().__init__(build, "phone")
 
     def simulate(self, tokens):
-        """The simulator's printout after the keys, and its back buffer as PNG bytes."""
+        """The simulator's printout after the keys, and its back buffer as PNG bytes. It keeps
+        settings and results in a fresh folder, as the page does in its storage from its first
+        visit: after a whole game both titles show the result."""
         picture = self.out / "sim.png"
-        run = subprocess.run([str(self.sim), "--png", str(picture)], input=" ".join(tokens),
-                             text=True, capture_output=True, check=True)
+        with tempfile.TemporaryDirectory() as kept:
+            run = subprocess.run([str(self.sim), "--png", str(picture), "--settings", kept],
+                                 input=" ".join(tokens), text=True, capture_output=True,
+                                 check=True)
         return run.stdout, picture.read_bytes()
 
     def same_as_simulator(self, page, name, tokens):
@@ -76,7 +81,7 @@ def layout(page, server, check):
                 check.fail(f"{where}: the display is {right - left:.0f} px of {view_width}")
             if sorted(k[0] for k in got["keys"]) != sorted(["1", "2", "Up", "Down", "Left",
                                                              "Right", "Enter", "TakeBack",
-                                                             "Hint"]):
+                                                             "Hint", "Moves"]):
                 check.fail(f"{where}: on-screen keys {[k[0] for k in got['keys']]}")
             for key, k_left, k_top, k_right, k_bottom in got["keys"]:
                 if k_right - k_left < 44 or k_bottom - k_top < 44:
@@ -174,8 +179,8 @@ def touch_game(page, server, check):
 
 
 def take_back_hint_and_level(page, server, check):
-    """The title's level keys with the page's level choice following them, then Undo and Hint
-    during a move; at each step the same pixels as the simulator's."""
+    """The title's level keys with the page's level choice following them, then Undo, Hint and
+    Moves during a move; at each step the same pixels as the simulator's."""
     page.emulate_phone(390, 844)
     page.forget(server.url(""))
     page.load(server.url("index.html?trace"))
@@ -183,7 +188,7 @@ def take_back_hint_and_level(page, server, check):
     page.driver.save_screenshot(str(check.out / "page_title_level1.png"))
     steps = (("title_level3", ["Right", "Right"]), ("title_level1", ["Left", "Left"]),
              ("before_take_back", None), ("after_take_back", ["TakeBack"]),
-             ("after_hint", ["Hint"]))
+             ("after_hint", ["Hint"]), ("marks_on", ["Moves"]))
     for name, keys in steps:
         if keys is None:
             game.tap_key("1")
@@ -199,8 +204,8 @@ def take_back_hint_and_level(page, server, check):
             chosen = page.js("return [document.getElementById('level').value, location.search]")
             if chosen[0] != name[-1] or f"level={name[-1]}" not in chosen[1]:
                 check.fail(f"{name}: the page's level choice and address are {chosen}")
-    print("the title's level, Undo and Hint by touch: the simulator's pixels, the level choice "
-          "in step")
+    print("the title's level, Undo, Hint and Moves by touch: the simulator's pixels, the level "
+          "choice in step")
 
 
 def offline_and_installable(page, site, check):

@@ -21,7 +21,7 @@ cd "$win32_build" || exit 1
 timeout 120 wine cmd /c "brelvoxan.exe --help" </dev/null >"$wine_dir/help.txt" 2>/dev/null
 code=$?
 help=$(tr -d '\r' <"$wine_dir/help.txt")
-if [[ $code != 0 || $help != "Usage: brelvoxan"*"Ctrl+Q      quit"* || $help == *"/usr"* ]]; then
+if [[ $code != 0 || $help != "Usage: brelvoxan"*"Ctrl+Q "*" quit"* || $help == *"/usr"* ]]; then
   echo "FAIL: --help from a command prompt: exit code $code, printed: $(head -c 300 <<<"$help")"
   status=1
 fi

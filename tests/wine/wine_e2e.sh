@@ -84,6 +84,11 @@ if start_game; then
   check_state title_after_keypad "" 500
   xc_keys "$window" 0 1
   check_state game_start "1" 1500
+  # M marks the squares where the person may move, and takes the marks away again.
+  xc_keys "$window" 0 m
+  check_state marks_on "1 M" 500
+  xc_keys "$window" 0 m
+  check_state marks_off "1 M M" 500
   # shellcheck disable=SC2086
   xc_keys "$window" 80 $moves
   check_state cursor_moved "1 $moves" 500

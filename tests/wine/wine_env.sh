@@ -63,6 +63,8 @@ wine_setup() {
     touch "$WINEPREFIX/.brelvoxan-ready"
     echo "Wine prefix created in $((SECONDS - start)) s ($(wine --version 2>/dev/null)); log in $wine_dir/wineboot.log"
   fi
+  # Every run's games start as on their first run: no settings kept from an earlier one.
+  rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Brelvoxan
   echo "Wine on Xvfb $DISPLAY, prefix $WINEPREFIX"
   return 0
 }

@@ -36,7 +36,12 @@ reg_value() {
     awk -v n="$2" '$1 == n {$1 = ""; $2 = ""; sub(/^ +/, ""); print}'
 }
 # Everything on drive C: but the temporary folders, where the uninstaller runs from.
-drive_c() { find "$WINEPREFIX/drive_c" -path '*/[Tt]emp' -prune -o -print | sort; }
+# The settings and results a game keeps for its player (AppData\Roaming\Brelvoxan) are the
+# player's, and stay after an uninstall as other programs' settings do.
+drive_c() {
+  find "$WINEPREFIX/drive_c" \( -path '*/[Tt]emp' -o -path '*/AppData/Roaming/Brelvoxan' \) \
+    -prune -o -print | sort
+}
 
 # round_trip MODE ROOT PLAY: installs for MODE (AllUsers or CurrentUser), expects its entry under
 # ROOT, plays the title screen when PLAY is 1, uninstalls and expects nothing left.

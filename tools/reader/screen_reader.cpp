@@ -137,6 +137,7 @@ char Screen::square(int x, int y) const {
   const int left = (x - 1) * 6 + 1;
   const int top = (y - 1) * 6 + 1;
   bool allClear = true;
+  bool othersClear = true;  // all but the middle dot
   bool outlineSet = true;
   bool centreSet = true;
   bool centreClear = true;
@@ -144,6 +145,7 @@ char Screen::square(int x, int y) const {
     for (int col = 0; col < 5; ++col) {
       const Dot d = dot(left + col, top + row);
       allClear = allClear && d == Dot::kClear;
+      if (row != 2 || col != 2) othersClear = othersClear && d == Dot::kClear;
       const bool edgeRow = row == 0 || row == 4;
       const bool edgeCol = col == 0 || col == 4;
       if (edgeRow && edgeCol) continue;  // corner
@@ -156,6 +158,7 @@ char Screen::square(int x, int y) const {
     }
   }
   if (allClear) return '.';
+  if (othersClear && dot(left + 2, top + 2) == Dot::kSet) return '+';
   if (outlineSet && centreSet) return 'X';
   if (outlineSet && centreClear) return 'O';
   return '?';

@@ -80,7 +80,8 @@ struct Screen {
   std::string textRow(int row) const;
   // Unknown outside 0..143 x 0..48.
   Dot dot(int x, int y) const;
-  // Square (x, y), both 1..8: 'X' black stone, 'O' white stone, '.' empty, '?' anything else.
+  // Square (x, y), both 1..8: 'X' black stone, 'O' white stone, '.' empty, '+' empty with the
+  // possible-move mark (its middle dot), '?' anything else.
   char square(int x, int y) const;
   // The eight board rows, y = 1..8, each x = 1..8.
   std::string boardRow(int y) const;

@@ -1,13 +1,14 @@
-// brelvoxan-sim [--level N] [--seed N] [--png FILE]: runs the real game on the headless backend
-// with keys read from standard input, then prints the display as read back from the back buffer.
-// brelvoxan-sim --solve: the exact solver over positions read from standard input.
+// brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]]: runs the
+// real game on the headless backend with keys read from standard input, then prints the display as
+// read back from the back buffer. It keeps settings and results only in the folder given with
+// --settings. brelvoxan-sim --solve: the exact solver over positions read from standard input.
 // brelvoxan-sim --match A B [--games N] [--seed N]: level A against level B.
 // The options are read as the game reads its own (cli/command_line.h): --level=N is --level N, and
 // an option given again replaces what it gave before.
 //
 // Keys are whitespace-separated tokens ('#' starts a comment to the end of the line): Up, Down,
 // Left, Right, Enter, Space, Esc, Ctrl+Z (the take back shortcut as the key maps give it), one
-// digit or capital letter, or vkN with N in 1..254. Each
+// digit or capital letter (H the hint, M the possible moves), or vkN with N in 1..254. Each
 // token answers one key wait and is read only when the game waits, so the input may be endless
 // and costs constant memory; when it ends the game is stopped at its next key wait. A token that
 // is unknown or longer than kMaxToken bytes ends the run with its position and exit code 2.
@@ -203,7 +204,8 @@ int writeOut(const std::string& text) {
 }
 
 constexpr const char* kUsage =
-    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] < keys | --solve < positions | "
+    "usage: brelvoxan-sim [--level N] [--seed N] [--png FILE] [--settings DIR [--reset-results]] "
+    "< keys | --solve < positions | "
     "--match A B [--games N] [--seed N]";
 
 int usageError(const std::string& message) {
@@ -247,6 +249,8 @@ struct Run {
   std::optional<uint64_t> seed;
   std::pair<int, int> match;  // the levels of --match
   std::optional<uint64_t> games;
+  std::string settingsFolder;  // --settings: where the game keeps settings and results; "" none
+  bool resetResults = false;
 };
 
 // The run the arguments ask for, or the one line of a refusal in *refusal.
@@ -269,7 +273,9 @@ std::optional<Run> readRun(const std::vector<std::string>& arguments, std::strin
       cli::seedOption(),
       {"--solve", 0, ""},
       {"--match", 2, "two levels, each " + level.wants, true, level.low, level.high},
-      games};
+      games,
+      cli::settingsOption(),
+      cli::resetResultsOption()};
   const cli::CommandLine line = cli::readCommandLine(arguments, rules);
   *refusal = line.refusal;
   Run run;
@@ -287,13 +293,18 @@ std::optional<Run> readRun(const std::vector<std::string>& arguments, std::strin
   run.games = line.number("--games");
   const bool solve = line.has("--solve");
   const bool match = line.has("--match");
-  if (solve && match) {
+  if (line.has("--settings")) run.settingsFolder = line.find("--settings")->values[0];
+  run.resetResults = line.has("--reset-results");
+  const bool kept = !run.settingsFolder.empty();
+  if (run.resetResults && !kept) {
+    *refusal = "--reset-results goes with --settings";
+  } else if (solve && match) {
     *refusal = "--solve and --match exclude each other";
   } else if (run.games && !match) {
     *refusal = "--games goes with --match";
-  } else if (solve && (run.level || run.seed || run.pngPath)) {
+  } else if (solve && (run.level || run.seed || run.pngPath || kept)) {
     *refusal = "--solve takes no other option";
-  } else if (match && (run.level || run.pngPath)) {
+  } else if (match && (run.level || run.pngPath || kept)) {
     *refusal = "--match takes only --games and --seed";
   }
   if (!refusal->empty()) return std::nullopt;
@@ -351,7 +362,11 @@ int gameMode(const Run& run) {
     return code;
   });
   brelvoxan::Game game;
-  game.level = static_cast<int>(run.level.value_or(brelvoxan::engine::kDefaultGameLevel));
+  // Settings and results are kept only in a folder given: runs repeat, and never touch the
+  // person's own.
+  std::optional<int> levelChosen;
+  if (run.level) levelChosen = static_cast<int>(*run.level);
+  brelvoxan::startFromKept(game, run.settingsFolder, levelChosen, run.resetResults);
   game.seed = run.seed.value_or(1);
   game.thinkingTakesNoTime = true;  // the virtual clock counts each whole pause
   brelvoxan::CharacterScreen screen;

@@ -14,6 +14,7 @@ const onScreenKeys = {
   Enter: {code: "Enter", key: "Enter"},
   TakeBack: {code: "KeyZ", key: "z", ctrlKey: true},
   Hint: {code: "KeyH", key: "h"},
+  Moves: {code: "KeyM", key: "m"},
 };
 
 function pressKey(canvas, name) {
