@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "build_info.h"
+#include "engine/opponent.h"
 #include "gtp/gtp_session.h"
 
 namespace brelvoxan::gtp {
@@ -225,6 +227,27 @@ TEST(GtpTest, KeepsNothingForUndoOnceTheGameIsOver) {
   EXPECT_EQ(s.handle("undo"), "=\n\n");
   EXPECT_NE(s.handle("showboard").find("black to move"), std::string::npos);
   EXPECT_EQ(s.handle("undo"), "? cannot undo\n\n");
+}
+
+// Every level's moves are those of the game's opponent at that level and seed.
+TEST(GtpTest, EachLevelPlaysAsTheGamesOpponent) {
+  for (int level = engine::kMinLevel; level <= engine::kMaxLevel; ++level) {
+    Session s(level, 7);
+    engine::Opponent opponent(level, 7);
+    engine::Position p = engine::startPosition();
+    bool black = true;
+    for (int ply = 0; ply < (level == engine::kMaxLevel ? 8 : 16); ++ply, black = !black) {
+      const int want = engine::legalMoves(p) == 0
+                           ? engine::kPassMove
+                           : opponent.chooseSquare(p, black ? kBlack : kWhite);
+      std::string square = want == engine::kPassMove ? "pass" : engine::squareName(want);
+      for (char& c : square) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      ASSERT_EQ(s.handle(black ? "genmove black" : "genmove white"), "= " + square + "\n\n")
+          << "level " << level << ", ply " << ply;
+      p = want == engine::kPassMove ? p.passed()
+                                    : engine::afterMove(p, want, engine::flipsOf(p, want));
+    }
+  }
 }
 
 }  // namespace

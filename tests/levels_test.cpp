@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -68,6 +69,18 @@ TEST(Levels, TheManualPagesOfferEveryLevelAndTheDefaults) {
                             " squares are empty"),
             std::string::npos)
       << game;
+
+  // Wherever a page speaks of the searching levels together, it names all of them.
+  for (const char* name : {"brelvoxan.6.in", "brelvoxan-engine.6.in"}) {
+    const std::string page = flat(readPage(name));
+    const std::regex levels("[Ll]evels ([0-9]+) to ([0-9]+)");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), levels);
+         it != std::sregex_iterator(); ++it) {
+      EXPECT_EQ(it->str(), (*it)[0].str().substr(0, 7) + std::to_string(kMinSearchLevel) + " to " +
+                               std::to_string(kMaxLevel))
+          << name;
+    }
+  }
 }
 
 }  // namespace
