@@ -60,8 +60,43 @@ constexpr Mask bitOf(int square) {
 // The start position, black to move.
 Position startPosition();
 
-// Squares where the side to move may play.
-Mask legalMoves(const Position& p);
+namespace detail {
+
+// Columns b..g: a run along a row or a diagonal may only pass through these, so that a shift by
+// 1, 7 or 9 never carries a run from one edge of the board round to the other.
+inline constexpr Mask kInnerColumns = 0x7E7E7E7E7E7E7E7EULL;
+
+template <int Amount, bool Left>
+constexpr Mask shifted(Mask m) {
+  return Left ? m << Amount : m >> Amount;
+}
+
+// Squares from which a move along one direction would turn a run of `run` discs closed by
+// `own`. A run holds at most six discs: two single steps find runs of one and two, and `pairs`
+// lets two double steps reach six. Each direction written out with constant shifts, so that the
+// eight are independent and the processor overlaps them.
+template <int Amount, bool Left>
+constexpr Mask movesTowards(Mask own, Mask run) {
+  Mask t = run & shifted<Amount, Left>(own);
+  t |= run & shifted<Amount, Left>(t);
+  const Mask pairs = run & shifted<Amount, Left>(run);
+  t |= pairs & shifted<2 * Amount, Left>(t);
+  t |= pairs & shifted<2 * Amount, Left>(t);
+  return shifted<Amount, Left>(t);
+}
+
+}  // namespace detail
+
+// Squares where the side to move may play. Inline: the searches call it at nearly every node.
+inline Mask legalMoves(const Position& p) {
+  using detail::movesTowards;
+  const Mask inner = p.opp & detail::kInnerColumns;
+  const Mask moves = movesTowards<1, true>(p.own, inner) | movesTowards<1, false>(p.own, inner) |
+                     movesTowards<8, true>(p.own, p.opp) | movesTowards<8, false>(p.own, p.opp) |
+                     movesTowards<7, true>(p.own, inner) | movesTowards<7, false>(p.own, inner) |
+                     movesTowards<9, true>(p.own, inner) | movesTowards<9, false>(p.own, inner);
+  return moves & p.empties();
+}
 
 namespace detail {
 
