@@ -66,7 +66,7 @@ run version "" --version
   fail "version: $status $(cat "$work/version.out")"
 run help "" --help
 [[ $status == 0 ]] && grep -q -- '--level N' "$work/help.out" || fail "help: $(cat "$work/help.out")"
-for args in "--level 0" "--level 6" "--level" "--seed x" "--seed -1" "--bogus"; do
+for args in "--level 0" "--level $((BRELVOXAN_MAX_LEVEL + 1))" "--level" "--seed x" "--seed -1" "--bogus"; do
   # shellcheck disable=SC2086
   run bad "name\n" $args
   [[ $status == 2 && ! -s $work/bad.out ]] || fail "'$args': status $status $(cat "$work/bad.out")"

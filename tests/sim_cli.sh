@@ -196,7 +196,7 @@ run level3eq "2\n" --level=3 --seed=7
 run level3again "2\n" --level 2 --seed 7 --level 3
 cmp -s "$work/level3.out" "$work/level3eq.out" || fail "--level=3 differs from --level 3"
 cmp -s "$work/level3.out" "$work/level3again.out" || fail "--level 2 --level 3 differs from --level 3"
-for args in "--level 0" "--level 6" "--level" "--seed -1" "--seed x" "--seed 18446744073709551616" \
+for args in "--level 0" "--level $((BRELVOXAN_MAX_LEVEL + 1))" "--level" "--seed -1" "--seed x" "--seed 18446744073709551616" \
   "--match 1" "--match 1 6" "--match 2 1 --games 3" \
   "--match 2 1 --games 202" "--games 4" "--solve --match 2 1" "--solve --level 2"; do
   n=$((n + 1))
