@@ -52,10 +52,10 @@ class SettingsStore {
   // `folder` empty: nothing is read or kept, the settings are the defaults.
   explicit SettingsStore(std::string folder);
 
-  // Reads the file. A missing, empty, over-long, unreadable or malformed file gives the
-  // defaults and one line (host::showMessage) naming the file and what is wrong; a missing one
-  // is then written with the defaults at once, so that a folder that cannot be written is told
-  // now.
+  // Reads the file. An empty, over-long, unreadable or malformed file gives the defaults and one
+  // line (host::showMessage) naming the file and what is wrong. A missing one is a first run: it
+  // gives the defaults without a word and is written at once, so that a folder that cannot be
+  // written is told now.
   void load();
 
   const KeptSettings& settings() const { return settings_; }
