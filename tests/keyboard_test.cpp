@@ -90,8 +90,8 @@ TEST_F(ReadKeysTest, AKeyStoredDuringATakeIsNeverLost) {
       ++replaced[host::promptWindow.lastKeyCode.exchange(code)];
       for (int64_t d = 0; d < i % 200; ++d) delay.fetch_add(1, std::memory_order_relaxed);
     }
-    while (host::promptWindow.lastKeyCode.load() != 0) {
-    }
+    // Yield while the slot empties: on one core the taking thread needs the processor.
+    while (host::promptWindow.lastKeyCode.load() != 0) std::this_thread::yield();
   }
   headless::requestStop();
   gameThread.join();
