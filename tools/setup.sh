@@ -12,6 +12,7 @@ case "${1:-}" in
     file desktop-file-utils appstream lintian nsis
     clang-14 libclang-rt-14-dev libfuzzer-14-dev time
     emscripten chromium chromium-driver python3-selenium
+    grhino  # a second GTP engine for tools/gtp_referee.py's matches (gtp-rhino)
   )
   # npm for Lighthouse; where Node.js brings its own npm, that one.
   command -v npm >/dev/null || packages+=(npm)
