@@ -109,7 +109,7 @@ if(TARGET brelvoxan AND NOT WIN32 AND BUILD_TESTING)
     add_test(NAME package_build COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
       ${PROJECT_BINARY_DIR} --build-only WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
     set_tests_properties(package_build PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 1200
-      FIXTURES_SETUP package_tree)
+      FIXTURES_SETUP package_tree COST 95)
     add_test(NAME package_deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/deb_install.sh
       ${PROJECT_BINARY_DIR} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
     set_tests_properties(package_deb PROPERTIES LABELS "slow;package" SKIP_RETURN_CODE 77 TIMEOUT 1200

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Builds the picture file fuzzer with clang in BUILD_DIR, replays the committed corpus, then
-# fuzzes for SECONDS (default 60). Exit 0 only when neither found anything. New inputs go to
-# BUILD_DIR/corpus, findings to BUILD_DIR/findings; fuzz/corpus is never changed.
-# Usage: bash fuzz/run.sh BUILD_DIR [SECONDS | --build-only]   (from the repository root)
+# fuzzes RUNS inputs (default 100000, about 20 s of processor time) from seed 1, so that a run
+# is the same work on any machine, however busy. Exit 0 only when neither found anything. New
+# inputs go to BUILD_DIR/corpus, findings to BUILD_DIR/findings; fuzz/corpus is never changed.
+# Usage: bash fuzz/run.sh BUILD_DIR [RUNS | --build-only]   (from the repository root)
 set -euo pipefail
-build=${1:?usage: run.sh BUILD_DIR [SECONDS | --build-only]}
-seconds=${2:-60}
+build=${1:?usage: run.sh BUILD_DIR [RUNS | --build-only]}
+runs=${2:-100000}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELVOXAN_WERROR=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DBRELVOXAN_FUZZ=ON -DBRELVOXAN_BUILD_BENCH=OFF \
   -DBRELVOXAN_BUILD_SDL=OFF >/dev/null
 cmake --build "$build" --target brelvoxan_fuzz_picture -j "$(nproc)"
-[[ $seconds == --build-only ]] && exit 0
+[[ $runs == --build-only ]] && exit 0
 fuzzer=$build/brelvoxan_fuzz_picture
 mkdir -p "$build/corpus" "$build/findings"
 # A single allocation over 64 MB, 1 GB in all or 2 s for one input are findings too.
@@ -22,8 +23,8 @@ echo "replaying fuzz/corpus"
   { tail -n 40 "$build/replay.log"; exit 1; }
 grep -E "^#[0-9]+[[:space:]]+DONE" "$build/replay.log" | tail -n 1
 
-echo "fuzzing for $seconds s"
-"$fuzzer" "${limits[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+echo "fuzzing $runs inputs"
+"$fuzzer" "${limits[@]}" -runs="$runs" -seed=1 -print_final_stats=1 \
   -artifact_prefix="$build/findings/" "$build/corpus" fuzz/corpus 2>"$build/fuzz.log" ||
   { tail -n 60 "$build/fuzz.log"; exit 1; }
 grep -E "^stat::(number_of_executed_units|new_units_added|peak_rss_mb)" "$build/fuzz.log"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the Windows program cross-built with mingw-w64, a normal
-# build (whose tests include the Windows program's under Wine, label wine), then
-# address+undefined and thread sanitizer builds of the same tests (the thread one without those of
-# the rules and the engine, which run on one thread), then the picture file fuzzer.
+# build (whose tests include the Windows program's under Wine, label wine), then an
+# address+undefined sanitizer build of the same tests but the source checks, a thread sanitizer
+# build of the tests that start threads (label threads), then the picture file fuzzer.
 #
 # The normal build's tests wait on X, Wine, Chromium and apt much of the time, so the sanitizer
 # builds and the fuzzer's build compile beside them, one after another, their output in
@@ -70,33 +70,41 @@ configure() {
   shift
   cmake -S . -B "$dir" -G Ninja -DBRELVOXAN_WERROR=ON -DBUILD_TESTING=ON "$@" >/dev/null
 }
-# build DIR [TARGET]: a tree's build, its output in DIR/build.log and the end of it on failure.
+# build DIR [TARGET...]: a tree's build (all of it, or the targets), its output in DIR/build.log
+# and the end of it on failure.
 build() {
   local dir=$1
   shift
-  if ! cmake --build "$dir" -j "$jobs" ${1:+--target "$1"} >"$dir/build.log" 2>&1; then
+  if ! cmake --build "$dir" -j "$jobs" ${1:+--target "$@"} >"$dir/build.log" 2>&1; then
     tail -n 40 "$dir/build.log"
     echo "the build in $dir failed; its output is in $dir/build.log"
     return 1
   fi
 }
-tests() {  # tests DIR [PREFIX WORD...]
+# tests DIR [CTEST ARG...]: the tree's tests, after the words of $test_prefix if it is set.
+tests() {
   local dir=$1
   shift
   # Label matches (whole matches of level 5, many minutes) is run by hand after an engine change.
-  "$@" ctest --test-dir "$dir" --output-on-failure -j "$test_jobs" --timeout 600 -LE matches
+  # shellcheck disable=SC2086  # words of a command
+  ${test_prefix:-} ctest --test-dir "$dir" --output-on-failure -j "$test_jobs" --timeout 600 \
+    -LE matches "$@"
 }
 
-asan_args=(-DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=address,undefined
+# The sanitizer builds keep only the debugging information that reports need (functions, files
+# and lines: -g1), which compiles faster.
+asan_args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1
+  -DBRELVOXAN_SANITIZE=address,undefined -DBRELVOXAN_BUILD_BENCH=OFF)
+tsan_args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DBRELVOXAN_SANITIZE=thread
   -DBRELVOXAN_BUILD_BENCH=OFF)
-tsan_args=(-DCMAKE_BUILD_TYPE=Debug -DBRELVOXAN_SANITIZE=thread -DBRELVOXAN_BUILD_BENCH=OFF)
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" TSAN_OPTIONS="halt_on_error=1"
 
 # The builds that run beside the normal tests, each as a stage of a shell of its own whose lines
 # come back through a file.
 beside_builds() {
   stage "address build" eval 'configure build-asan "${asan_args[@]}" && build build-asan'
-  stage "thread build" eval 'configure build-tsan "${tsan_args[@]}" && build build-tsan'
+  stage "thread build" eval 'configure build-tsan "${tsan_args[@]}" && build build-tsan \
+    brelvoxan_threads'
   stage "fuzzer build" bash fuzz/run.sh build-fuzz --build-only
 }
 
@@ -130,9 +138,11 @@ if ((beside_status != 0)); then
   exit 1
 fi
 stage "address tests" tests build-asan
-# shellcheck disable=SC2086  # words of a command
-stage "thread tests" tests build-tsan ${BRELVOXAN_TSAN_TESTS_PREFIX:-}
+# The thread sanitizer can only find a race where two threads run: label threads, the cases and
+# programs that start threads of their own (tests/thread_cases.txt and the SDL program).
+test_prefix=${BRELVOXAN_TSAN_TESTS_PREFIX:-} stage "thread tests" tests build-tsan -L threads
 # The picture file fuzzer in a clang build of its own, outside the sanitizer builds above: the
-# committed corpus replayed, then about a minute of fuzzing; any finding fails.
-stage "fuzzing" bash fuzz/run.sh build-fuzz 60
+# committed corpus replayed, then 100,000 inputs fuzzed from seed 1 (the same work on any
+# machine); any finding fails.
+stage "fuzzing" bash fuzz/run.sh build-fuzz
 print_summary
