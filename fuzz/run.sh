@@ -17,6 +17,9 @@ mkdir -p "$build/corpus" "$build/findings"
 # A single allocation over 64 MB, 1 GB in all or 2 s for one input are findings too.
 limits=(-rss_limit_mb=1024 -malloc_limit_mb=64 -timeout=2 -max_len=16384)
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Each input goes through a file, as the decoders read files: a file in memory where the system
+# has a place for them, so that a busy disk does not hold up the runs.
+if [[ -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 
 echo "replaying fuzz/corpus"
 "$fuzzer" "${limits[@]}" -runs=0 fuzz/corpus 2>"$build/replay.log" ||
