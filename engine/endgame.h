@@ -54,6 +54,7 @@ class EndgameSolver {
   int searchRoot(const Child* children, int n, int alpha, int beta, int empties, int* move);
   int search(const Position& p, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
+  int searchFour(const Position& p, int alpha, int beta, int* squares);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
   int searchTwo(const Position& p, int alpha, int beta, int a, int b);
   int searchLast(const Position& p, int square);
