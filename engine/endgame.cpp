@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <thread>
 
 #include "engine/evaluation.h"
 #include "engine/patterns.h"
@@ -216,7 +218,18 @@ EndgameSolver::EndgameSolver(int tableBits)
     : deep_(size_t{1} << tableBits),
       deepMask_((Mask{1} << tableBits) - 1),
       shallow_(size_t{1} << kShallowTableBits),
-      stop_() {}
+      stop_(),
+      tableBits_(tableBits) {}
+
+EndgameSolver::~EndgameSolver() = default;
+
+void EndgameSolver::setThreads(int threads) {
+  if (threads <= 1) {
+    helper_.reset();
+  } else if (!helper_) {
+    helper_ = std::make_unique<EndgameSolver>(tableBits_);
+  }
+}
 
 EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
   // The first of an aligned pair of slots.
@@ -252,6 +265,20 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
 int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta, int empties,
                               int* move) {
   int best = -65;
+  if (helper_) {
+    // Every child in the same window, then read in order: the first to reach the best value is
+    // the move, as on one thread.
+    int values[32];
+    searchChildren(children, n, alpha, beta, empties, true, values);
+    for (int i = 0; i < n && !stopped(); ++i) {
+      if (values[i] > best) {
+        best = values[i];
+        *move = children[i].square;
+        if (best >= beta) break;
+      }
+    }
+    return best;
+  }
   for (int i = 0; i < n && !stop_.stopped(); ++i) {
     const int v = -search(children[i].next, -beta, -alpha, empties - 1);
     if (v > best) {
@@ -264,22 +291,67 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
   return best;
 }
 
+void EndgameSolver::searchChildren(const Child* children, int n, int alpha, int beta, int empties,
+                                   bool cuts, int* values) {
+  // The threads take the children in order, one at a time; once one reaches beta, the
+  // children after it are needed no more, but every one before it still is. With `cuts`, a
+  // child taken after one reached a value only needs to show whether it does better: every
+  // child that could tie it comes later in the order, where a tie does not count.
+  std::atomic<int> taken{0};
+  std::atomic<int> firstCut{n};
+  std::atomic<int> floor{alpha};
+  const auto work = [&](EndgameSolver& solver) {
+    for (;;) {
+      const int i = taken.fetch_add(1);
+      if (i >= n || i > firstCut.load()) return;
+      const int a = floor.load();
+      const int v = -solver.search(children[i].next, -beta, -a, empties - 1);
+      if (solver.stop_.stopped()) return;
+      values[i] = v;
+      if (!cuts) continue;
+      if (v >= beta) {
+        int seen = firstCut.load();
+        while (i < seen && !firstCut.compare_exchange_weak(seen, i)) {
+        }
+      } else if (v > a) {
+        int seen = floor.load();
+        while (v > seen && !floor.compare_exchange_weak(seen, v)) {
+        }
+      }
+    }
+  };
+  std::fill(values, values + n, -66);
+  if (!helper_) {
+    work(*this);
+    return;
+  }
+  std::thread second(work, std::ref(*helper_));
+  work(*this);
+  second.join();
+}
+
+bool EndgameSolver::stopped() const {
+  return stop_.stopped() || (helper_ && helper_->stop_.stopped());
+}
+
 void EndgameSolver::clear() {
   std::fill(deep_.begin(), deep_.end(), Entry{});
   std::fill(shallow_.begin(), shallow_.end(), Entry{});
+  if (helper_) helper_->clear();
 }
 
 ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const SearchLimit& limit,
                                  std::optional<int> guess) {
   stop_.start(limit, nodes_);
+  if (helper_) helper_->stop_.start(limit, helper_->nodes_);
   ExactResult result;
   const Mask moves = legalMoves(p);
   const int empties = p.emptyCount();
   if (moves == 0) {
     const Position q = p.passed();
     result.score = legalMoves(q) == 0 ? finalScore(p) : -search(q, -64, 64, empties);
-    result.complete = !stop_.stopped();
-    result.guarded = stop_.guarded();
+    result.complete = !stopped();
+    result.guarded = stop_.guarded() || (helper_ && helper_->stop_.guarded());
     return result;
   }
   Children children;
@@ -296,11 +368,11 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   int upper = 64;
   int drop = 4;
   int next = std::clamp((guess ? *guess : estimatedScore(p, empties)) & ~1, -64, 64);
-  while (lower < upper && !stop_.stopped()) {
+  while (lower < upper && !stopped()) {
     const int g = std::clamp(next, std::max(lower, -64), upper);
     int move = kPassMove;
     const int v = searchRoot(children.data(), n, g - 1, g + 1, empties, &move);
-    if (stop_.stopped()) break;
+    if (stopped()) break;
     if (v < g) {
       upper = v;
       next = v - drop;
@@ -314,17 +386,17 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   }
   result.score = lower;
   result.equal.assign(1, result.move);
-  if (findEqual) {
-    for (int i = 0; i < n && !stop_.stopped(); ++i) {
-      const Child& c = children[i];
-      if (c.square == result.move) continue;
-      if (-search(c.next, -(lower + 1), -(lower - 1), empties - 1) == lower) {
-        result.equal.push_back(c.square);
+  if (findEqual && !stopped()) {
+    int values[32];
+    searchChildren(children.data(), n, lower - 1, lower + 1, empties, false, values);
+    for (int i = 0; i < n && !stopped(); ++i) {
+      if (children[i].square != result.move && values[i] == lower) {
+        result.equal.push_back(children[i].square);
       }
     }
   }
-  result.complete = !stop_.stopped();
-  result.guarded = stop_.guarded();
+  result.complete = !stopped();
+  result.guarded = stop_.guarded() || (helper_ && helper_->stop_.guarded());
   return result;
 }
 
