@@ -321,10 +321,6 @@ void EndgameSolver::searchChildren(const Child* children, int n, int alpha, int 
     }
   };
   std::fill(values, values + n, -66);
-  if (!helper_) {
-    work(*this);
-    return;
-  }
   std::thread second(work, std::ref(*helper_));
   work(*this);
   second.join();
@@ -388,7 +384,15 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   result.equal.assign(1, result.move);
   if (findEqual && !stopped()) {
     int values[32];
-    searchChildren(children.data(), n, lower - 1, lower + 1, empties, false, values);
+    if (helper_) {
+      searchChildren(children.data(), n, lower - 1, lower + 1, empties, false, values);
+    } else {
+      for (int i = 0; i < n && !stopped(); ++i) {
+        values[i] = children[i].square == result.move
+                        ? lower
+                        : -search(children[i].next, -(lower + 1), -(lower - 1), empties - 1);
+      }
+    }
     for (int i = 0; i < n && !stopped(); ++i) {
       if (children[i].square != result.move && values[i] == lower) {
         result.equal.push_back(children[i].square);

@@ -64,7 +64,7 @@ class EndgameSolver {
   bool stopped() const;
   int searchRoot(const Child* children, int n, int alpha, int beta, int empties, int* move);
   // The values of children [0, n) in the window; with `cuts`, children after the first that
-  // reaches beta are left out (marked below every score). On two threads when there is a helper.
+  // reaches beta are left out (marked below every score). On this thread and the helper's.
   void searchChildren(const Child* children, int n, int alpha, int beta, int empties, bool cuts,
                       int* values);
   int search(const Position& p, int alpha, int beta, int empties);
