@@ -2,9 +2,11 @@
 // the bordered board, ten published endgame positions solved exactly, and the longest think of
 // each level over 20 games. Wrong results (leaf counts, scores) end with status 1.
 //
-// Usage: brelvoxan-engine-bench [--page] [--quick] [perft] [endgame] [think]
-//   --page   the goals of the browser page (a move within 1.5 s) for a WebAssembly build
-//   --quick  perft to depth 9 and the first three endgame positions only
+// Usage: brelvoxan-engine-bench [--page] [--quick] [--threads N] [perft] [endgame] [think]
+//   --page       the goals of the browser page (a move within 1.5 s) for a WebAssembly build
+//   --quick      perft to depth 9 and the first three endgame positions only
+//   --threads N  the endgame positions solved on N threads (1 or 2); processor time is then
+//                every thread's
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -76,7 +78,7 @@ constexpr Endgame kEndgames[] = {
     {"--OX-O----XXOO--OOOOOXX-OOOOOX--OOOXOXX-OOOOXX-----OOX----X-O--- X", 16},
 };
 
-bool benchEndgames(bool quick) {
+bool benchEndgames(bool quick, int threads) {
   bool right = true;
   double total = 0;
   double totalCpu = 0;
@@ -91,6 +93,7 @@ bool benchEndgames(bool quick) {
       return false;
     }
     brelvoxan::engine::EndgameSolver solver;
+    solver.setThreads(threads);
     const auto start = Clock::now();
     const std::clock_t cpuStart = std::clock();
     const brelvoxan::engine::ExactResult r = solver.solve(line->position, false);
@@ -111,10 +114,11 @@ bool benchEndgames(bool quick) {
     right = right && r.score == e.score;
   }
   std::printf(
-      "endgame: %d positions solved exactly in %.1f s (processor %.1f s), %llu nodes, on one "
-      "core (goal < 20 s for ten) %s\n",
+      "endgame: %d positions solved exactly in %.1f s (processor %.1f s), %llu nodes, %.1f M a "
+      "second, on %d thread%s (goal < 20 s for ten) %s\n",
       solved, total, totalCpu, static_cast<unsigned long long>(totalNodes),
-      verdict(!quick && total < 20));
+      static_cast<double>(totalNodes) / std::max(totalCpu, 1e-6) / 1e6, threads,
+      threads == 1 ? "" : "s", verdict(!quick && total < 20));
   return right;
 }
 
@@ -137,8 +141,14 @@ void benchThink(bool page) {
 int main(int argc, char** argv) {
   bool page = false;
   bool quick = false;
+  int threads = 1;
   std::vector<std::string> parts;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc &&
+        (std::strcmp(argv[i + 1], "1") == 0 || std::strcmp(argv[i + 1], "2") == 0)) {
+      threads = argv[++i][0] - '0';
+      continue;
+    }
     if (std::strcmp(argv[i], "--page") == 0) {
       page = true;
     } else if (std::strcmp(argv[i], "--quick") == 0) {
@@ -148,8 +158,8 @@ int main(int argc, char** argv) {
       parts.emplace_back(argv[i]);
     } else {
       std::fprintf(stderr,
-                   "usage: brelvoxan-engine-bench [--page] [--quick] [perft] [endgame] "
-                   "[think]\n");
+                   "usage: brelvoxan-engine-bench [--page] [--quick] [--threads 1|2] [perft] "
+                   "[endgame] [think]\n");
       return 2;
     }
   }
@@ -157,7 +167,7 @@ int main(int argc, char** argv) {
   bool right = true;
   for (const std::string& part : parts) {
     if (part == "perft") right = benchPerft(quick) && right;
-    if (part == "endgame") right = benchEndgames(quick) && right;
+    if (part == "endgame") right = benchEndgames(quick, threads) && right;
     if (part == "think") benchThink(page);
   }
   return right ? 0 : 1;

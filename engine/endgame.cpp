@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <thread>
 
 #include "engine/evaluation.h"
 #include "engine/patterns.h"
@@ -12,13 +14,16 @@ namespace brelvoxan::engine {
 namespace {
 
 // Up to this many empty squares the solver walks the list of empty squares instead of
-// generating moves; below kOrderedEmpties it tries moves in parity order without the table; from
-// there on it sorts them and keeps a table. Sorting and keeping from five empty squares on
-// visits a fifth fewer positions than from six, for a little more work at each.
+// generating moves; with exactly this many it still sorts them by the opponent's replies and
+// keeps a table, and below it tries moves in parity order without either; from kOrderedEmpties
+// on it sorts them fully. Sorting and keeping from five empty squares on visits a fifth fewer
+// positions than from six, for a little more work at each. Near the end, where the side that
+// must gain discs often has few to gain, the opponent's stable discs cut many positions: from
+// three empty squares on.
 constexpr int kSmallEmpties = 4;
 constexpr int kOrderedEmpties = 5;
 // From this many empty squares on, the table's knowledge of the children may cut a node.
-constexpr int kEnhancedCutoffEmpties = 9;
+constexpr int kEnhancedCutoffEmpties = 7;
 // The fastest-first order weighs frontiers from this many empty squares on.
 constexpr int kFrontierEmpties = 10;
 // From this many empty squares on, the learnt judgement helps order moves, one move further
@@ -213,7 +218,18 @@ EndgameSolver::EndgameSolver(int tableBits)
     : deep_(size_t{1} << tableBits),
       deepMask_((Mask{1} << tableBits) - 1),
       shallow_(size_t{1} << kShallowTableBits),
-      stop_() {}
+      stop_(),
+      tableBits_(tableBits) {}
+
+EndgameSolver::~EndgameSolver() = default;
+
+void EndgameSolver::setThreads(int threads) {
+  if (threads <= 1) {
+    helper_.reset();
+  } else if (!helper_) {
+    helper_ = std::make_unique<EndgameSolver>(tableBits_);
+  }
+}
 
 EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
   // The first of an aligned pair of slots.
@@ -249,6 +265,20 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
 int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta, int empties,
                               int* move) {
   int best = -65;
+  if (helper_) {
+    // Every child in the same window, then read in order: the first to reach the best value is
+    // the move, as on one thread.
+    int values[32];
+    searchChildren(children, n, alpha, beta, empties, true, values);
+    for (int i = 0; i < n && !stopped(); ++i) {
+      if (values[i] > best) {
+        best = values[i];
+        *move = children[i].square;
+        if (best >= beta) break;
+      }
+    }
+    return best;
+  }
   for (int i = 0; i < n && !stop_.stopped(); ++i) {
     const int v = -search(children[i].next, -beta, -alpha, empties - 1);
     if (v > best) {
@@ -261,22 +291,63 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
   return best;
 }
 
+void EndgameSolver::searchChildren(const Child* children, int n, int alpha, int beta, int empties,
+                                   bool cuts, int* values) {
+  // The threads take the children in order, one at a time; once one reaches beta, the
+  // children after it are needed no more, but every one before it still is. With `cuts`, a
+  // child taken after one reached a value only needs to show whether it does better: every
+  // child that could tie it comes later in the order, where a tie does not count.
+  std::atomic<int> taken{0};
+  std::atomic<int> firstCut{n};
+  std::atomic<int> floor{alpha};
+  const auto work = [&](EndgameSolver& solver) {
+    for (;;) {
+      const int i = taken.fetch_add(1);
+      if (i >= n || i > firstCut.load()) return;
+      const int a = floor.load();
+      const int v = -solver.search(children[i].next, -beta, -a, empties - 1);
+      if (solver.stop_.stopped()) return;
+      values[i] = v;
+      if (!cuts) continue;
+      if (v >= beta) {
+        int seen = firstCut.load();
+        while (i < seen && !firstCut.compare_exchange_weak(seen, i)) {
+        }
+      } else if (v > a) {
+        int seen = floor.load();
+        while (v > seen && !floor.compare_exchange_weak(seen, v)) {
+        }
+      }
+    }
+  };
+  std::fill(values, values + n, -66);
+  std::thread second(work, std::ref(*helper_));
+  work(*this);
+  second.join();
+}
+
+bool EndgameSolver::stopped() const {
+  return stop_.stopped() || (helper_ && helper_->stop_.stopped());
+}
+
 void EndgameSolver::clear() {
   std::fill(deep_.begin(), deep_.end(), Entry{});
   std::fill(shallow_.begin(), shallow_.end(), Entry{});
+  if (helper_) helper_->clear();
 }
 
 ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const SearchLimit& limit,
                                  std::optional<int> guess) {
   stop_.start(limit, nodes_);
+  if (helper_) helper_->stop_.start(limit, helper_->nodes_);
   ExactResult result;
   const Mask moves = legalMoves(p);
   const int empties = p.emptyCount();
   if (moves == 0) {
     const Position q = p.passed();
     result.score = legalMoves(q) == 0 ? finalScore(p) : -search(q, -64, 64, empties);
-    result.complete = !stop_.stopped();
-    result.guarded = stop_.guarded();
+    result.complete = !stopped();
+    result.guarded = stop_.guarded() || (helper_ && helper_->stop_.guarded());
     return result;
   }
   Children children;
@@ -293,11 +364,11 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   int upper = 64;
   int drop = 4;
   int next = std::clamp((guess ? *guess : estimatedScore(p, empties)) & ~1, -64, 64);
-  while (lower < upper && !stop_.stopped()) {
+  while (lower < upper && !stopped()) {
     const int g = std::clamp(next, std::max(lower, -64), upper);
     int move = kPassMove;
     const int v = searchRoot(children.data(), n, g - 1, g + 1, empties, &move);
-    if (stop_.stopped()) break;
+    if (stopped()) break;
     if (v < g) {
       upper = v;
       next = v - drop;
@@ -311,17 +382,25 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   }
   result.score = lower;
   result.equal.assign(1, result.move);
-  if (findEqual) {
-    for (int i = 0; i < n && !stop_.stopped(); ++i) {
-      const Child& c = children[i];
-      if (c.square == result.move) continue;
-      if (-search(c.next, -(lower + 1), -(lower - 1), empties - 1) == lower) {
-        result.equal.push_back(c.square);
+  if (findEqual && !stopped()) {
+    int values[32];
+    if (helper_) {
+      searchChildren(children.data(), n, lower - 1, lower + 1, empties, false, values);
+    } else {
+      for (int i = 0; i < n && !stopped(); ++i) {
+        values[i] = children[i].square == result.move
+                        ? lower
+                        : -search(children[i].next, -(lower + 1), -(lower - 1), empties - 1);
+      }
+    }
+    for (int i = 0; i < n && !stopped(); ++i) {
+      if (children[i].square != result.move && values[i] == lower) {
+        result.equal.push_back(children[i].square);
       }
     }
   }
-  result.complete = !stop_.stopped();
-  result.guarded = stop_.guarded();
+  result.complete = !stopped();
+  result.guarded = stop_.guarded() || (helper_ && helper_->stop_.guarded());
   return result;
 }
 
@@ -422,6 +501,7 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
     const Mask odd = oddQuadrants(empty);
     for (Mask in = empty & odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
     for (Mask in = empty & ~odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
+    if (count == kSmallEmpties) return searchFour(p, alpha, beta, squares);
     return searchSmall(p, alpha, beta, squares, count, false);
   }
   ++nodes_;
@@ -451,11 +531,84 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
   return best;
 }
 
+int EndgameSolver::searchFour(const Position& p, int alpha, int beta, int* squares) {
+  // Four empty squares: the table, then the moves leaving the opponent fewest replies first,
+  // parity breaking ties. Many paths lead to the same position this near the end.
+  ++nodes_;
+  int tableMove = -1;
+  if (const Entry* entry = find(p, kSmallEmpties)) {
+    if (entry->lower >= beta) return entry->lower;
+    if (entry->upper <= alpha) return entry->upper;
+    if (entry->lower == entry->upper) return entry->lower;
+    alpha = std::max(alpha, static_cast<int>(entry->lower));
+    beta = std::min(beta, static_cast<int>(entry->upper));
+    tableMove = entry->move;
+  }
+  if (alpha >= 64 - 2 * countBits(p.opp)) {
+    const int upper = 64 - 2 * countBits(stableDiscs(p.opp, p.own));
+    if (upper <= alpha) return upper;
+    if (upper < beta) beta = upper;
+  }
+  struct Move {
+    Position next;
+    int square;
+    int key;
+  };
+  Move moves[kSmallEmpties];
+  int n = 0;
+  for (int i = 0; i < kSmallEmpties; ++i) {
+    const int sq = squares[i];
+    if (!(neighbours(sq) & p.opp)) continue;
+    const Mask flips = flipsOf(p, sq);
+    if (flips == 0) continue;
+    const Position next = afterMove(p, sq, flips);
+    const Mask replies = legalMoves(next);
+    const int key = sq == tableMove ? -1 : countBits(replies) + countBits(replies & kCornerMask);
+    int at = n++;
+    for (; at > 0 && moves[at - 1].key > key; --at) moves[at] = moves[at - 1];
+    moves[at] = Move{next, sq, key};
+  }
+  if (n == 0) return -searchSmall(p.passed(), -beta, -alpha, squares, kSmallEmpties, true);
+  const int alphaIn = alpha;
+  int best = -65;
+  int bestMove = -1;
+  for (int i = 0; i < n; ++i) {
+    int rest[kSmallEmpties - 1];
+    int count = 0;
+    for (int j = 0; j < kSmallEmpties; ++j) {
+      if (squares[j] != moves[i].square) rest[count++] = squares[j];
+    }
+    const int v = -searchSmall(moves[i].next, -beta, -alpha, rest, count, false);
+    if (v > best) {
+      best = v;
+      bestMove = moves[i].square;
+      if (v > alpha) {
+        alpha = v;
+        if (alpha >= beta) break;
+      }
+    }
+  }
+  Entry& store = place(p, kSmallEmpties);
+  if (best >= beta) {
+    store.lower = static_cast<int8_t>(best);
+  } else if (best <= alphaIn) {
+    store.upper = static_cast<int8_t>(best);
+  } else {
+    store.lower = store.upper = static_cast<int8_t>(best);
+  }
+  store.move = static_cast<int8_t>(bestMove);
+  return best;
+}
+
 int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squares, int count,
                                bool passed) {
   if (count == 2 && !passed) return searchTwo(p, alpha, beta, squares[0], squares[1]);
   ++nodes_;
   if (count == 1 && !passed) return searchLast(p, squares[0]);
+  if (count == 3 && alpha >= 64 - 2 * countBits(p.opp)) {
+    const int upper = 64 - 2 * countBits(stableDiscs(p.opp, p.own));
+    if (upper <= alpha) return upper;
+  }
   int best = -65;
   for (int i = 0; i < count; ++i) {
     const int sq = squares[i];

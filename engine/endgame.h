@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,14 @@ class EndgameSolver {
  public:
   // A table of 2^tableBits entries, and a small one for positions near the end.
   explicit EndgameSolver(int tableBits = 19);
+  ~EndgameSolver();
+  EndgameSolver(const EndgameSolver&) = delete;
+  EndgameSolver& operator=(const EndgameSolver&) = delete;
+
+  // Searches the first position's moves on this many threads (1 or 2), each with tables of its
+  // own. The score and every move returned are the same for any number; only the positions
+  // visited differ. With a `limit`, each thread keeps to it on its own.
+  void setThreads(int threads);
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
   // slower). A position where neither side can move gives kPassMove and its final score.
@@ -38,8 +47,8 @@ class EndgameSolver {
   // alone.
   void clear();
 
-  // Positions visited since construction.
-  uint64_t nodes() const { return nodes_; }
+  // Positions visited since construction, by every thread.
+  uint64_t nodes() const { return nodes_ + (helper_ ? helper_->nodes() : 0); }
 
  private:
   struct Entry {
@@ -51,9 +60,16 @@ class EndgameSolver {
     int8_t empties = -1;
   };
 
+  // This thread's or the helper's limit has stopped the solve.
+  bool stopped() const;
   int searchRoot(const Child* children, int n, int alpha, int beta, int empties, int* move);
+  // The values of children [0, n) in the window; with `cuts`, children after the first that
+  // reaches beta are left out (marked below every score). On this thread and the helper's.
+  void searchChildren(const Child* children, int n, int alpha, int beta, int empties, bool cuts,
+                      int* values);
   int search(const Position& p, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
+  int searchFour(const Position& p, int alpha, int beta, int* squares);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
   int searchTwo(const Position& p, int alpha, int beta, int a, int b);
   int searchLast(const Position& p, int square);
@@ -68,6 +84,9 @@ class EndgameSolver {
   std::vector<Entry> shallow_;
   uint64_t nodes_ = 0;
   StopCheck stop_;
+  int tableBits_;
+  // The second thread's solver, while there is one.
+  std::unique_ptr<EndgameSolver> helper_;
 };
 
 }  // namespace brelvoxan::engine

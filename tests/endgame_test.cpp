@@ -1,0 +1,99 @@
+// The exact solver on two threads against one, and its move among equal ones whatever its
+// first guess: both must leave the answer unchanged. Built in the thread sanitizer's build too.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <random>
+#include <vector>
+
+#include "engine/bitboard.h"
+#include "engine/endgame.h"
+
+namespace brelvoxan::engine {
+namespace {
+
+// Positions with `minEmpties`..`maxEmpties` empty squares, from random games.
+std::vector<Position> randomEndgames(int count, int minEmpties, int maxEmpties, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<Position> out;
+  while (static_cast<int>(out.size()) < count) {
+    const int want = minEmpties + static_cast<int>(rng() % (maxEmpties - minEmpties + 1));
+    Position p = startPosition();
+    while (p.emptyCount() > want) {
+      Mask moves = legalMoves(p);
+      if (moves == 0) {
+        p = p.passed();
+        moves = legalMoves(p);
+        if (moves == 0) break;
+      }
+      for (int skip = static_cast<int>(rng() % std::popcount(moves)); skip > 0; --skip) {
+        moves &= moves - 1;
+      }
+      const int sq = std::countr_zero(moves);
+      p = afterMove(p, sq, flipsOf(p, sq));
+    }
+    if (p.emptyCount() == want) out.push_back(p);
+  }
+  return out;
+}
+
+// Unoptimised builds (the sanitizer builds) check fewer and smaller positions.
+#ifdef NDEBUG
+constexpr int kPositions = 60;
+constexpr int kMostEmpties = 16;
+#else
+constexpr int kPositions = 12;
+constexpr int kMostEmpties = 12;
+#endif
+
+TEST(EndgameThreadsTest, TwoThreadsGiveTheSameScoreMoveAndEqualMoves) {
+  EndgameSolver one(16);
+  EndgameSolver two(16);
+  two.setThreads(2);
+  for (const Position& p : randomEndgames(kPositions, 6, kMostEmpties, 5)) {
+    for (const bool findEqual : {true, false}) {
+      one.clear();
+      two.clear();
+      const ExactResult a = one.solve(p, findEqual);
+      const ExactResult b = two.solve(p, findEqual);
+      ASSERT_TRUE(a.complete && b.complete);
+      EXPECT_EQ(a.score, b.score) << p.own << " " << p.opp;
+      EXPECT_EQ(a.move, b.move) << p.own << " " << p.opp;
+      EXPECT_EQ(a.equal, b.equal) << p.own << " " << p.opp;
+    }
+  }
+}
+
+TEST(EndgameThreadsTest, TheMoveAmongEqualOnesDoesNotHangOnTheGuess) {
+  // A guess far too high or too low takes other passes to the score; the move named, and the
+  // order of the equal ones, must not change with them, on one thread or two.
+  for (const Position& p : randomEndgames(kPositions, 6, kMostEmpties, 9)) {
+    EndgameSolver plain(16);
+    const ExactResult want = plain.solve(p, true);
+    for (const int threads : {1, 2}) {
+      for (const int guess : {-64, want.score - 10, want.score + 10, 64}) {
+        EndgameSolver solver(16);
+        solver.setThreads(threads);
+        const ExactResult r = solver.solve(p, true, {}, guess);
+        EXPECT_EQ(r.score, want.score) << "guess " << guess;
+        EXPECT_EQ(r.move, want.move) << "guess " << guess << " threads " << threads;
+        EXPECT_EQ(r.equal, want.equal) << "guess " << guess << " threads " << threads;
+      }
+    }
+  }
+}
+
+TEST(EndgameThreadsTest, TwoThreadsStopAtTheBudget) {
+  // Each thread keeps to the budget: the solve stops, says so, and visits a bounded number.
+  const Position p = randomEndgames(1, 20, 20, 3).front();
+  EndgameSolver solver(16);
+  solver.setThreads(2);
+  SearchLimit limit;
+  limit.nodes = 20000;
+  const ExactResult r = solver.solve(p, true, limit);
+  EXPECT_FALSE(r.complete);
+  EXPECT_LT(solver.nodes(), 4 * limit.nodes);
+}
+
+}  // namespace
+}  // namespace brelvoxan::engine
