@@ -1,12 +1,18 @@
-// Levels 4 and 5 against perfect play on positions from self-played games: each position, with
-// 14 to 26 empty squares, is solved exactly, and each level's move is scored by the exact
-// solver. Prints, by band of empty squares, the share of best moves and the mean discs lost
-// beside their goals, and each level's longest think in processor time.
+// Levels 4 and 5 against perfect play on positions from self-played games. Every legal move of
+// each position was scored by the exact solver once (from 25 empty squares on the best moves
+// alone, the others when a level plays them), and the scores are kept in bench/scored_set.txt,
+// so that a run spends its time on the levels' thinks. Prints, by
+// band of empty squares, the share of best moves and the mean discs lost beside their goals, and
+// each level's longest think in processor time.
 //
-// Usage: brelvoxan-scored-bench [--page] [--games N] [--list]
+// Usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]
+//        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
-//   --games  self-played games to take positions from, one position each (default 52)
-//   --list   also print each position with its best score and each level's move and loss
+//   --set    the scored positions (default: bench/scored_set.txt of the source tree)
+//   --level  score this level alone (4 or 5)
+//   --list   also print each position with its best score and the level's move and loss
+//   --make   appends to FILE the positions of games G..G+N-1 (game g stops at LO + g % (HI-LO+1)
+//            empty squares, 14 to 26 by default), scored exactly; minutes a position past 24
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -14,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,20 +29,27 @@
 #include "engine/endgame.h"
 #include "engine/search.h"
 
+#ifndef BRELVOXAN_SCORED_SET
+#define BRELVOXAN_SCORED_SET "bench/scored_set.txt"
+#endif
+
 namespace {
 
 namespace eng = brelvoxan::engine;
 
-constexpr int kFewestEmpties = 14;
-constexpr int kMostEmpties = 26;
-constexpr int kBandSplit = 20;  // bands: 14-19 and 20-26
 constexpr double kGoalBestShare = 0.85;
 constexpr double kGoalMeanLoss = 0.5;
+constexpr int kFirstBand[] = {14, 20, 27};  // bands: 14-19, 20-26, 27 and more
+constexpr int kBands = 3;
+constexpr size_t kMostPositions = 10000;
+// From this many empty squares on, the set keeps only the best moves' score, '?' for the others.
+constexpr int kBestOnlyEmpties = 25;
+constexpr int kUnknown = 100;
 
 struct Scored {
-  eng::Position position;
-  int best = 0;                // exact score of the best move
-  std::vector<int> bestMoves;  // every move of that score
+  eng::Position position;  // own = X, to move
+  int moveScore[64];       // exact final disc difference after each legal move, or kUnknown
+  int best = -65;
 };
 
 // Game `game` of level 3 against itself after six random plies, stopped at the first position
@@ -66,11 +81,85 @@ bool selfPlayedPosition(int game, int empties, eng::Position* out) {
   }
 }
 
-// The exact score of playing `square` in `p`.
-int moveScore(eng::EndgameSolver& solver, const eng::Position& p, int square) {
-  const eng::Position next = eng::afterMove(p, square, eng::flipsOf(p, square));
-  solver.clear();
-  return -solver.solve(next, false).score;
+std::string boardText(const eng::Position& p) {
+  std::string text(64, '-');
+  for (int sq = 0; sq < 64; ++sq) {
+    if (p.own & eng::bitOf(sq)) text[static_cast<size_t>(sq)] = 'X';
+    if (p.opp & eng::bitOf(sq)) text[static_cast<size_t>(sq)] = 'O';
+  }
+  return text;
+}
+
+int make(const char* file, int firstGame, int games, int fewest, int most) {
+  std::FILE* out = std::fopen(file, "a");
+  if (out == nullptr) {
+    std::fprintf(stderr, "brelvoxan-scored-bench: cannot append to %s\n", file);
+    return 1;
+  }
+  eng::EndgameSolver solver;
+  for (int game = firstGame; game < firstGame + games; ++game) {
+    eng::Position p;
+    if (!selfPlayedPosition(game, fewest + game % (most - fewest + 1), &p)) continue;
+    std::string line = boardText(p);
+    if (p.emptyCount() >= kBestOnlyEmpties) {
+      // Every other move's score would take the solver minutes: the bench solves those its
+      // levels play.
+      solver.clear();
+      const eng::ExactResult r = solver.solve(p, true);
+      for (eng::Mask moves = eng::legalMoves(p); moves; moves &= moves - 1) {
+        const int sq = std::countr_zero(moves);
+        const bool best = std::find(r.equal.begin(), r.equal.end(), sq) != r.equal.end();
+        line += " " + eng::squareName(sq) + ":" + (best ? std::to_string(r.score) : "?");
+      }
+    } else {
+      for (eng::Mask moves = eng::legalMoves(p); moves; moves &= moves - 1) {
+        const int sq = std::countr_zero(moves);
+        solver.clear();
+        const int score = -solver.solve(eng::afterMove(p, sq, eng::flipsOf(p, sq)), false).score;
+        line += " " + eng::squareName(sq) + ":" + std::to_string(score);
+      }
+    }
+    std::fprintf(out, "%s\n", line.c_str());
+    std::fflush(out);
+    std::fprintf(stderr, "game %d, %d empties: %s\n", game, p.emptyCount(), line.c_str() + 65);
+  }
+  std::fclose(out);
+  return 0;
+}
+
+// One line of the set: the board with X to move, then "square:score" for every legal move.
+bool parseLine(const std::string& line, Scored* s, std::string* error) {
+  std::istringstream in(line);
+  std::string board;
+  in >> board;
+  const auto discs = eng::parseSquares(board, error);
+  if (!discs) return false;
+  s->position = eng::Position{discs->black, discs->white};
+  std::fill(std::begin(s->moveScore), std::end(s->moveScore), -65);
+  eng::Mask scored = 0;
+  std::string item;
+  while (in >> item) {
+    const size_t colon = item.find(':');
+    const auto sq = eng::parseSquare(item.substr(0, std::min(colon, item.size())));
+    if (colon == std::string::npos || !sq) {
+      *error = "a move is not square:score: " + item.substr(0, 20);
+      return false;
+    }
+    const std::string value = item.substr(colon + 1);
+    const int score = value == "?" ? kUnknown : std::atoi(value.c_str());
+    if ((score < -64 || score > 64) && score != kUnknown) {
+      *error = "a score is outside -64..64";
+      return false;
+    }
+    s->moveScore[*sq] = score;
+    if (score != kUnknown) s->best = std::max(s->best, score);
+    scored |= eng::bitOf(*sq);
+  }
+  if (scored != eng::legalMoves(s->position) || s->best < -64) {
+    *error = "the scored moves are not the legal moves";
+    return false;
+  }
+  return true;
 }
 
 struct Tally {
@@ -84,76 +173,131 @@ struct Tally {
 int main(int argc, char** argv) {
   bool page = false;
   bool list = false;
-  int games = 52;
+  const char* setFile = BRELVOXAN_SCORED_SET;
+  const char* makeFile = nullptr;
+  int games = 65;
+  int firstGame = 0;
+  int fewest = 14;
+  int most = 26;
+  int onlyLevel = 0;
   for (int i = 1; i < argc; ++i) {
+    const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--page") == 0) {
       page = true;
     } else if (std::strcmp(argv[i], "--list") == 0) {
       list = true;
-    } else if (std::strcmp(argv[i], "--games") == 0 && i + 1 < argc) {
+    } else if (std::strcmp(argv[i], "--set") == 0 && more) {
+      setFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--level") == 0 && more) {
+      onlyLevel = std::clamp(std::atoi(argv[++i]), 4, 5);
+    } else if (std::strcmp(argv[i], "--make") == 0 && more) {
+      makeFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--games") == 0 && more) {
       games = std::clamp(std::atoi(argv[++i]), 1, 1000);
+    } else if (std::strcmp(argv[i], "--first-game") == 0 && more) {
+      firstGame = std::clamp(std::atoi(argv[++i]), 0, 100000);
+    } else if (std::strcmp(argv[i], "--empties") == 0 && i + 2 < argc) {
+      fewest = std::clamp(std::atoi(argv[++i]), 1, 40);
+      most = std::clamp(std::atoi(argv[++i]), fewest, 40);
     } else {
-      std::fprintf(stderr, "usage: brelvoxan-scored-bench [--page] [--games N] [--list]\n");
+      std::fprintf(stderr,
+                   "usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]\n"
+                   "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
+                   "[--empties LO HI]\n");
       return 2;
     }
   }
-  eng::EndgameSolver solver;
+  if (makeFile != nullptr) return make(makeFile, firstGame, games, fewest, most);
+
+  std::ifstream in(setFile);
+  if (!in) {
+    std::fprintf(stderr, "brelvoxan-scored-bench: cannot read %s\n", setFile);
+    return 1;
+  }
   std::vector<Scored> set;
-  for (int game = 0; game < games; ++game) {
-    const int empties = kFewestEmpties + game % (kMostEmpties - kFewestEmpties + 1);
+  std::string line;
+  for (int number = 1; std::getline(in, line) && set.size() < kMostPositions; ++number) {
+    if (line.empty() || line[0] == '#') continue;
     Scored s;
-    if (!selfPlayedPosition(game, empties, &s.position)) continue;
-    solver.clear();
-    const eng::ExactResult r = solver.solve(s.position, true);
-    s.best = r.score;
-    s.bestMoves = r.equal;
+    std::string error;
+    if (!parseLine(line.substr(0, 1000), &s, &error)) {
+      std::fprintf(stderr, "brelvoxan-scored-bench: %s line %d: %s\n", setFile, number,
+                   error.c_str());
+      return 1;
+    }
     set.push_back(s);
   }
+
+  eng::EndgameSolver solver;
   const double goalMs = page ? 1500 : 700;
   for (const int level : {4, 5}) {
-    Tally bands[2];
+    if (onlyLevel != 0 && level != onlyLevel) continue;
+    Tally bands[kBands];
     double worstMs = 0;
+    int worstEmpties = 0;
     for (const Scored& s : set) {
       eng::Engine engine(1);
       const std::clock_t start = std::clock();
       const eng::MoveChoice choice = engine.choose(s.position, level, std::chrono::seconds(60));
       const double ms = 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-      worstMs = std::max(worstMs, ms);
-      const bool best =
-          std::find(s.bestMoves.begin(), s.bestMoves.end(), choice.move) != s.bestMoves.end();
-      const int lost = best ? 0 : s.best - moveScore(solver, s.position, choice.move);
-      Tally& t = bands[s.position.emptyCount() >= kBandSplit ? 1 : 0];
+      const int empties = s.position.emptyCount();
+      if (ms > worstMs) {
+        worstMs = ms;
+        worstEmpties = empties;
+      }
+      int score = s.moveScore[choice.move];
+      if (score == kUnknown) {
+        solver.clear();
+        const eng::Position& p = s.position;
+        score = -solver.solve(eng::afterMove(p, choice.move, eng::flipsOf(p, choice.move)), false)
+                     .score;
+      }
+      const int lost = s.best - score;
+      int band = kBands - 1;
+      while (band > 0 && empties < kFirstBand[band]) --band;
+      Tally& t = bands[band];
       ++t.positions;
-      t.best += best ? 1 : 0;
+      t.best += lost == 0 ? 1 : 0;
       t.lost += lost;
       if (list) {
-        std::printf("  level %d, %d empties: best %+d by %s, played %s losing %d (%.0f ms)\n",
-                    level, s.position.emptyCount(), s.best,
-                    eng::squareName(s.bestMoves.front()).c_str(),
-                    eng::squareName(choice.move).c_str(), lost, ms);
+        std::printf(
+            "  level %d, %d empties: best %+d, played %s losing %d (%s, depth %d, %.0f ms, "
+            "%llu positions)\n",
+            level, empties, s.best, eng::squareName(choice.move).c_str(), lost,
+            choice.exact ? "exact" : "midgame", choice.depth, ms,
+            static_cast<unsigned long long>(engine.nodes()));
       }
     }
     Tally all;
-    const char* names[2] = {"14-19", "20-26"};
-    for (int b = 0; b < 3; ++b) {
-      const Tally& t = b < 2 ? bands[b] : all;
-      if (b < 2) {
+    for (int b = 0; b <= kBands; ++b) {
+      const Tally& t = b < kBands ? bands[b] : all;
+      if (b < kBands) {
         all.positions += t.positions;
         all.best += t.best;
         all.lost += t.lost;
       }
       if (t.positions == 0) continue;
+      char name[16];
+      if (b == kBands) {
+        std::snprintf(name, sizeof name, "all");
+      } else if (b + 1 < kBands) {
+        std::snprintf(name, sizeof name, "%d-%d", kFirstBand[b], kFirstBand[b + 1] - 1);
+      } else {
+        std::snprintf(name, sizeof name, "%d+", kFirstBand[b]);
+      }
       const double share = static_cast<double>(t.best) / t.positions;
       const double loss = static_cast<double>(t.lost) / t.positions;
       const bool ok = share >= kGoalBestShare && loss <= kGoalMeanLoss;
       std::printf(
           "scored level %d, %s empties (%d positions): best move %d (%.0f%%, goal >= 85%%), "
           "mean loss %.2f discs (goal <= 0.5) %s\n",
-          level, b < 2 ? names[b] : "all", t.positions, t.best, 100 * share, loss,
+          level, name, t.positions, t.best, 100 * share, loss,
           level == 5 ? (ok ? "met" : "MISSED") : "");
     }
-    std::printf("scored level %d: longest think %.0f ms processor time (goal < %.0f ms) %s\n",
-                level, worstMs, goalMs, worstMs < goalMs ? "met" : "MISSED");
+    std::printf(
+        "scored level %d: longest think %.0f ms processor time at %d empties (goal < %.0f ms) "
+        "%s\n",
+        level, worstMs, worstEmpties, goalMs, worstMs < goalMs ? "met" : "MISSED");
     std::fflush(stdout);
   }
   return 0;
