@@ -1,5 +1,7 @@
 #include "tests/game_harness.h"
 
+#include <gtest/gtest.h>
+
 #include "game/game.h"
 #include "host/platform.h"
 #include "host/window_host.h"
@@ -42,7 +44,18 @@ ScriptedGame::~ScriptedGame() {
 }
 
 std::optional<uint8_t> ScriptedGame::next() {
-  if (keys.empty() && refill) refill(*this);
+  // Far more than the keys of the longest game with every take-back and message.
+  constexpr int kMostRefills = 20'000;
+  if (keys.empty() && refill) {
+    if (++refills_ > kMostRefills) {
+      ADD_FAILURE() << "the script asked for keys " << kMostRefills
+                    << " times without ending: does the screen show what it waits for (the "
+                       "glyphs are read from the working folder)?";
+      host::headless::requestStop();
+      return std::nullopt;
+    }
+    refill(*this);
+  }
   if (keys.empty()) {
     host::headless::requestStop();
     return std::nullopt;

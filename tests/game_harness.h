@@ -46,7 +46,9 @@ class ScriptedGame {
   ~ScriptedGame();
 
   // Entries given to the key waits in order; once they run out, `refill` (if set) may add more,
-  // otherwise the game thread is stopped at that wait.
+  // otherwise the game thread is stopped at that wait. A refill asked for more often than any
+  // game needs fails the test and stops the game: a script that never sees the screen it waits
+  // for (glyphs not found, say) ends instead of playing on for ever.
   std::deque<int> keys;
   std::function<void(ScriptedGame&)> refill;
   // The game and the screen it runs on.
@@ -62,6 +64,7 @@ class ScriptedGame {
 
  private:
   std::optional<uint8_t> next();
+  int refills_ = 0;
 };
 
 }  // namespace brelvoxan::testing
