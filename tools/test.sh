@@ -6,7 +6,7 @@
 #
 # The normal build's tests wait on X, Wine, Chromium and apt much of the time, so the sanitizer
 # builds and the fuzzer's build compile beside them, one after another, their output in
-# BUILD/build.log. Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time
+# BUILD/build.log; the thread sanitizer's few tests likewise run beside the address sanitizer's. Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time
 # is user + system of all it ran), and the end repeats them all with the total.
 #
 #   BRELVOXAN_TSAN_TESTS_PREFIX   words put before the thread sanitizer stage's ctest, such as
@@ -110,39 +110,55 @@ beside_builds() {
 
 stage "set-up" bash tools/setup.sh
 stage "Windows build" bash tools/build-win32.sh --werror
-stage "normal build" eval 'configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# The normal build is configured as the Debian package is (optimised, for /usr), so that the
+# package test packages the very programs the tests ran instead of compiling them again.
+stage "normal build" eval 'configure build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DBRELVOXAN_BUILD_BENCH=ON -DBRELVOXAN_WIN32_BUILD="$PWD/build-win32" && build build'
-mkdir -p build-asan
-beside_log=build-asan/beside.log
-# In a process group of its own, so that a failed run ends the builds too.
-set -m
-(
-  summary=()
-  times_file=$(mktemp)
-  trap 'printf "%s\n" "${summary[@]}" >"$beside_log.stages"; rm -f "$times_file"' EXIT
-  beside_builds >"$beside_log" 2>&1
-) &
-beside_pid=$!
-set +m
-trap 'rm -f "$times_file"; kill -- -"$beside_pid" 2>/dev/null' EXIT
+# beside LOG FUNCTION: runs the function's stages in a shell of its own, in the background and in
+# a process group of its own (so that a failed run ends it too), its output in LOG and its stage
+# lines in LOG.stages; beside_pid is that shell.
+beside() {
+  local log=$1
+  set -m
+  (
+    summary=()
+    times_file=$(mktemp)
+    trap 'printf "%s\n" "${summary[@]}" >"$log.stages"; rm -f "$times_file"' EXIT
+    "$2" >"$log" 2>&1
+  ) &
+  beside_pid=$!
+  set +m
+  trap 'rm -f "$times_file"; kill -- -"$beside_pid" 2>/dev/null' EXIT
+}
+# joined LOG WHOLE: waits for the shell of beside, keeps its stage lines for the summary and
+# prints them (after its whole output when WHOLE is 1); when it failed, the end of its output and
+# the summary, and the run ends.
+joined() {
+  local log=$1 status=0
+  wait "$beside_pid" || status=$?
+  trap 'rm -f "$times_file"' EXIT
+  (($2 == 1)) && cat "$log"
+  cat "$log.stages" 2>/dev/null || true
+  mapfile -t -O "${#summary[@]}" summary <"$log.stages" 2>/dev/null || true
+  if ((status != 0)); then
+    (($2 == 1)) || tail -n 40 "$log"
+    print_summary
+    exit 1
+  fi
+}
+
+mkdir -p build-asan build-tsan
+beside build-asan/beside.log beside_builds
 stage "normal tests" tests build
-beside_status=0
-wait "$beside_pid" || beside_status=$?
-trap 'rm -f "$times_file"' EXIT
-# The builds' own lines, with their wall and processor times, from their shell.
-cat "$beside_log.stages" 2>/dev/null || true
-mapfile -t -O "${#summary[@]}" summary <"$beside_log.stages" 2>/dev/null || true
-if ((beside_status != 0)); then
-  tail -n 40 "$beside_log"
-  print_summary
-  exit 1
-fi
-stage "address tests" tests build-asan
+joined build-asan/beside.log 0
 # The thread sanitizer can only find a race where two threads run: label threads, the cases and
-# programs that start threads of their own (tests/thread_cases.txt and the SDL program).
-test_prefix=${BRELVOXAN_TSAN_TESTS_PREFIX:-} stage "thread tests" tests build-tsan -L threads
-# The picture file fuzzer in a clang build of its own, outside the sanitizer builds above: the
-# committed corpus replayed, then 100,000 inputs fuzzed from seed 1 (the same work on any
-# machine); any finding fails.
+# programs that start threads of their own (tests/thread_cases.txt, the solver's second thread
+# and the SDL program). Its few tests run beside the address sanitizer's, and print after them.
+thread_tests() {
+  test_prefix=${BRELVOXAN_TSAN_TESTS_PREFIX:-} stage "thread tests" tests build-tsan -L threads
+}
+beside build-tsan/tests.log thread_tests
+stage "address tests" tests build-asan
+joined build-tsan/tests.log 1
 stage "fuzzing" bash fuzz/run.sh build-fuzz
 print_summary

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: the game built for /usr in BUILD_DIR/package-build,
-# packaged with CPack, checked with lintian (no errors, no warnings), installed with apt, started by name from / under Xvfb and its title screen
-# compared with the simulator's, then removed again with apt. Needs root (or sudo without a
+# The Debian package as a user gets it: the game built for /usr (BUILD_DIR itself when it is
+# configured so, else BUILD_DIR/package-build), packaged with CPack, checked with lintian (no
+# errors, no warnings), installed with apt, started by name from / under Xvfb and its title
+# screen compared with the simulator's, then removed again with apt. Needs root (or sudo without a
 # password), apt and Xvfb.
 # Usage: bash tests/package/deb_install.sh BUILD_DIR [--build-only] (from the repository root;
 # 77 = skipped). --build-only builds the game for /usr and stops: that part runs beside other
@@ -34,7 +35,22 @@ apt_get() {
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"
 }
 
+# The game as packages ship it: optimised, built for /usr. A build configured so (the test
+# command's normal build) is packaged as it stands; any other gets a tree of its own beside it.
 pkgbuild=$build/package-build
+if grep -qx 'CMAKE_INSTALL_PREFIX:PATH=/usr' "$build/CMakeCache.txt" &&
+  grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt"; then
+  pkgbuild=$build
+fi
+if ((build_only)) && [[ $pkgbuild == "$build" ]]; then
+  if ! cmake --build "$pkgbuild" -j "$(nproc)" --target brelvoxan_install_files \
+    >"$build/package-build.log" 2>&1; then
+    echo "FAIL: building the game for /usr: $(tail -n 5 "$build/package-build.log")"
+    exit 1
+  fi
+  echo "this build is the package's (Release, for /usr): nothing more to build"
+  exit 0
+fi
 if ((build_only)); then
   generator=()
   command -v ninja >/dev/null && generator=(-G Ninja)
