@@ -205,7 +205,8 @@ Screen readScreen(const Pixels& buffer, const GlyphSet& glyphs) {
 
 std::string formatScreen(const Screen& screen) {
   std::string out = "screen:\n";
-  for (int row = 0; row < kTextRows; ++row) out += "|" + screen.textRow(row) + "|\n";
+  for (int row = 0; row < kTextRows; ++row)
+    out.append("|").append(screen.textRow(row)).append("|\n");
   out += "board:\n";
   for (int y = 1; y <= 8; ++y) out += screen.boardRow(y) + "\n";
   const auto box = screen.cursor();
