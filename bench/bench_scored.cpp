@@ -109,14 +109,15 @@ int make(const char* file, int firstGame, int games, int fewest, int most) {
       for (eng::Mask moves = eng::legalMoves(p); moves; moves &= moves - 1) {
         const int sq = std::countr_zero(moves);
         const bool best = std::find(r.equal.begin(), r.equal.end(), sq) != r.equal.end();
-        line += " " + eng::squareName(sq) + ":" + (best ? std::to_string(r.score) : "?");
+        line.append(" ").append(eng::squareName(sq)).append(":");
+        line.append(best ? std::to_string(r.score) : "?");
       }
     } else {
       for (eng::Mask moves = eng::legalMoves(p); moves; moves &= moves - 1) {
         const int sq = std::countr_zero(moves);
         solver.clear();
         const int score = -solver.solve(eng::afterMove(p, sq, eng::flipsOf(p, sq)), false).score;
-        line += " " + eng::squareName(sq) + ":" + std::to_string(score);
+        line.append(" ").append(eng::squareName(sq)).append(":").append(std::to_string(score));
       }
     }
     std::fprintf(out, "%s\n", line.c_str());
