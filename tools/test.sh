@@ -137,8 +137,8 @@ joined() {
   local log=$1 status=0
   wait "$beside_pid" || status=$?
   trap 'rm -f "$times_file"' EXIT
-  (($2 == 1)) && cat "$log"
-  cat "$log.stages" 2>/dev/null || true
+  # The whole output holds the stage lines already.
+  if (($2 == 1)); then cat "$log"; else cat "$log.stages" 2>/dev/null || true; fi
   mapfile -t -O "${#summary[@]}" summary <"$log.stages" 2>/dev/null || true
   if ((status != 0)); then
     (($2 == 1)) || tail -n 40 "$log"
