@@ -6,8 +6,9 @@
 #
 # The normal build's tests wait on X, Wine, Chromium and apt much of the time, so the sanitizer
 # builds compile beside them, one after another, their output in BUILD/build.log; the thread
-# sanitizer's few tests, then the fuzzer's build, run beside the address sanitizer's tests. Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time
-# is user + system of all it ran), and the end repeats them all with the total.
+# sanitizer's few tests, then the fuzzer's build, run beside the address sanitizer's tests.
+# Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time is user + system
+# of all it ran), and the end repeats them all with the total.
 #
 #   BRELVOXAN_TSAN_TESTS_PREFIX   words put before the thread sanitizer stage's ctest, such as
 #                                 "taskset -c 1" to run those tests on one core
