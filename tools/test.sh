@@ -5,8 +5,8 @@
 # build of the tests that start threads (label threads), then the picture file fuzzer.
 #
 # The normal build's tests wait on X, Wine, Chromium and apt much of the time, so the sanitizer
-# builds compile beside them, one after another, their output in BUILD/build.log; the thread
-# sanitizer's few tests, then the fuzzer's build, run beside the address sanitizer's tests.
+# builds and the fuzzer's build compile beside them, one after another, their output in
+# BUILD/build.log; the thread sanitizer's few tests likewise run beside the address sanitizer's.
 # Each stage prints one line, "stage: NAME wall M:SS cpu M:SS" (processor time is user + system
 # of all it ran), and the end repeats them all with the total.
 #
@@ -100,12 +100,13 @@ tsan_args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DBRELVOXAN_SANI
   -DBRELVOXAN_BUILD_BENCH=OFF)
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" TSAN_OPTIONS="halt_on_error=1"
 
-# The sanitizer builds, which run beside the normal tests as stages of a shell of their own whose
-# lines come back through a file.
+# The builds that run beside the normal tests, each as a stage of a shell of its own whose lines
+# come back through a file.
 beside_builds() {
   stage "address build" eval 'configure build-asan "${asan_args[@]}" && build build-asan'
   stage "thread build" eval 'configure build-tsan "${tsan_args[@]}" && build build-tsan \
     brelvoxan_threads'
+  stage "fuzzer build" bash fuzz/run.sh build-fuzz --build-only
 }
 
 stage "set-up" bash tools/setup.sh
@@ -154,10 +155,8 @@ joined build-asan/beside.log 0
 # The thread sanitizer can only find a race where two threads run: label threads, the cases and
 # programs that start threads of their own (tests/thread_cases.txt, the solver's second thread
 # and the SDL program). Its few tests run beside the address sanitizer's, and print after them.
-# The fuzzer's build follows them, as the address sanitizer's tests take longer.
 thread_tests() {
   test_prefix=${BRELVOXAN_TSAN_TESTS_PREFIX:-} stage "thread tests" tests build-tsan -L threads
-  stage "fuzzer build" bash fuzz/run.sh build-fuzz --build-only
 }
 beside build-tsan/tests.log thread_tests
 stage "address tests" tests build-asan
