@@ -2,8 +2,8 @@
 // they are.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -70,15 +70,25 @@ TEST(Levels, TheManualPagesOfferEveryLevelAndTheDefaults) {
             std::string::npos)
       << game;
 
-  // Wherever a page speaks of the searching levels together, it names all of them.
+  // Wherever a page speaks of the searching levels together ("Levels A to B", "levels A to B"),
+  // it names all of them.
+  const std::string together = std::to_string(kMinSearchLevel) + " to " + std::to_string(kMaxLevel);
+  const auto digits = [](const std::string& text, size_t at) {
+    size_t end = at;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    return end;
+  };
   for (const char* name : {"brelvoxan.6.in", "brelvoxan-engine.6.in"}) {
     const std::string page = flat(readPage(name));
-    const std::regex levels("[Ll]evels ([0-9]+) to ([0-9]+)");
-    for (auto it = std::sregex_iterator(page.begin(), page.end(), levels);
-         it != std::sregex_iterator(); ++it) {
-      EXPECT_EQ(it->str(), (*it)[0].str().substr(0, 7) + std::to_string(kMinSearchLevel) + " to " +
-                               std::to_string(kMaxLevel))
-          << name;
+    for (size_t at = page.find("evels "); at != std::string::npos;
+         at = page.find("evels ", at + 1)) {
+      if (at == 0 || (page[at - 1] != 'L' && page[at - 1] != 'l')) continue;
+      const size_t first = at + 6;
+      const size_t firstEnd = digits(page, first);
+      if (firstEnd == first || page.compare(firstEnd, 4, " to ") != 0) continue;
+      const size_t secondEnd = digits(page, firstEnd + 4);
+      if (secondEnd == firstEnd + 4) continue;
+      EXPECT_EQ(page.substr(first, secondEnd - first), together) << name;
     }
   }
 }
