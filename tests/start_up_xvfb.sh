@@ -72,9 +72,9 @@ fi
 geometry=$(xc_geometry "$window")
 size="$((2 * BRELVOXAN_CLIENT_WIDTH)) $((2 * BRELVOXAN_CLIENT_HEIGHT))"
 [[ $geometry == "0 0 $size" ]] || fail "window at x y w h = $geometry, not 0 0 $size"
-xc_settle "$window" "$out/title_scale2.png" 700 30000 || exit 1
 echo "" | "$sim" --png "$out/title_sim.png" >/dev/null || exit 1
 /usr/bin/convert "$out/title_sim.png" -filter point -resize 200% "$out/title_sim_x2.png" || exit 1
+xc_settle_showing "$window" "$out/title_scale2.png" 700 "$out/title_sim_x2.png" || exit 1
 if verdict=$(xc_compare "$out/title_scale2.png" "$out/title_sim_x2.png" "$out/diff.png"); then
   echo "title screen at --scale 2: the simulator's picture enlarged 2 x 2"
 else

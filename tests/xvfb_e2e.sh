@@ -78,7 +78,7 @@ if start_game; then
 
   # Covering and uncovering the window repaints it from the back buffer.
   xc_cover "$window" 300
-  if xc_settle "$window" "$out/uncovered.png" 300; then
+  if xc_settle_showing "$window" "$out/uncovered.png" 300 "$out/cpu_reply.png"; then
     if verdict=$(xc_compare "$out/uncovered.png" "$out/cpu_reply.png" "$out/uncovered_diff.png"); then
       echo "uncovered: the last picture is back"
     else

@@ -25,9 +25,10 @@
 #                       $exit_hang_limit_ms is a failure (the script's on_still_running, if it
 #                       has one, looks at it first) and is killed
 #   check_state NAME KEYS QUIET_MS
-#                       waits until $window has not changed for QUIET_MS, keeps it as
-#                       $out/NAME.png and compares it (only its part $client_region "X,Y,W,H"
-#                       when the script sets one) with $sim's picture after KEYS
+#                       waits until $window shows $sim's picture after KEYS (a minute at most),
+#                       then until it has not changed for QUIET_MS, keeps it as $out/NAME.png and
+#                       compares it (only its part $client_region "X,Y,W,H" when the script sets
+#                       one) with that picture
 #   start_x_test OUT_DIR WIDTHxHEIGHT
 #                       a fresh OUT_DIR and a private Xvfb; on exit the game in $game_pid (if
 #                       any) and the Xvfb are ended. Returns 1 with the reason when Xvfb cannot
@@ -209,12 +210,17 @@ crop() {
 
 check_state() {
   local name=$1 keys=$2 quiet=$3 shot=$out/$1.png picture=$out/$1_sim.png verdict
-  if ! xc_settle "$window" "$shot" "$quiet" 30000; then
-    fail "$name: the window could not be captured or never settled"
-    return
-  fi
   if ! echo "$keys" | "$sim" --png "$picture" >"$out/${name}_sim.txt"; then
     fail "$name: the simulator failed"
+    return
+  fi
+  if [[ -n ${client_region:-} ]]; then
+    mv "$picture" "$out/${name}_sim_full.png"
+    crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$picture"
+  fi
+  if ! xc_settle_showing "$window" "$shot" "$quiet" "$picture" \
+    "$(cut -d, -f1,2 <<<"${client_region:-0,0}")"; then
+    fail "$name: the window could not be captured or never settled"
     return
   fi
   if [[ -n ${client_region:-} ]]; then
@@ -223,8 +229,6 @@ check_state() {
       return
     fi
     shot=$out/${name}_client.png
-    mv "$picture" "$out/${name}_sim_full.png"
-    crop "$out/${name}_sim_full.png" "0,0,${client_region#*,*,}" "$picture"
   fi
   if verdict=$(xc_compare "$shot" "$picture" "$out/${name}_diff.png"); then
     echo "$name: identical to the simulator"

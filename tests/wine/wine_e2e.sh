@@ -108,7 +108,8 @@ if start_game; then
   # Covered by another window and uncovered, with the client area invalidated and erased: the
   # paint from the back buffer must bring back the last picture.
   wine "$winprobe" cover "$BRELVOXAN_TITLE" 300 >>"$out/probe_stderr.txt" 2>&1 || fail "cannot cover the window"
-  if xc_settle "$window" "$out/uncovered.png" 300 &&
+  if xc_settle_showing "$window" "$out/uncovered.png" 300 "$out/last_key_only_client.png" \
+    "$(cut -d, -f1,2 <<<"$client_region")" &&
     crop "$out/uncovered.png" "$client_region" "$out/uncovered_client.png"; then
     if verdict=$(xc_compare "$out/uncovered_client.png" "$out/last_key_only_client.png" \
       "$out/uncovered_diff.png"); then
@@ -129,9 +130,9 @@ if [[ -n $client_region ]] && start_game --scale 2; then
   w=$((2 * BRELVOXAN_CLIENT_WIDTH)) h=$((2 * BRELVOXAN_CLIENT_HEIGHT))
   if [[ "$cw $ch" != "$w $h" ]]; then
     fail "--scale 2: client area ${cw:-?} x ${ch:-?}, not $w x $h"
-  elif xc_settle "$window" "$out/scale2.png" 700 >/dev/null &&
+  elif /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png" &&
+    xc_settle_showing "$window" "$out/scale2.png" 700 "$out/scale2_sim.png" "$cx,$cy" >/dev/null &&
     crop "$out/scale2.png" "$cx,$cy,$w,$h" "$out/scale2_client.png"; then
-    /usr/bin/convert "$out/title_sim.png" -sample 200% "PNG24:$out/scale2_sim.png"
     if verdict=$(xc_compare "$out/scale2_client.png" "$out/scale2_sim.png" "$out/scale2_diff.png"); then
       echo "--scale 2: client $w x $h, the simulator's title enlarged 2 x 2"
     else

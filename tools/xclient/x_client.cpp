@@ -6,6 +6,7 @@
 //
 //   brelvoxan-xclient settle WINDOW OUT.png [--quiet MS] [--timeout MS]  capture once unchanged
 //   brelvoxan-xclient changed WINDOW FROM.png [--timeout MS]       wait until it differs from FROM
+//   brelvoxan-xclient shows WINDOW EXPECTED.png [--at X,Y] [--timeout MS]  wait until it shows it
 //   brelvoxan-xclient firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...
 //   brelvoxan-xclient latency WINDOW [--count N] [--region X,Y,W,H] KEYSYM...
 //   brelvoxan-xclient cover WINDOW [--ms MS]            covers the window with another for a while
@@ -278,6 +279,38 @@ int runChanged(int argc, char** argv) {
   return 1;
 }
 
+// shows WINDOW EXPECTED.png [--at X,Y] [--timeout MS]: looks every 10 ms until the window's
+// rectangle at X,Y (default 0,0) of the picture's size is that picture, so that a test compares
+// once the program has drawn what it should, however slowly a busy machine lets it draw.
+int runShows(int argc, char** argv) {
+  if (argc < 4) return usage();
+  const Window window = parseWindow(argv[2]);
+  const std::optional<Pixels> expected = brelvoxan::reader::readPictureFile(argv[3]);
+  if (!expected) return usage();
+  int x = 0;
+  int y = 0;
+  double timeoutMs = 60000;
+  for (int i = 4; i < argc; i += 2) {
+    if (i + 1 >= argc) return usage();
+    const std::string option = argv[i];
+    if (option == "--at") {
+      if (std::sscanf(argv[i + 1], "%d,%d", &x, &y) != 2 || x < 0 || y < 0) return usage();
+    } else if (option == "--timeout") {
+      timeoutMs = std::strtod(argv[i + 1], nullptr);
+    } else {
+      return usage();
+    }
+  }
+  const double end = nowMs() + timeoutMs;
+  while (nowMs() < end) {
+    const std::optional<Pixels> current = grab(window, x, y, expected->width, expected->height);
+    if (current && samePixels(*current, *expected)) return 0;
+    sleepMs(10);
+  }
+  std::fprintf(stderr, "xclient: the window did not show the picture in %.0f ms\n", timeoutMs);
+  return 1;
+}
+
 // firstpaint --expect FILE.png [--timeout MS] [--hold MS] -- COMMAND...: starts the command and
 // prints the milliseconds until its window's top-left shows the expected picture, then its peak
 // memory after the hold, and closes it.
@@ -444,8 +477,9 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   using Command = int (*)(int, char**);
   const std::pair<const char*, Command> commands[] = {
-      {"settle", runSettle},   {"changed", runChanged}, {"firstpaint", runFirstPaint},
-      {"latency", runLatency}, {"cover", runCover},     {"close", runClose},
+      {"settle", runSettle},         {"changed", runChanged}, {"shows", runShows},
+      {"firstpaint", runFirstPaint}, {"latency", runLatency}, {"cover", runCover},
+      {"close", runClose},
   };
   for (const auto& [name, run] : commands) {
     if (command != name) continue;

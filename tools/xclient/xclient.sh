@@ -62,6 +62,17 @@ xc_compare() {
 xc_settle() { "$XCLIENT" settle "$1" "$2" --quiet "$3" --timeout "${4:-60000}"; }
 # xc_changed WINDOW FROM.png: waits (a minute at most) until the window no longer shows FROM.png.
 xc_changed() { "$XCLIENT" changed "$1" "$2"; }
+# xc_shows WINDOW EXPECTED.png [X,Y]: waits (a minute at most) until the window shows the picture
+# at X,Y (default its top-left corner); status 1 when it never does.
+xc_shows() { "$XCLIENT" shows "$1" "$2" --at "${3:-0,0}"; }
+# xc_settle_showing WINDOW OUT.png QUIET_MS EXPECTED.png [X,Y]: xc_settle once the window shows
+# the expected picture, or after a minute when it never does (the comparison after says how it
+# differs). A busy machine may pause a program longer than QUIET_MS between two steps of its
+# drawing, so quiet alone is no sign that the drawing is done.
+xc_settle_showing() {
+  xc_shows "$1" "$4" "${5:-0,0}" 2>/dev/null
+  xc_settle "$1" "$2" "$3"
+}
 # xc_cover WINDOW MS: covers the window with another for MS milliseconds.
 xc_cover() { "$XCLIENT" cover "$1" --ms "$2"; }
 # xc_close WINDOW: asks the window to close, as a window manager's close button does.
