@@ -274,6 +274,24 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
   return e;
 }
 
+bool EndgameSolver::recall(const Position& p, int empties, int* alpha, int* beta, int* score,
+                           int* move) {
+  const Entry* entry = find(p, empties);
+  if (!entry) return false;
+  if (entry->lower >= *beta || entry->lower == entry->upper) {
+    *score = entry->lower;
+    return true;
+  }
+  if (entry->upper <= *alpha) {
+    *score = entry->upper;
+    return true;
+  }
+  *alpha = std::max(*alpha, static_cast<int>(entry->lower));
+  *beta = std::min(*beta, static_cast<int>(entry->upper));
+  *move = entry->move;
+  return false;
+}
+
 void EndgameSolver::record(const Position& p, int empties, int alpha, int beta, int best,
                            int bestMove) {
   Entry& store = place(p, empties);
@@ -436,14 +454,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
 
   // The table first: a known bound often settles the node before any move is generated.
   int tableMove = -1;
-  if (const Entry* entry = find(p, empties)) {
-    if (entry->lower >= beta) return entry->lower;
-    if (entry->upper <= alpha) return entry->upper;
-    if (entry->lower == entry->upper) return entry->lower;
-    alpha = std::max(alpha, static_cast<int>(entry->lower));
-    beta = std::min(beta, static_cast<int>(entry->upper));
-    tableMove = entry->move;
-  }
+  if (int known; recall(p, empties, &alpha, &beta, &known, &tableMove)) return known;
 
   const Mask moves = legalMoves(p);
   if (moves == 0) {
@@ -558,14 +569,7 @@ int EndgameSolver::searchFour(const Position& p, int alpha, int beta, int* squar
   // parity breaking ties. Many paths lead to the same position this near the end.
   ++nodes_;
   int tableMove = -1;
-  if (const Entry* entry = find(p, kSmallEmpties)) {
-    if (entry->lower >= beta) return entry->lower;
-    if (entry->upper <= alpha) return entry->upper;
-    if (entry->lower == entry->upper) return entry->lower;
-    alpha = std::max(alpha, static_cast<int>(entry->lower));
-    beta = std::min(beta, static_cast<int>(entry->upper));
-    tableMove = entry->move;
-  }
+  if (int known; recall(p, kSmallEmpties, &alpha, &beta, &known, &tableMove)) return known;
   if (alpha >= 64 - 2 * countBits(p.opp)) {
     const int upper = 64 - 2 * countBits(stableDiscs(p.opp, p.own));
     if (upper <= alpha) return upper;

@@ -89,6 +89,9 @@ class EndgameSolver {
   const Entry* find(const Position& p, int empties);
   // The entry to fill for `p`.
   Entry& place(const Position& p, int empties);
+  // What the table knows of `p`: true when a bound settles the window (alpha, beta), with that
+  // bound in `score`; otherwise narrows the window and gives the entry's move, if any.
+  bool recall(const Position& p, int empties, int* alpha, int* beta, int* score, int* move);
   // Keeps what a search of `p` in the window (alpha, beta) found: its score `best`, a bound
   // when outside the window, and the move that gave it.
   void record(const Position& p, int empties, int alpha, int beta, int best, int bestMove);
