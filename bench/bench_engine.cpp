@@ -7,6 +7,8 @@
 //   --quick      perft to depth 9 and the first three endgame positions only
 //   --threads N  the endgame positions solved on N threads (1 or 2); processor time is then
 //                every thread's
+// Each endgame's nodes include those the learnt judgement looked at to order moves and make the
+// first guess, also printed on their own as "judged".
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -83,6 +85,7 @@ bool benchEndgames(bool quick, int threads) {
   double total = 0;
   double totalCpu = 0;
   uint64_t totalNodes = 0;
+  uint64_t totalJudged = 0;
   int solved = 0;
   for (const Endgame& e : kEndgames) {
     if (quick && solved == 3) break;
@@ -103,20 +106,23 @@ bool benchEndgames(bool quick, int threads) {
     totalCpu += cpuSeconds;
     totalNodes += solver.nodes();
     ++solved;
+    totalJudged += solver.judgedNodes();
     std::printf(
-        "endgame %2d empties: %s %+d in %6.2f s (processor %6.2f s), %llu nodes, %.1f M a "
-        "second%s\n",
+        "endgame %2d empties: %s %+d in %6.2f s (processor %6.2f s), %llu nodes (%llu judged), "
+        "%.1f M a second%s\n",
         line->position.emptyCount(), brelvoxan::engine::squareName(r.move).c_str(), r.score,
         seconds, cpuSeconds, static_cast<unsigned long long>(solver.nodes()),
+        static_cast<unsigned long long>(solver.judgedNodes()),
         static_cast<double>(solver.nodes()) / std::max(cpuSeconds, 1e-6) / 1e6,
         r.score == e.score ? "" : "  WRONG score");
     std::fflush(stdout);
     right = right && r.score == e.score;
   }
   std::printf(
-      "endgame: %d positions solved exactly in %.1f s (processor %.1f s), %llu nodes, %.1f M a "
-      "second, on %d thread%s (goal < 20 s for ten) %s\n",
+      "endgame: %d positions solved exactly in %.1f s (processor %.1f s), %llu nodes (%llu "
+      "judged), %.1f M a second, on %d thread%s (goal < 20 s for ten) %s\n",
       solved, total, totalCpu, static_cast<unsigned long long>(totalNodes),
+      static_cast<unsigned long long>(totalJudged),
       static_cast<double>(totalNodes) / std::max(totalCpu, 1e-6) / 1e6, threads,
       threads == 1 ? "" : "s", verdict(!quick && total < 20));
   return right;

@@ -47,8 +47,13 @@ class EndgameSolver {
   // alone.
   void clear();
 
-  // Positions visited since construction, by every thread.
-  uint64_t nodes() const { return nodes_ + (helper_ ? helper_->nodes() : 0); }
+  // Positions visited since construction, by every thread: those the search visited and those
+  // the learnt judgement looked at to order moves and make the first guess.
+  uint64_t nodes() const { return nodes_ + judged_ + (helper_ ? helper_->nodes() : 0); }
+  // Of those, the judgement's.
+  uint64_t judgedNodes() const { return judged_ + (helper_ ? helper_->judgedNodes() : 0); }
+  // The judgement's evaluations, each also one of its positions, counted on their own.
+  uint64_t evaluations() const { return evaluations_ + (helper_ ? helper_->evaluations() : 0); }
 
  private:
   struct Entry {
@@ -67,6 +72,12 @@ class EndgameSolver {
   // reaches beta are left out (marked below every score). On this thread and the helper's.
   void searchChildren(const Child* children, int n, int alpha, int beta, int empties, bool cuts,
                       int* values);
+  // The learnt judgement of `p`, whose moves are `moves`, in its steps.
+  int evaluate(const Position& p, Mask moves);
+  // The best final disc difference `depth` moves ahead by the judgement, in its steps.
+  int judge(const Position& p, int depth, int alpha, int beta);
+  // A first guess at the score of `p`, for the passes.
+  int estimate(const Position& p, int empties);
   int search(const Position& p, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
   int searchFour(const Position& p, int alpha, int beta, int* squares);
@@ -78,11 +89,19 @@ class EndgameSolver {
   const Entry* find(const Position& p, int empties);
   // The entry to fill for `p`.
   Entry& place(const Position& p, int empties);
+  // What the table knows of `p`: true when a bound settles the window (alpha, beta), with that
+  // bound in `score`; otherwise narrows the window and gives the entry's move, if any.
+  bool recall(const Position& p, int empties, int* alpha, int* beta, int* score, int* move);
+  // Keeps what a search of `p` in the window (alpha, beta) found: its score `best`, a bound
+  // when outside the window, and the move that gave it.
+  void record(const Position& p, int empties, int alpha, int beta, int best, int bestMove);
 
   std::vector<Entry> deep_;
   Mask deepMask_;
   std::vector<Entry> shallow_;
   uint64_t nodes_ = 0;
+  uint64_t judged_ = 0;
+  uint64_t evaluations_ = 0;
   StopCheck stop_;
   int tableBits_;
   // The second thread's solver, while there is one.

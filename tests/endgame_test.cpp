@@ -1,5 +1,6 @@
 // The exact solver on two threads against one, and its move among equal ones whatever its
-// first guess: both must leave the answer unchanged. Built in the thread sanitizer's build too.
+// first guess: both must leave the answer unchanged; and its budget, which bounds all of its
+// work. Built in the thread sanitizer's build too.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -93,6 +94,25 @@ TEST(EndgameThreadsTest, TwoThreadsStopAtTheBudget) {
   const ExactResult r = solver.solve(p, true, limit);
   EXPECT_FALSE(r.complete);
   EXPECT_LT(solver.nodes(), 4 * limit.nodes);
+}
+
+TEST(EndgameBudgetTest, TheJudgementsWorkCountsAgainstTheBudget) {
+  // Where many squares are empty, the learnt judgement's search for the first guess and the
+  // order of moves is much of a stopped solve's work. Its evaluations, counted on their own,
+  // and every position together stay within the budget and a slack of 1,000 for the positions
+  // that finish once it has run out.
+  constexpr uint64_t kSlack = 1000;
+  for (const Position& p : randomEndgames(3, 24, 26, 21)) {
+    for (const uint64_t budget : {uint64_t{500}, uint64_t{20000}}) {
+      EndgameSolver solver(16);
+      SearchLimit limit;
+      limit.nodes = budget;
+      const ExactResult r = solver.solve(p, true, limit);
+      EXPECT_FALSE(r.complete);
+      EXPECT_LE(solver.evaluations(), budget + kSlack) << "budget " << budget;
+      EXPECT_LE(solver.nodes(), budget + kSlack) << "budget " << budget;
+    }
+  }
 }
 
 }  // namespace
