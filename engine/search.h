@@ -22,8 +22,8 @@ struct LevelSettings {
   int exactEmpties;        // from this many empty squares on, the exact solver plays...
   uint64_t exactNodes;     // ...unless it needs more positions than this
   uint64_t midgameNodes;   // past this many positions the last depth completed decides
-  int lateDepth = 0;       // plies searched ahead from `lateEmpties` empty squares down...
-  int lateEmpties = 0;     // ...(0: `depth` throughout)
+  int lateDepth = 0;       // plies searched ahead from `lateEmpties` empty squares down to...
+  int lateEmpties = 0;     // ...those where a solve is tried (0: `depth` throughout)
   bool selective = false;  // whether the midgame search skips what a shallow search rules out
 };
 
