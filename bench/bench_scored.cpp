@@ -7,15 +7,18 @@
 //
 // Usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
+//        brelvoxan-scored-bench --fit-cuts N
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
 //   --set    the scored positions (default: bench/scored_set.txt of the source tree)
 //   --level  score this level alone (4 or 5)
 //   --list   also print each position with its best score and the level's move and loss
 //   --make   appends to FILE the positions of games G..G+N-1 (game g stops at LO + g % (HI-LO+1)
 //            empty squares, 14 to 26 by default), scored exactly; minutes a position past 24
+//   --fit-cuts  prints the selective search's models fitted on N self-played positions
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +30,7 @@
 
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
+#include "engine/evaluation.h"
 #include "engine/search.h"
 
 #ifndef BRELVOXAN_SCORED_SET
@@ -128,6 +132,51 @@ int make(const char* file, int firstGame, int games, int fewest, int most) {
   return 0;
 }
 
+// The selective search's models (kCutModels in engine/search.cpp): the plain search's
+// scores at every depth up to the deepest of the table on `count` self-played positions with
+// 24 to 50 empty squares, and for each deep depth the standard deviation of the deep score less
+// the shallow one, kCutReduction plies shallower, with its mean, from 30 empty squares down and
+// above. Finished games' scores are left out.
+int fitCuts(int count) {
+  constexpr int kDeepest = eng::kCutFirstDepth + 5;
+  constexpr int kRows = 2;
+  double sum[kRows][kDeepest + 1] = {};
+  double squares[kRows][kDeepest + 1] = {};
+  int pairs[kRows][kDeepest + 1] = {};
+  for (int game = 0; game < count; ++game) {
+    eng::Position p;
+    if (!selfPlayedPosition(5000 + game, 24 + game % 27, &p)) continue;
+    eng::Engine engine(1);
+    int score[kDeepest + 1];
+    for (int depth = 1; depth <= kDeepest; ++depth)
+      score[depth] = engine.searchScore(p, depth, false);
+    const int row = p.emptyCount() <= 30 ? 0 : 1;
+    for (int deep = eng::kCutFirstDepth; deep <= kDeepest; ++deep) {
+      const int shallow = score[deep - eng::kCutReduction];
+      if (std::abs(score[deep]) >= eng::kMaxEvaluation ||
+          std::abs(shallow) >= eng::kMaxEvaluation) {
+        continue;
+      }
+      const double d = score[deep] - shallow;
+      sum[row][deep] += d;
+      squares[row][deep] += d * d;
+      ++pairs[row][deep];
+    }
+    std::fprintf(stderr, "position %d of %d, %d empties\n", game + 1, count, p.emptyCount());
+  }
+  for (int row = 0; row < kRows; ++row) {
+    std::printf("%s empty squares:", row == 0 ? "up to 30" : "above 30");
+    for (int deep = eng::kCutFirstDepth; deep <= kDeepest; ++deep) {
+      const double n = std::max(pairs[row][deep], 1);
+      const double mean = sum[row][deep] / n;
+      const double spread = std::sqrt(std::max(squares[row][deep] / n - mean * mean, 0.0));
+      std::printf(" depth %d: spread %.0f (mean %+.0f, %d);", deep, spread, mean, pairs[row][deep]);
+    }
+    std::printf("\n");
+  }
+  return 0;
+}
+
 // One line of the set: the board with X to move, then "square:score" for every legal move.
 bool parseLine(const std::string& line, Scored* s, std::string* error) {
   std::istringstream in(line);
@@ -181,6 +230,7 @@ int main(int argc, char** argv) {
   int fewest = 14;
   int most = 26;
   int onlyLevel = 0;
+  int fitCount = 0;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--page") == 0) {
@@ -193,6 +243,8 @@ int main(int argc, char** argv) {
       onlyLevel = std::clamp(std::atoi(argv[++i]), 4, 5);
     } else if (std::strcmp(argv[i], "--make") == 0 && more) {
       makeFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--fit-cuts") == 0 && more) {
+      fitCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
     } else if (std::strcmp(argv[i], "--games") == 0 && more) {
       games = std::clamp(std::atoi(argv[++i]), 1, 1000);
     } else if (std::strcmp(argv[i], "--first-game") == 0 && more) {
@@ -204,11 +256,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr,
                    "usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]\n"
                    "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
-                   "[--empties LO HI]\n");
+                   "[--empties LO HI]\n"
+                   "       brelvoxan-scored-bench --fit-cuts N\n");
       return 2;
     }
   }
   if (makeFile != nullptr) return make(makeFile, firstGame, games, fewest, most);
+  if (fitCount > 0) return fitCuts(fitCount);
 
   std::ifstream in(setFile);
   if (!in) {

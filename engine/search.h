@@ -18,11 +18,27 @@
 namespace brelvoxan::engine {
 
 struct LevelSettings {
-  int depth;              // plies searched ahead in the midgame
-  int exactEmpties;       // from this many empty squares on, the exact solver plays...
-  uint64_t exactNodes;    // ...unless it needs more positions than this
-  uint64_t midgameNodes;  // past this many positions the last depth completed decides
+  int depth;               // plies searched ahead in the midgame
+  int exactEmpties;        // from this many empty squares on, the exact solver plays...
+  uint64_t exactNodes;     // ...unless it needs more positions than this
+  uint64_t midgameNodes;   // past this many positions the last depth completed decides
+  int lateDepth = 0;       // plies searched ahead from `lateEmpties` empty squares down to...
+  int lateEmpties = 0;     // ...those where a solve is tried (0: `depth` throughout)
+  bool selective = false;  // whether the midgame search skips what a shallow search rules out
 };
+
+// The selective search: at a depth from kCutFirstDepth on, a search kCutReduction plies
+// shallower predicts the deep one: the deep score less the shallow one has a mean and a standard
+// deviation (1/kPatternScale discs) that depend on the depth and the empty squares. A shallow
+// score beyond the window by more than kCutSpreadsTimes4 / 4 deviations counts as the deep one's.
+inline constexpr int kCutFirstDepth = 5;
+inline constexpr int kCutReduction = 4;
+inline constexpr int kCutSpreadsTimes4 = 6;
+struct CutModel {
+  int mean;
+  int spread;
+};
+CutModel cutModel(int empties, int depth);
 
 // The settings of a searching level; a level outside them is taken as the nearest one.
 LevelSettings levelSettings(int level);
@@ -64,6 +80,10 @@ class Engine {
   // machine as far slower than this one; for tests that play such a machine.
   void setSlowestPace(uint64_t positionsPerMs) { slowestPace_ = positionsPerMs; }
 
+  // The midgame search's score of `p` at `depth`, with no budget, plain or selective: what the
+  // selective search's spreads are fitted from.
+  int searchScore(const Position& p, int depth, bool selective);
+
   // Positions visited since construction, midgame and endgame together.
   uint64_t nodes() const { return nodes_ + solver_.nodes(); }
 
@@ -87,6 +107,7 @@ class Engine {
   EndgameSolver solver_;
   std::vector<Entry> table_;
   uint64_t nodes_ = 0;
+  bool selective_ = false;
   StopCheck stop_;
 };
 

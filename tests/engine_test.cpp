@@ -439,6 +439,61 @@ TEST(SearchTest, LevelsGoDeeperAndSolveEarlierOneAfterAnother) {
   EXPECT_GE(levelSettings(kMaxLevel).exactEmpties, 18);
 }
 
+TEST(SearchTest, TheSelectiveSearchStaysCloseToThePlainOneForFewerPositions) {
+  // Its cuts trust a shallow score only far beyond the window, so its scores stay within a sixth
+  // of the shallow search's distance from the plain one, while it visits fewer positions.
+  uint64_t plainNodes = 0;
+  uint64_t selectiveNodes = 0;
+  int selectiveOff = 0;
+  int shallowOff = 0;
+  int count = 0;
+  for (const Ply& ply : randomEndgames(12, 24, 44, 36)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    if (legalMoves(p) == 0) continue;
+    Engine plain(1);
+    Engine selective(1);
+    const int deep = plain.searchScore(p, 8, false);
+    plainNodes += plain.nodes();
+    selectiveOff += std::abs(selective.searchScore(p, 8, true) - deep);
+    selectiveNodes += selective.nodes();
+    shallowOff += std::abs(plain.searchScore(p, 8 - kCutReduction, false) - deep);
+    ++count;
+  }
+  ASSERT_GT(count, 8);
+  EXPECT_LT(selectiveOff * 6, shallowOff);
+  EXPECT_LT(selectiveNodes, plainNodes * 3 / 4);
+  // Models are known for every depth and count of empty squares, the deepest standing for more.
+  EXPECT_GT(cutModel(60, 30).spread, 0);
+  EXPECT_GT(cutModel(0, kCutFirstDepth).spread, 0);
+}
+
+TEST(SearchTest, LevelFiveLooksDeeperNearTheEnd) {
+  const LevelSettings five = levelSettings(kMaxLevel);
+  ASSERT_GT(five.lateDepth, five.depth);
+  for (const Ply& ply : randomEndgames(2, five.exactEmpties + 4, five.lateEmpties, 12)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    if (legalMoves(p) == 0) continue;
+    Engine engine(1);
+    EXPECT_EQ(engine.choose(p, kMaxLevel, std::chrono::hours(1)).depth, five.lateDepth);
+  }
+}
+
+TEST(SearchTest, ASelectiveSearchBeforeLeavesAPlainLevelPlain) {
+  for (const Ply& ply : randomEndgames(3, 26, 34, 8)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    if (legalMoves(p) == 0) continue;
+    Engine fresh(1);
+    Engine used(1);
+    used.searchScore(p, 6, true);
+    const uint64_t before = used.nodes();
+    const MoveChoice a = fresh.choose(p, 4, std::chrono::hours(1));
+    const MoveChoice b = used.choose(p, 4, std::chrono::hours(1));
+    EXPECT_EQ(a.score, b.score);
+    EXPECT_EQ(a.equal, b.equal);
+    EXPECT_EQ(fresh.nodes(), used.nodes() - before);
+  }
+}
+
 TEST(SearchTest, LevelFivePlaysABestMoveInTheEndgame) {
   Engine engine(7);
   EndgameSolver solver(16);
