@@ -29,15 +29,39 @@ constexpr Axis kAxes[4] = {
     {7, ~kColumnH, ~kColumnA, kColumnH | kRow1, kColumnA | kRow8},
 };
 
-// Squares whose whole line along `a` is occupied.
-Mask fullLines(Mask occupied, const Axis& a) {
-  Mask before = occupied;
-  Mask after = occupied;
-  for (int i = 0; i < 7; ++i) {
-    before = occupied & (((before << a.amount) & a.leftKeep) | a.first);
-    after = occupied & (((after >> a.amount) & a.rightKeep) | a.last);
+// Squares whose whole line along axis `Axis` (as in kAxes) is occupied. A row or column is
+// folded onto its first square. A diagonal run is widened both ways by 1, 2 and then 4 steps;
+// a square fewer than that many steps from the edge has nothing there to wait for.
+template <int Axis>
+Mask fullLines(Mask occupied) {
+  constexpr Mask kOnes = 0x0101010101010101ULL;
+  if constexpr (Axis == 0) {
+    Mask x = occupied & (occupied >> 4);
+    x &= x >> 2;
+    x &= x >> 1;
+    return (x & kOnes) * 0xFF;
+  } else if constexpr (Axis == 1) {
+    Mask x = occupied & (occupied >> 32);
+    x &= x >> 16;
+    x &= x >> 8;
+    return (x & 0xFF) * kOnes;
+  } else {
+    // The first 1, 2 and 4 columns and rows from each side.
+    constexpr Mask kLeft[3] = {kColumnA, 0x0303030303030303ULL, 0x0F0F0F0F0F0F0F0FULL};
+    constexpr Mask kRight[3] = {kColumnH, 0xC0C0C0C0C0C0C0C0ULL, 0xF0F0F0F0F0F0F0F0ULL};
+    constexpr Mask kTop[3] = {kRow1, 0xFFFFULL, 0xFFFFFFFFULL};
+    constexpr Mask kBottom[3] = {kRow8, 0xFFFFULL << 48, 0xFFFFFFFFULL << 32};
+    // Along axis 2 the next square is one column right and one row down (9 further), along
+    // axis 3 one column left and one row down (7 further).
+    constexpr int kStep = Axis == 2 ? 9 : 7;
+    Mask x = occupied;
+    for (int k = 0; k < 3; ++k) {
+      const Mask noNext = kBottom[k] | (Axis == 2 ? kRight[k] : kLeft[k]);
+      const Mask noPrevious = kTop[k] | (Axis == 2 ? kLeft[k] : kRight[k]);
+      x &= ((x >> (kStep << k)) | noNext) & ((x << (kStep << k)) | noPrevious);
+    }
+    return x;
   }
-  return before & after;
 }
 
 struct Corner {
@@ -89,10 +113,10 @@ Mask emptyNeighbours(Mask discs, Mask empties) {
 
 Mask stableDiscs(Mask own, Mask opp) {
   const Mask occupied = own | opp;
-  Mask safe[4];
-  for (int i = 0; i < 4; ++i) {
-    safe[i] = fullLines(occupied, kAxes[i]) | kAxes[i].first | kAxes[i].last;
-  }
+  const Mask safe[4] = {fullLines<0>(occupied) | kAxes[0].first | kAxes[0].last,
+                        fullLines<1>(occupied) | kAxes[1].first | kAxes[1].last,
+                        fullLines<2>(occupied) | kAxes[2].first | kAxes[2].last,
+                        fullLines<3>(occupied) | kAxes[3].first | kAxes[3].last};
   Mask stable = 0;
   for (;;) {
     Mask next = own;
