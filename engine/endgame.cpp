@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cstdint>
 #include <thread>
 
 #include "engine/evaluation.h"
@@ -22,7 +23,8 @@ namespace {
 // two empty squares on, where a cut spares the last moves' positions.
 constexpr int kSmallEmpties = 4;
 constexpr int kOrderedEmpties = 5;
-// From this many empty squares on, the table's knowledge of the children may cut a node.
+// From this many empty squares on, the table's knowledge of the children may cut a node, or
+// spare the search of a child known to do no better than alpha.
 constexpr int kEnhancedCutoffEmpties = 7;
 // The fastest-first order weighs frontiers from this many empty squares on.
 constexpr int kFrontierEmpties = 10;
@@ -30,6 +32,8 @@ constexpr int kFrontierEmpties = 10;
 // ahead every kJudgedDepthStep squares more.
 constexpr int kJudgedOrderEmpties = 12;
 constexpr int kJudgedDepthStep = 6;
+// Marks a child the table already knows to fail low; below every ordering key.
+constexpr int kKnownLow = INT32_MIN;
 // At the root the best move first matters most, and a deeper look costs little.
 constexpr int kRootJudgedDepth = 4;
 // Above every judged score.
@@ -138,13 +142,13 @@ int stableUpper(const Position& p, int alpha) {
 }
 
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
-// three times), then corners and moves in odd quadrants; cheaper than moveOrderKey and better for
-// exact play.
+// three times where frontiers weigh in, twice nearer the end), then corners and moves in odd
+// quadrants; cheaper than moveOrderKey and better for exact play.
 // `replies` are the opponent's moves in `next`. `frontier` adds the frontiers' weight, each
 // empty square three quarters of a reply (a quarter, or a whole reply, visit 3% more positions):
 // near the end they hardly change the order and cost more than they save.
 int endgameKey(const Position& next, Mask replies, int square, Mask odd, bool frontier) {
-  int key = -16 * (countBits(replies) + 2 * countBits(replies & kCornerMask));
+  int key = -16 * (countBits(replies) + (frontier ? 2 : 1) * countBits(replies & kCornerMask));
   if (bitOf(square) & kCornerMask) key += 12;
   if (bitOf(square) & odd) key += 2;
   if (!frontier) return key;
@@ -526,9 +530,16 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
       for (int i = 0; i < n; ++i) {
         const Entry* known = find(children[i].next, empties - 1);
         if (known && -known->upper >= beta) return -known->upper;
+        // One known to do no better than alpha needs no search: its bound stands for its value.
+        if (known && -known->lower <= alpha) {
+          best = std::max(best, static_cast<int>(-known->lower));
+          children[i].key = kKnownLow;
+        }
       }
     }
-    for (int i = 0; i < n && !visit(children[i].next, children[i].square); ++i) {
+    for (int i = 0; i < n; ++i) {
+      if (enhanced && children[i].key == kKnownLow) continue;
+      if (visit(children[i].next, children[i].square)) break;
     }
   }
   if (stop_.stopped()) return 0;
@@ -634,8 +645,20 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
   if (count == 2 && !passed) return searchTwo(p, alpha, beta, squares[0], squares[1]);
   ++nodes_;
   if (count == 1 && !passed) return searchLast(p, squares[0]);
+  int ordered[3];
   if (count == 3) {
     if (const int upper = stableUpper(p, alpha); upper <= alpha) return upper;
+    // A square alone in its quadrant before two that share one: there the side to move may
+    // have the last move. In a copy, as the caller's list must come back as it was.
+    const auto quadrant = [](int sq) { return ((sq >> 2) & 1) | ((sq >> 4) & 2); };
+    const int q0 = quadrant(squares[0]);
+    const int q1 = quadrant(squares[1]);
+    const int q2 = quadrant(squares[2]);
+    const int lone = q0 == q1 && q2 != q0 ? 2 : (q0 == q2 && q1 != q0 ? 1 : 0);
+    ordered[0] = squares[lone];
+    ordered[1] = squares[lone == 0 ? 1 : 0];
+    ordered[2] = squares[lone == 2 ? 1 : 2];
+    squares = ordered;
   }
   int best = -65;
   for (int i = 0; i < count; ++i) {
