@@ -8,6 +8,7 @@
 // Usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //        brelvoxan-scored-bench --fit-cuts N
+//        brelvoxan-scored-bench --fit-solver-cuts N
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
 //   --set    the scored positions (default: bench/scored_set.txt of the source tree)
 //   --level  score this level alone (4 or 5)
@@ -15,6 +16,7 @@
 //   --make   appends to FILE the positions of games G..G+N-1 (game g stops at LO + g % (HI-LO+1)
 //            empty squares, 14 to 26 by default), scored exactly; minutes a position past 24
 //   --fit-cuts  prints the selective search's models fitted on N self-played positions
+//   --fit-solver-cuts  prints the exact solver's selective cuts' models fitted on N games
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -31,6 +33,7 @@
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
 #include "engine/evaluation.h"
+#include "engine/patterns.h"
 #include "engine/search.h"
 
 #ifndef BRELVOXAN_SCORED_SET
@@ -177,6 +180,64 @@ int fitCuts(int count) {
   return 0;
 }
 
+// The exact solver's selective cuts' model (kSolverCuts in engine/endgame.cpp): game 7000 + g
+// of `count` self-played games (level 3) stopped at 10 + g % 14 empty squares, then random moves
+// down to 10, every position with a move solved exactly. For each band of empty squares that
+// the solver's cuts search equally far ahead (10-11, 12-15, 16-19, 20-23) and each depth from 0
+// to kDeepest, the mean and the standard deviation of the exact score less the learnt judgement
+// searched that many moves ahead, in 1/kPatternScale discs.
+int fitSolverCuts(int count) {
+  constexpr int kFewest = 10;
+  constexpr int kMost = 23;
+  constexpr int kDeepest = 6;
+  constexpr int kBandsOf[] = {10, 12, 16, 20, 24};
+  constexpr int kCutBands = 4;
+  double sum[kCutBands][kDeepest + 1] = {};
+  double squares[kCutBands][kDeepest + 1] = {};
+  int pairs[kCutBands] = {};
+  eng::EndgameSolver solver;
+  for (int game = 0; game < count; ++game) {
+    eng::Position p;
+    if (!selfPlayedPosition(7000 + game, kFewest + game % (kMost - kFewest + 1), &p)) continue;
+    eng::Random random(0xF1CA7ULL * static_cast<uint64_t>(game + 1));
+    while (p.emptyCount() >= kFewest) {
+      const eng::Mask moves = eng::legalMoves(p);
+      if (moves == 0) {
+        if (eng::legalMoves(p.passed()) == 0) break;
+        p = p.passed();
+        continue;
+      }
+      solver.clear();
+      const int exact = solver.solve(p, false).score;
+      int band = 0;
+      while (p.emptyCount() >= kBandsOf[band + 1]) ++band;
+      for (int depth = 0; depth <= kDeepest; ++depth) {
+        const double d = exact * eng::kPatternScale - solver.judgement(p, depth);
+        sum[band][depth] += d;
+        squares[band][depth] += d * d;
+      }
+      ++pairs[band];
+      eng::Mask left = moves;
+      for (int skip = random.below(eng::countBits(moves)); skip > 0; --skip) left &= left - 1;
+      const int square = std::countr_zero(left);
+      p = eng::afterMove(p, square, eng::flipsOf(p, square));
+    }
+    std::fprintf(stderr, "game %d of %d\n", game + 1, count);
+  }
+  for (int band = 0; band < kCutBands; ++band) {
+    std::printf("%d-%d empties (%d positions):", kBandsOf[band], kBandsOf[band + 1] - 1,
+                pairs[band]);
+    const double n = std::max(pairs[band], 1);
+    for (int depth = 0; depth <= kDeepest; ++depth) {
+      const double mean = sum[band][depth] / n;
+      const double spread = std::sqrt(std::max(squares[band][depth] / n - mean * mean, 0.0));
+      std::printf(" depth %d: %+.0f/%.0f;", depth, mean, spread);
+    }
+    std::printf("\n");
+  }
+  return 0;
+}
+
 // One line of the set: the board with X to move, then "square:score" for every legal move.
 bool parseLine(const std::string& line, Scored* s, std::string* error) {
   std::istringstream in(line);
@@ -231,6 +292,7 @@ int main(int argc, char** argv) {
   int most = 26;
   int onlyLevel = 0;
   int fitCount = 0;
+  int fitSolverCount = 0;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--page") == 0) {
@@ -245,6 +307,8 @@ int main(int argc, char** argv) {
       makeFile = argv[++i];
     } else if (std::strcmp(argv[i], "--fit-cuts") == 0 && more) {
       fitCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
+    } else if (std::strcmp(argv[i], "--fit-solver-cuts") == 0 && more) {
+      fitSolverCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
     } else if (std::strcmp(argv[i], "--games") == 0 && more) {
       games = std::clamp(std::atoi(argv[++i]), 1, 1000);
     } else if (std::strcmp(argv[i], "--first-game") == 0 && more) {
@@ -257,12 +321,14 @@ int main(int argc, char** argv) {
                    "usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]\n"
                    "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
                    "[--empties LO HI]\n"
-                   "       brelvoxan-scored-bench --fit-cuts N\n");
+                   "       brelvoxan-scored-bench --fit-cuts N\n"
+                   "       brelvoxan-scored-bench --fit-solver-cuts N\n");
       return 2;
     }
   }
   if (makeFile != nullptr) return make(makeFile, firstGame, games, fewest, most);
   if (fitCount > 0) return fitCuts(fitCount);
+  if (fitSolverCount > 0) return fitSolverCuts(fitSolverCount);
 
   std::ifstream in(setFile);
   if (!in) {
