@@ -9,6 +9,7 @@
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //        brelvoxan-scored-bench --fit-cuts N
 //        brelvoxan-scored-bench --fit-solver-cuts N
+//        brelvoxan-scored-bench --selective FEWEST [--set FILE]
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
 //   --set    the scored positions (default: bench/scored_set.txt of the source tree)
 //   --level  score this level alone (4 or 5)
@@ -17,6 +18,8 @@
 //            empty squares, 14 to 26 by default), scored exactly; minutes a position past 24
 //   --fit-cuts  prints the selective search's models fitted on N self-played positions
 //   --fit-solver-cuts  prints the exact solver's selective cuts' models fitted on N games
+//   --selective  the solver's selective solve at each certainty on the positions of FEWEST
+//            empty squares or more: best moves, mean loss and positions visited, by band
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -26,6 +29,8 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -279,6 +284,52 @@ struct Tally {
   int lost = 0;
 };
 
+// The exact score of `move` in `s`, solved when the set does not know it.
+int moveScore(const Scored& s, int move, eng::EndgameSolver* solver) {
+  if (s.moveScore[move] != kUnknown) return s.moveScore[move];
+  solver->clear();
+  const eng::Position& p = s.position;
+  return -solver->solve(eng::afterMove(p, move, eng::flipsOf(p, move)), false).score;
+}
+
+// The solver's selective solve at each certainty below the exact one on the positions of
+// `fewest` empty squares or more: by band of empty squares, the share of best moves, the mean
+// discs lost, and the positions each solve visited, on average and at most.
+void selectiveTable(const std::vector<Scored>& set, int fewest) {
+  constexpr int kBandStarts[] = {20, 23, 25, 65};
+  eng::EndgameSolver checker;
+  for (int certainty = 0; certainty < eng::kExactCertainty; ++certainty) {
+    for (int band = 0; band + 1 < static_cast<int>(std::size(kBandStarts)); ++band) {
+      Tally t;
+      uint64_t total = 0;
+      uint64_t most = 0;
+      for (const Scored& s : set) {
+        const int empties = s.position.emptyCount();
+        if (empties < std::max(fewest, kBandStarts[band]) || empties >= kBandStarts[band + 1]) {
+          continue;
+        }
+        eng::EndgameSolver solver;
+        const eng::ExactResult r = solver.solve(s.position, false, {}, std::nullopt, certainty);
+        const int lost = s.best - moveScore(s, r.move, &checker);
+        ++t.positions;
+        t.best += lost == 0 ? 1 : 0;
+        t.lost += lost;
+        total += solver.nodes();
+        most = std::max(most, solver.nodes());
+      }
+      if (t.positions == 0) continue;
+      std::printf(
+          "selective %.1f deviations, %d-%d empties (%d positions): best move %.0f%%, mean loss "
+          "%.2f discs, positions %.1f M a solve on average, %.1f M at most\n",
+          eng::kCertaintyTimes10[certainty] / 10.0, std::max(fewest, kBandStarts[band]),
+          kBandStarts[band + 1] - 1, t.positions, 100.0 * t.best / t.positions,
+          static_cast<double>(t.lost) / t.positions, static_cast<double>(total) / t.positions / 1e6,
+          static_cast<double>(most) / 1e6);
+      std::fflush(stdout);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,6 +344,7 @@ int main(int argc, char** argv) {
   int onlyLevel = 0;
   int fitCount = 0;
   int fitSolverCount = 0;
+  int selectiveFrom = 0;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--page") == 0) {
@@ -309,6 +361,8 @@ int main(int argc, char** argv) {
       fitCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
     } else if (std::strcmp(argv[i], "--fit-solver-cuts") == 0 && more) {
       fitSolverCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
+    } else if (std::strcmp(argv[i], "--selective") == 0 && more) {
+      selectiveFrom = std::clamp(std::atoi(argv[++i]), 1, 60);
     } else if (std::strcmp(argv[i], "--games") == 0 && more) {
       games = std::clamp(std::atoi(argv[++i]), 1, 1000);
     } else if (std::strcmp(argv[i], "--first-game") == 0 && more) {
@@ -322,7 +376,8 @@ int main(int argc, char** argv) {
                    "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
                    "[--empties LO HI]\n"
                    "       brelvoxan-scored-bench --fit-cuts N\n"
-                   "       brelvoxan-scored-bench --fit-solver-cuts N\n");
+                   "       brelvoxan-scored-bench --fit-solver-cuts N\n"
+                   "       brelvoxan-scored-bench --selective FEWEST [--set FILE]\n");
       return 2;
     }
   }
@@ -349,6 +404,10 @@ int main(int argc, char** argv) {
     set.push_back(s);
   }
 
+  if (selectiveFrom > 0) {
+    selectiveTable(set, selectiveFrom);
+    return 0;
+  }
   eng::EndgameSolver solver;
   const double goalMs = page ? 1500 : 700;
   for (const int level : {4, 5}) {

@@ -530,16 +530,20 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
   // below its own.
   const bool climb = empties >= kSelectiveRootEmpties && selectivePasses_;
   const int first = climb ? 0 : certainty;
+  // A budget that stops a pass leaves the answer of the last pass that finished.
   int score = guess ? *guess : estimate(p, empties);
-  for (int level = first; level <= certainty && !stopped(); ++level) {
+  result.certainty = -1;
+  for (int level = first; level <= certainty; ++level) {
     if (certainty == kExactCertainty && level >= kLevelsBeforeExact && level < certainty) continue;
     setCertainty(level);
     int move = kPassMove;
     score = passes(children.data(), n, empties, score, &move);
+    if (stopped()) break;
     result.move = move;
+    result.score = score;
+    result.certainty = level;
   }
-  result.certainty = certainty;
-  result.score = score;
+  score = result.score;
   result.equal.assign(1, result.move);
   if (findEqual && !stopped()) {
     int values[32];

@@ -31,9 +31,12 @@ struct ExactResult {
   int move = kPassMove;    // the first best move found, or kPassMove
   std::vector<int> equal;  // every move with the best score (filled on request)
   int score = 0;           // final disc difference for the side to move
-  bool complete = true;    // false when the limit stopped the search; nothing else is valid
+  bool complete = true;    // false when the limit stopped the search before its certainty
   bool guarded = false;    // the time guard, not the budget, stopped it
-  int certainty = kExactCertainty;  // the certainty of the pass that gave the score
+  // The certainty of the last pass that finished, which gave the move and the score: the one
+  // asked for when complete; below it, or -1 when none finished (nothing else is then valid),
+  // when the limit stopped the search.
+  int certainty = kExactCertainty;
 };
 
 class EndgameSolver {

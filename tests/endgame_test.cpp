@@ -162,6 +162,33 @@ TEST(EndgameSelectiveTest, SelectiveSolvesStayNearTheScoreForFewerPositions) {
   EXPECT_EQ(farOff, 0);
 }
 
+TEST(EndgameSelectiveTest, AStoppedSolveGivesItsLastFinishedPass) {
+  // A budget that runs out in a later pass leaves the move and score of the last one that
+  // finished, as a solve asked for that certainty alone gives them; one that runs out in the
+  // first pass leaves nothing.
+  for (const Position& p : randomEndgames(4, kSelectiveMost, kSelectiveMost, 23)) {
+    EndgameSolver alone(16);
+    const ExactResult want = alone.solve(p, false, {}, std::nullopt, 0);
+    for (const int certainty : {1, kExactCertainty}) {
+      EndgameSolver solver(16);
+      SearchLimit limit;
+      limit.nodes = alone.nodes() + 50;
+      const ExactResult r = solver.solve(p, false, limit, std::nullopt, certainty);
+      EXPECT_FALSE(r.complete);
+      EXPECT_EQ(r.certainty, 0);
+      EXPECT_EQ(r.move, want.move) << p.own << " " << p.opp;
+      EXPECT_EQ(r.score, want.score) << p.own << " " << p.opp;
+    }
+    EndgameSolver early(16);
+    SearchLimit limit;
+    limit.nodes = 50;
+    const ExactResult none = early.solve(p, false, limit, std::nullopt, 1);
+    EXPECT_FALSE(none.complete);
+    EXPECT_EQ(none.certainty, -1);
+    EXPECT_EQ(none.move, kPassMove);
+  }
+}
+
 TEST(EndgameThreadsTest, TwoThreadsStopAtTheBudget) {
   // Each thread keeps to the budget: the solve stops, says so, and visits a bounded number.
   const Position p = randomEndgames(1, 20, 20, 3).front();
