@@ -8,6 +8,8 @@
 // Usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //        brelvoxan-scored-bench --fit-cuts N
+//        brelvoxan-scored-bench --fit-solver-cuts N
+//        brelvoxan-scored-bench --selective FEWEST [--set FILE]
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
 //   --set    the scored positions (default: bench/scored_set.txt of the source tree)
 //   --level  score this level alone (4 or 5)
@@ -15,6 +17,9 @@
 //   --make   appends to FILE the positions of games G..G+N-1 (game g stops at LO + g % (HI-LO+1)
 //            empty squares, 14 to 26 by default), scored exactly; minutes a position past 24
 //   --fit-cuts  prints the selective search's models fitted on N self-played positions
+//   --fit-solver-cuts  prints the exact solver's selective cuts' models fitted on N games
+//   --selective  the solver's selective solve at each certainty on the positions of FEWEST
+//            empty squares or more: best moves, mean loss and positions visited, by band
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -24,6 +29,8 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,6 +38,7 @@
 #include "engine/bitboard.h"
 #include "engine/endgame.h"
 #include "engine/evaluation.h"
+#include "engine/patterns.h"
 #include "engine/search.h"
 
 #ifndef BRELVOXAN_SCORED_SET
@@ -177,6 +185,64 @@ int fitCuts(int count) {
   return 0;
 }
 
+// The exact solver's selective cuts' model (kSolverCuts in engine/endgame.cpp): game 7000 + g
+// of `count` self-played games (level 3) stopped at 10 + g % 14 empty squares, then random moves
+// down to 10, every position with a move solved exactly. For each band of empty squares that
+// the solver's cuts search equally far ahead (10-11, 12-15, 16-19, 20-23) and each depth from 0
+// to kDeepest, the mean and the standard deviation of the exact score less the learnt judgement
+// searched that many moves ahead, in 1/kPatternScale discs.
+int fitSolverCuts(int count) {
+  constexpr int kFewest = 10;
+  constexpr int kMost = 23;
+  constexpr int kDeepest = 6;
+  constexpr int kBandsOf[] = {10, 12, 16, 20, 24};
+  constexpr int kCutBands = 4;
+  double sum[kCutBands][kDeepest + 1] = {};
+  double squares[kCutBands][kDeepest + 1] = {};
+  int pairs[kCutBands] = {};
+  eng::EndgameSolver solver;
+  for (int game = 0; game < count; ++game) {
+    eng::Position p;
+    if (!selfPlayedPosition(7000 + game, kFewest + game % (kMost - kFewest + 1), &p)) continue;
+    eng::Random random(0xF1CA7ULL * static_cast<uint64_t>(game + 1));
+    while (p.emptyCount() >= kFewest) {
+      const eng::Mask moves = eng::legalMoves(p);
+      if (moves == 0) {
+        if (eng::legalMoves(p.passed()) == 0) break;
+        p = p.passed();
+        continue;
+      }
+      solver.clear();
+      const int exact = solver.solve(p, false).score;
+      int band = 0;
+      while (p.emptyCount() >= kBandsOf[band + 1]) ++band;
+      for (int depth = 0; depth <= kDeepest; ++depth) {
+        const double d = exact * eng::kPatternScale - solver.judgement(p, depth);
+        sum[band][depth] += d;
+        squares[band][depth] += d * d;
+      }
+      ++pairs[band];
+      eng::Mask left = moves;
+      for (int skip = random.below(eng::countBits(moves)); skip > 0; --skip) left &= left - 1;
+      const int square = std::countr_zero(left);
+      p = eng::afterMove(p, square, eng::flipsOf(p, square));
+    }
+    std::fprintf(stderr, "game %d of %d\n", game + 1, count);
+  }
+  for (int band = 0; band < kCutBands; ++band) {
+    std::printf("%d-%d empties (%d positions):", kBandsOf[band], kBandsOf[band + 1] - 1,
+                pairs[band]);
+    const double n = std::max(pairs[band], 1);
+    for (int depth = 0; depth <= kDeepest; ++depth) {
+      const double mean = sum[band][depth] / n;
+      const double spread = std::sqrt(std::max(squares[band][depth] / n - mean * mean, 0.0));
+      std::printf(" depth %d: %+.0f/%.0f;", depth, mean, spread);
+    }
+    std::printf("\n");
+  }
+  return 0;
+}
+
 // One line of the set: the board with X to move, then "square:score" for every legal move.
 bool parseLine(const std::string& line, Scored* s, std::string* error) {
   std::istringstream in(line);
@@ -218,6 +284,52 @@ struct Tally {
   int lost = 0;
 };
 
+// The exact score of `move` in `s`, solved when the set does not know it.
+int moveScore(const Scored& s, int move, eng::EndgameSolver* solver) {
+  if (s.moveScore[move] != kUnknown) return s.moveScore[move];
+  solver->clear();
+  const eng::Position& p = s.position;
+  return -solver->solve(eng::afterMove(p, move, eng::flipsOf(p, move)), false).score;
+}
+
+// The solver's selective solve at each certainty below the exact one on the positions of
+// `fewest` empty squares or more: by band of empty squares, the share of best moves, the mean
+// discs lost, and the positions each solve visited, on average and at most.
+void selectiveTable(const std::vector<Scored>& set, int fewest) {
+  constexpr int kBandStarts[] = {20, 23, 25, 65};
+  eng::EndgameSolver checker;
+  for (int certainty = 0; certainty < eng::kExactCertainty; ++certainty) {
+    for (int band = 0; band + 1 < static_cast<int>(std::size(kBandStarts)); ++band) {
+      Tally t;
+      uint64_t total = 0;
+      uint64_t most = 0;
+      for (const Scored& s : set) {
+        const int empties = s.position.emptyCount();
+        if (empties < std::max(fewest, kBandStarts[band]) || empties >= kBandStarts[band + 1]) {
+          continue;
+        }
+        eng::EndgameSolver solver;
+        const eng::ExactResult r = solver.solve(s.position, false, {}, std::nullopt, certainty);
+        const int lost = s.best - moveScore(s, r.move, &checker);
+        ++t.positions;
+        t.best += lost == 0 ? 1 : 0;
+        t.lost += lost;
+        total += solver.nodes();
+        most = std::max(most, solver.nodes());
+      }
+      if (t.positions == 0) continue;
+      std::printf(
+          "selective %.1f deviations, %d-%d empties (%d positions): best move %.0f%%, mean loss "
+          "%.2f discs, positions %.1f M a solve on average, %.1f M at most\n",
+          eng::kCertaintyTimes10[certainty] / 10.0, std::max(fewest, kBandStarts[band]),
+          kBandStarts[band + 1] - 1, t.positions, 100.0 * t.best / t.positions,
+          static_cast<double>(t.lost) / t.positions, static_cast<double>(total) / t.positions / 1e6,
+          static_cast<double>(most) / 1e6);
+      std::fflush(stdout);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -231,6 +343,8 @@ int main(int argc, char** argv) {
   int most = 26;
   int onlyLevel = 0;
   int fitCount = 0;
+  int fitSolverCount = 0;
+  int selectiveFrom = 0;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--page") == 0) {
@@ -245,6 +359,10 @@ int main(int argc, char** argv) {
       makeFile = argv[++i];
     } else if (std::strcmp(argv[i], "--fit-cuts") == 0 && more) {
       fitCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
+    } else if (std::strcmp(argv[i], "--fit-solver-cuts") == 0 && more) {
+      fitSolverCount = std::clamp(std::atoi(argv[++i]), 1, 10000);
+    } else if (std::strcmp(argv[i], "--selective") == 0 && more) {
+      selectiveFrom = std::clamp(std::atoi(argv[++i]), 1, 60);
     } else if (std::strcmp(argv[i], "--games") == 0 && more) {
       games = std::clamp(std::atoi(argv[++i]), 1, 1000);
     } else if (std::strcmp(argv[i], "--first-game") == 0 && more) {
@@ -257,12 +375,15 @@ int main(int argc, char** argv) {
                    "usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]\n"
                    "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
                    "[--empties LO HI]\n"
-                   "       brelvoxan-scored-bench --fit-cuts N\n");
+                   "       brelvoxan-scored-bench --fit-cuts N\n"
+                   "       brelvoxan-scored-bench --fit-solver-cuts N\n"
+                   "       brelvoxan-scored-bench --selective FEWEST [--set FILE]\n");
       return 2;
     }
   }
   if (makeFile != nullptr) return make(makeFile, firstGame, games, fewest, most);
   if (fitCount > 0) return fitCuts(fitCount);
+  if (fitSolverCount > 0) return fitSolverCuts(fitSolverCount);
 
   std::ifstream in(setFile);
   if (!in) {
@@ -283,6 +404,10 @@ int main(int argc, char** argv) {
     set.push_back(s);
   }
 
+  if (selectiveFrom > 0) {
+    selectiveTable(set, selectiveFrom);
+    return 0;
+  }
   eng::EndgameSolver solver;
   const double goalMs = page ? 1500 : 700;
   for (const int level : {4, 5}) {

@@ -14,12 +14,29 @@
 
 namespace brelvoxan::engine {
 
+// How sure a solve's score is. Before its exact passes the solver searches selectively, in passes
+// of rising certainty: a pass at level i cuts a position where the learnt judgement, searched a
+// few moves ahead, lies beyond the window by more than kCertaintyTimes10[i] / 10 deviations of
+// its error. Each pass leaves good moves in the table and a close guess for the next.
+// kExactCertainty cuts nothing.
+inline constexpr int kSelectiveLevels = 4;
+inline constexpr int kCertaintyTimes10[kSelectiveLevels] = {10, 15, 20, 26};
+inline constexpr int kExactCertainty = kSelectiveLevels;
+// An exact solve from this many empty squares on passes through the first kLevelsBeforeExact
+// selective levels: below it an exact pass alone is cheap enough.
+inline constexpr int kSelectiveRootEmpties = 16;
+inline constexpr int kLevelsBeforeExact = 3;
+
 struct ExactResult {
   int move = kPassMove;    // the first best move found, or kPassMove
   std::vector<int> equal;  // every move with the best score (filled on request)
   int score = 0;           // final disc difference for the side to move
-  bool complete = true;    // false when the limit stopped the search; nothing else is valid
+  bool complete = true;    // false when the limit stopped the search before its certainty
   bool guarded = false;    // the time guard, not the budget, stopped it
+  // The certainty of the last pass that finished, which gave the move and the score: the one
+  // asked for when complete; below it, or -1 when none finished (nothing else is then valid),
+  // when the limit stopped the search.
+  int certainty = kExactCertainty;
 };
 
 class EndgameSolver {
@@ -39,9 +56,19 @@ class EndgameSolver {
   // slower). A position where neither side can move gives kPassMove and its final score.
   // `limit` may stop it short (its budget counts positions as nodes() does). `guess`, an expected
   // score, only changes how fast the answer comes; without one the solver makes its own from the
-  // learnt judgement.
+  // learnt judgement. Below kExactCertainty, `certainty` stops the solve after the selective
+  // pass at that level: its score and moves are those that pass found, not proven.
   ExactResult solve(const Position& p, bool findEqual, const SearchLimit& limit = {},
-                    std::optional<int> guess = std::nullopt);
+                    std::optional<int> guess = std::nullopt, int certainty = kExactCertainty);
+
+  // Whether an exact solve from kSelectiveRootEmpties empty squares on searches selectively
+  // first (it does unless told otherwise). Its score, move and equal moves are the same either
+  // way; only the positions visited differ.
+  void setSelectivePasses(bool on) { selectivePasses_ = on; }
+
+  // The learnt judgement of `p` searched `depth` moves ahead, in 1/kPatternScale discs: what the
+  // selective passes' cuts read, and what their error model is fitted from.
+  int judgement(const Position& p, int depth);
 
   // Forgets every position it has seen, so that the next solve's work depends on its position
   // alone.
@@ -63,6 +90,9 @@ class EndgameSolver {
     int8_t upper = 64;
     int8_t move = -1;
     int8_t empties = -1;
+    // The certainty of the pass that found the bounds: a pass trusts them only from its own
+    // certainty up, so that no selective pass's bound reaches an exact one.
+    int8_t certainty = kExactCertainty;
   };
 
   // This thread's or the helper's limit has stopped the solve.
@@ -78,6 +108,14 @@ class EndgameSolver {
   int judge(const Position& p, int depth, int alpha, int beta);
   // A first guess at the score of `p`, for the passes.
   int estimate(const Position& p, int empties);
+  // The passes of one certainty round `guess`: the score they find, and the first move of the
+  // root's order that reaches it.
+  int passes(const Child* children, int n, int empties, int guess, int* move);
+  // This solver's and the helper's passes from now on are of this certainty.
+  void setCertainty(int certainty);
+  // A selective pass's cut of `p`: true, with the bound in `bound`, when the judgement lies far
+  // enough beyond the window.
+  bool selectiveCut(const Position& p, int empties, int alpha, int beta, int* bound);
   int search(const Position& p, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
   int searchFour(const Position& p, int alpha, int beta, int* squares);
@@ -87,7 +125,9 @@ class EndgameSolver {
   // The two slots where `p`, with `empties` empty squares, may be kept.
   Entry* pairFor(const Position& p, int empties);
   const Entry* find(const Position& p, int empties);
-  // The entry to fill for `p`.
+  // The entry for `p` when its bounds hold in this pass.
+  const Entry* trusted(const Position& p, int empties);
+  // The entry to fill for `p` with bounds of the current certainty.
   Entry& place(const Position& p, int empties);
   // What the table knows of `p`: true when a bound settles the window (alpha, beta), with that
   // bound in `score`; otherwise narrows the window and gives the entry's move, if any.
@@ -104,6 +144,8 @@ class EndgameSolver {
   uint64_t evaluations_ = 0;
   StopCheck stop_;
   int tableBits_;
+  int certainty_ = kExactCertainty;
+  bool selectivePasses_ = true;
   // The second thread's solver, while there is one.
   std::unique_ptr<EndgameSolver> helper_;
 };

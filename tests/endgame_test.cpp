@@ -1,9 +1,11 @@
 // The exact solver on two threads against one, and its move among equal ones whatever its
-// first guess: both must leave the answer unchanged; and its budget, which bounds all of its
+// first guess: both must leave the answer unchanged; its selective passes, which must leave it
+// unchanged too and stay near it when asked for alone; and its budget, which bounds all of its
 // work. Built in the thread sanitizer's build too.
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -42,9 +44,11 @@ std::vector<Position> randomEndgames(int count, int minEmpties, int maxEmpties, 
 #ifdef NDEBUG
 constexpr int kPositions = 60;
 constexpr int kMostEmpties = 16;
+constexpr int kSelectivePositions = 12;
 #else
 constexpr int kPositions = 12;
 constexpr int kMostEmpties = 12;
+constexpr int kSelectivePositions = 3;
 #endif
 
 TEST(EndgameThreadsTest, TwoThreadsGiveTheSameScoreMoveAndEqualMoves) {
@@ -81,6 +85,107 @@ TEST(EndgameThreadsTest, TheMoveAmongEqualOnesDoesNotHangOnTheGuess) {
         EXPECT_EQ(r.equal, want.equal) << "guess " << guess << " threads " << threads;
       }
     }
+  }
+}
+
+// Where an exact solve climbs the selective levels before its exact passes.
+constexpr int kSelectiveFewest = kSelectiveRootEmpties;
+constexpr int kSelectiveMost = kSelectiveRootEmpties + 2;
+
+TEST(EndgameSelectiveTest, SelectivePassesChangeNoExactAnswer) {
+  // With the selective passes and without, on one thread and two: the same score, move and
+  // equal moves.
+  for (const Position& p :
+       randomEndgames(kSelectivePositions, kSelectiveFewest, kSelectiveMost, 13)) {
+    EndgameSolver plain(16);
+    plain.setSelectivePasses(false);
+    const ExactResult want = plain.solve(p, true);
+    for (const int threads : {1, 2}) {
+      EndgameSolver solver(16);
+      solver.setThreads(threads);
+      const ExactResult r = solver.solve(p, true);
+      ASSERT_TRUE(r.complete);
+      EXPECT_EQ(r.certainty, kExactCertainty);
+      EXPECT_EQ(r.score, want.score) << p.own << " " << p.opp;
+      EXPECT_EQ(r.move, want.move) << p.own << " " << p.opp << " threads " << threads;
+      EXPECT_EQ(r.equal, want.equal) << p.own << " " << p.opp << " threads " << threads;
+    }
+  }
+}
+
+TEST(EndgameSelectiveTest, AnExactSolveTrustsNoBoundOfASelectiveOne) {
+  // Selective solves at every certainty leave their bounds in the table; an exact solve after
+  // them must reach the answer of a fresh one. Some selective scores miss, or this proves
+  // nothing.
+  int missed = 0;
+  for (const Position& p :
+       randomEndgames(kSelectivePositions, kSelectiveFewest, kSelectiveMost, 17)) {
+    EndgameSolver fresh(16);
+    const ExactResult want = fresh.solve(p, true);
+    EndgameSolver solver(16);
+    for (int certainty = 0; certainty < kExactCertainty; ++certainty) {
+      const ExactResult selective = solver.solve(p, false, {}, std::nullopt, certainty);
+      EXPECT_EQ(selective.certainty, certainty);
+      missed += selective.score != want.score ? 1 : 0;
+    }
+    const ExactResult r = solver.solve(p, true);
+    EXPECT_EQ(r.score, want.score) << p.own << " " << p.opp;
+    EXPECT_EQ(r.move, want.move) << p.own << " " << p.opp;
+    EXPECT_EQ(r.equal, want.equal) << p.own << " " << p.opp;
+  }
+  EXPECT_GT(missed, 0);
+}
+
+TEST(EndgameSelectiveTest, SelectiveSolvesStayNearTheScoreForFewerPositions) {
+  // The least certain pass alone visits fewer positions than the exact solve, and the most
+  // certain one misses the score rarely and by little.
+  int missed = 0;
+  int farOff = 0;
+  uint64_t selectiveNodes = 0;
+  uint64_t exactNodes = 0;
+  const auto positions = randomEndgames(kSelectivePositions, kSelectiveMost, kSelectiveMost, 19);
+  for (const Position& p : positions) {
+    EndgameSolver exact(16);
+    const int want = exact.solve(p, false).score;
+    exactNodes += exact.nodes();
+    EndgameSolver least(16);
+    const ExactResult quick = least.solve(p, false, {}, std::nullopt, 0);
+    ASSERT_TRUE(quick.complete);
+    selectiveNodes += least.nodes();
+    EndgameSolver most(16);
+    const int score = most.solve(p, false, {}, std::nullopt, kExactCertainty - 1).score;
+    missed += score != want ? 1 : 0;
+    farOff += std::abs(score - want) > 6 ? 1 : 0;
+  }
+  EXPECT_LT(selectiveNodes, exactNodes / 2);
+  EXPECT_LE(missed, static_cast<int>(positions.size()) / 4);
+  EXPECT_EQ(farOff, 0);
+}
+
+TEST(EndgameSelectiveTest, AStoppedSolveGivesItsLastFinishedPass) {
+  // A budget that runs out in a later pass leaves the move and score of the last one that
+  // finished, as a solve asked for that certainty alone gives them; one that runs out in the
+  // first pass leaves nothing.
+  for (const Position& p : randomEndgames(4, kSelectiveMost, kSelectiveMost, 23)) {
+    EndgameSolver alone(16);
+    const ExactResult want = alone.solve(p, false, {}, std::nullopt, 0);
+    for (const int certainty : {1, kExactCertainty}) {
+      EndgameSolver solver(16);
+      SearchLimit limit;
+      limit.nodes = alone.nodes() + 50;
+      const ExactResult r = solver.solve(p, false, limit, std::nullopt, certainty);
+      EXPECT_FALSE(r.complete);
+      EXPECT_EQ(r.certainty, 0);
+      EXPECT_EQ(r.move, want.move) << p.own << " " << p.opp;
+      EXPECT_EQ(r.score, want.score) << p.own << " " << p.opp;
+    }
+    EndgameSolver early(16);
+    SearchLimit limit;
+    limit.nodes = 50;
+    const ExactResult none = early.solve(p, false, limit, std::nullopt, 1);
+    EXPECT_FALSE(none.complete);
+    EXPECT_EQ(none.certainty, -1);
+    EXPECT_EQ(none.move, kPassMove);
   }
 }
 
