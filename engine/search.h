@@ -17,6 +17,8 @@
 
 namespace brelvoxan::engine {
 
+inline constexpr int kNoFallback = kExactCertainty + 1;
+
 struct LevelSettings {
   int depth;               // plies searched ahead in the midgame
   int exactEmpties;        // from this many empty squares on, the exact solver plays...
@@ -25,6 +27,9 @@ struct LevelSettings {
   int lateDepth = 0;       // plies searched ahead from `lateEmpties` empty squares down to...
   int lateEmpties = 0;     // ...those where a solve is tried (0: `depth` throughout)
   bool selective = false;  // whether the midgame search skips what a shallow search rules out
+  // A solve the budget stopped still plays the move of its last selective pass if that pass's
+  // certainty was at least this; kNoFallback: never.
+  int fallbackCertainty = kNoFallback;
 };
 
 // The selective search: at a depth from kCutFirstDepth on, a search kCutReduction plies
@@ -62,7 +67,7 @@ struct MoveChoice {
   int move = kPassMove;
   int score = 0;  // exact disc difference when `exact`, else the judgement's
   bool exact = false;
-  int depth = 0;           // midgame plies completed
+  int depth = 0;           // plies searched ahead: to the end, unproven, after a selective solve
   bool guarded = false;    // the time guard stopped a search: a machine far slower than this one
   std::vector<int> equal;  // the moves of the best value, `move` among them
 };

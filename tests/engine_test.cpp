@@ -528,6 +528,24 @@ TEST(SearchTest, LevelFiveLooksDeeperNearTheEnd) {
   }
 }
 
+TEST(SearchTest, LevelFiveSearchesToTheEndWhereASolveDoesNotFit) {
+  // Where its budget stops the exact solve, level 5 plays its last selective pass's move,
+  // searched to the end, rather than the midgame search's.
+  const LevelSettings five = levelSettings(kMaxLevel);
+  int unproven = 0;
+  for (const Ply& ply : randomEndgames(6, 21, five.exactEmpties - 4, 31)) {
+    const Position p = fromBoard(ply.board, ply.side);
+    if (legalMoves(p) == 0) continue;
+    Engine engine(1);
+    const MoveChoice choice = engine.choose(p, kMaxLevel, std::chrono::hours(1));
+    EXPECT_TRUE(legalMoves(p) & bitOf(choice.move));
+    if (choice.exact || choice.depth != p.emptyCount()) continue;
+    ++unproven;
+    EXPECT_EQ(choice.equal, std::vector<int>{choice.move});
+  }
+  EXPECT_GT(unproven, 0) << "no position played a selective pass's move";
+}
+
 TEST(SearchTest, ASelectiveSearchBeforeLeavesAPlainLevelPlain) {
   for (const Ply& ply : randomEndgames(3, 26, 34, 8)) {
     const Position p = fromBoard(ply.board, ply.side);
