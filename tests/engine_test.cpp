@@ -542,6 +542,7 @@ TEST(SearchTest, LevelFiveSearchesToTheEndWhereASolveDoesNotFit) {
     if (choice.exact || choice.depth != p.emptyCount()) continue;
     ++unproven;
     EXPECT_EQ(choice.equal, std::vector<int>{choice.move});
+    break;  // one is the point; each costs millions of positions
   }
   EXPECT_GT(unproven, 0) << "no position played a selective pass's move";
 }
