@@ -71,7 +71,7 @@ if start_game; then
   # a second sweep. The screen may stay still for 640 + 700 ms between the two moves.
   moves="Right Right Right Down Down"
   # shellcheck disable=SC2086
-  xc_keys "$window" 80 $moves
+  xc_keys_each "$window" "$out/before_key.png" $moves || fail "cursor_moved: a key did nothing"
   check_state cursor_moved "1 $moves" 500
   xc_keys "$window" 100 Return
   check_state cpu_reply "1 $moves Enter" 2500

@@ -90,7 +90,7 @@ if start_game; then
   xc_keys "$window" 0 m
   check_state marks_off "1 M M" 500
   # shellcheck disable=SC2086
-  xc_keys "$window" 80 $moves
+  xc_keys_each "$window" "$out/before_key.png" $moves || fail "cursor_moved: a key did nothing"
   check_state cursor_moved "1 $moves" 500
 
   # Enter plays (4,3); once the window shows it, Left and then Down are pressed during the sweep
@@ -150,7 +150,7 @@ if [[ -n $client_region ]]; then
     xc_keys "$window" 0 1
     xc_settle "$window" "$out/reply_start.png" 1500 >/dev/null
     # shellcheck disable=SC2086
-    xc_keys "$window" 80 $moves Return
+    xc_keys_each "$window" "$out/before_key.png" $moves Return || fail "cpu_reply: a key did nothing"
     check_state cpu_reply "1 $moves Enter" 2500
     close_and_expect_exit alt-f4 "at a key wait"
   fi
@@ -173,7 +173,7 @@ if [[ -n $client_region ]]; then
       xc_keys "$window" 0 1
       xc_settle "$window" "$out/pause_start.png" 1500 >/dev/null
       # shellcheck disable=SC2086
-      xc_keys "$window" 80 $moves Return
+      xc_keys_each "$window" "$out/before_key.png" $moves Return
       # 640 ms of sweep, then 700 ms of the computer's pause.
       sleep 1
       close_and_expect_exit "$method" "in the computer's pause"

@@ -46,6 +46,24 @@ xc_keys() {
   xdotool keyup $(printf '%s\n' "$@" | tr '+' '\n') 2>/dev/null
   return "$status"
 }
+# xc_keys_each WINDOW SCRATCH.png KEYSYM...: one key at a time, each once the window has been still
+# for 50 ms, and the next only once the window has changed: the game keeps one key, so keys
+# sent faster than a busy machine lets it take them would replace one another. Every key but the
+# last must change the picture. SCRATCH.png keeps the picture before each key.
+xc_keys_each() {
+  local window=$1 scratch=$2 key
+  shift 2
+  while (($# > 0)); do
+    key=$1
+    shift
+    xc_settle "$window" "$scratch" 50 >/dev/null || return 1
+    xc_keys "$window" 0 "$key" || return 1
+    if (($# > 0)) && ! xc_changed "$window" "$scratch"; then
+      echo "the window did not change after $key" >&2
+      return 1
+    fi
+  done
+}
 # xc_solid WIDTH HEIGHT RRGGBB OUT.png: a picture in one colour.
 xc_solid() { /usr/bin/convert -size "$1x$2" "xc:#$3" "PNG24:$4"; }
 # xc_compare A.png B.png DIFF.png: prints "N differing pixels" and writes the differences into
