@@ -209,6 +209,19 @@ struct SolverChild {
   int key;
 };
 
+// Room for the children of one position, left uninitialised as in Children: clearing it at
+// every node would cost more than generating them.
+struct SolverChildren {
+  SolverChildren() {}
+  SolverChild* data() { return items; }
+  SolverChild& operator[](int i) { return items[i]; }
+
+ private:
+  union {
+    SolverChild items[32];
+  };
+};
+
 // The children of `p`, with `empties` empty squares, best first, by endgameKey, ties in the
 // order of their squares; from kJudgedOrderEmpties on, the learnt judgement of each child,
 // searched a little ahead where many squares are empty, weighs in too: a disc of predicted
@@ -670,10 +683,10 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
     done = visit(next, hashPosition(next), legalMoves(next), tableMove);
   }
   if (!done && rest) {
-    SolverChild children[32];
+    SolverChildren children;
     const bool enhanced = empties >= kEnhancedCutoffEmpties;
     const int n = endgameChildren(
-        p, empties, rest, children,
+        p, empties, rest, children.data(),
         [&](uint64_t nextHash, const Position&) { return pairFor(nextHash, empties - 1); },
         [this](const Position& next, int depth, Mask replies) {
           return depth == 0 ? evaluate(next, replies)
