@@ -56,6 +56,7 @@ constexpr int kEstimateShallower = 14;
 // misses cost a sixth more time.
 constexpr int kShallowTableEmpties = 9;
 constexpr int kShallowTableBits = 17;
+constexpr Mask kShallowMask = (Mask{1} << kShallowTableBits) - 1;
 
 // Selective passes cut positions from this many empty squares on: below, a cut saves little.
 constexpr int kSelectiveEmpties = 10;
@@ -335,7 +336,7 @@ EndgameSolver::Entry* EndgameSolver::pairFor(uint64_t hash, int empties) {
   // The first of an aligned pair of slots.
   const uint64_t h = hash & ~uint64_t{1};
   if (empties < kShallowTableEmpties) {
-    return &shallow_[static_cast<size_t>(h) & (shallow_.size() - 1)];
+    return &shallow_[static_cast<size_t>(h & kShallowMask)];
   }
   return &deep_[static_cast<size_t>(h & deepMask_)];
 }
