@@ -56,7 +56,6 @@ constexpr int kEstimateShallower = 14;
 // misses cost a sixth more time.
 constexpr int kShallowTableEmpties = 9;
 constexpr int kShallowTableBits = 17;
-constexpr Mask kShallowMask = (Mask{1} << kShallowTableBits) - 1;
 
 // Selective passes cut positions from this many empty squares on: below, a cut saves little.
 constexpr int kSelectiveEmpties = 10;
@@ -316,9 +315,9 @@ int EndgameSolver::estimate(const Position& p, int empties) {
 }
 
 EndgameSolver::EndgameSolver(int tableBits)
-    : deep_(size_t{1} << tableBits),
-      deepMask_((Mask{1} << tableBits) - 1),
-      shallow_(size_t{1} << kShallowTableBits),
+    : deep_(size_t{1} << (tableBits - 1)),
+      deepMask_((Mask{1} << (tableBits - 1)) - 1),
+      shallow_(size_t{1} << (kShallowTableBits - 1)),
       stop_(),
       tableBits_(tableBits) {}
 
@@ -333,12 +332,13 @@ void EndgameSolver::setThreads(int threads) {
 }
 
 EndgameSolver::Entry* EndgameSolver::pairFor(uint64_t hash, int empties) {
-  // The first of an aligned pair of slots.
-  const uint64_t h = hash & ~uint64_t{1};
+  // Pair i holds the slots 2i and 2i + 1 of a table of single entries.
+  const uint64_t pair = hash >> 1;
   if (empties < kShallowTableEmpties) {
-    return &shallow_[static_cast<size_t>(h & kShallowMask)];
+    constexpr Mask kShallowMask = (Mask{1} << (kShallowTableBits - 1)) - 1;
+    return shallow_[static_cast<size_t>(pair & kShallowMask)].slots;
   }
-  return &deep_[static_cast<size_t>(h & deepMask_)];
+  return deep_[static_cast<size_t>(pair & deepMask_)].slots;
 }
 
 const EndgameSolver::Entry* EndgameSolver::find(const Entry* pair, const Position& p) {
@@ -480,8 +480,8 @@ bool EndgameSolver::stopped() const {
 }
 
 void EndgameSolver::clear() {
-  std::fill(deep_.begin(), deep_.end(), Entry{});
-  std::fill(shallow_.begin(), shallow_.end(), Entry{});
+  std::fill(deep_.begin(), deep_.end(), Pair{});
+  std::fill(shallow_.begin(), shallow_.end(), Pair{});
   if (helper_) helper_->clear();
 }
 

@@ -143,9 +143,15 @@ class EndgameSolver {
   void record(Entry* pair, const Position& p, int empties, int alpha, int beta, int best,
               int bestMove);
 
-  std::vector<Entry> deep_;
-  Mask deepMask_;
-  std::vector<Entry> shallow_;
+  // The two slots where a position may be kept, in one line of the processor's cache: a pair
+  // across two lines would cost two reads from memory at a probe.
+  struct alignas(64) Pair {
+    Entry slots[2];
+  };
+
+  std::vector<Pair> deep_;
+  Mask deepMask_;  // pairs - 1
+  std::vector<Pair> shallow_;
   uint64_t nodes_ = 0;
   uint64_t judged_ = 0;
   uint64_t evaluations_ = 0;
