@@ -169,6 +169,11 @@ int lastFlips(Mask mover, int square) {
          flips[static_cast<size_t>(x)][((mover & otherDiagonal) * kFold) >> 56];
 }
 
+// The corners among `m`: four bits, cheaper to add up than a count of all 64.
+int cornerCount(Mask m) {
+  return static_cast<int>((m & 1) + ((m >> 7) & 1) + ((m >> 56) & 1) + (m >> 63));
+}
+
 // The most the side to move can end with, the opponent's stable discs being its own for good;
 // 64 without a look when the opponent has too few discs for that to reach `alpha`.
 int stableUpper(const Position& p, int alpha) {
@@ -183,7 +188,7 @@ int stableUpper(const Position& p, int alpha) {
 // empty square three quarters of a reply (a quarter, or a whole reply, visit 3% more positions):
 // near the end they hardly change the order and cost more than they save.
 int endgameKey(const Position& next, Mask replies, int square, Mask odd, bool frontier) {
-  int key = -16 * (countBits(replies) + (frontier ? 2 : 1) * countBits(replies & kCornerMask));
+  int key = -16 * (countBits(replies) + (frontier ? 2 : 1) * cornerCount(replies));
   if (bitOf(square) & kCornerMask) key += 12;
   if (bitOf(square) & odd) key += 2;
   if (!frontier) return key;
@@ -194,29 +199,56 @@ int endgameKey(const Position& next, Mask replies, int square, Mask odd, bool fr
   return key;
 }
 
-// The children of `p`, with `empties` empty squares, best first, by endgameKey; from
-// kJudgedOrderEmpties on, the learnt judgement of each child, searched a little ahead where many
-// squares are empty, weighs in too: a disc of predicted result counts half as much as one reply.
-// `slotOf(next)` names memory the search will soon read for a child, or is null; it is fetched
-// while the others are sorted. `judge(next, depth, replies)` gives the judgement.
+// A child in the solver's order, with what its own search would otherwise compute again: the
+// hash of its position and the replies the order already looked at.
+struct SolverChild {
+  Position next;
+  uint64_t hash;
+  Mask replies;
+  int square;
+  int key;
+};
+
+// Room for the children of one position, left uninitialised as in Children: clearing it at
+// every node would cost more than generating them.
+struct SolverChildren {
+  SolverChildren() {}
+  SolverChild* data() { return items; }
+  SolverChild& operator[](int i) { return items[i]; }
+
+ private:
+  union {
+    SolverChild items[32];
+  };
+};
+
+// The children of `p`, with `empties` empty squares, best first, by endgameKey, ties in the
+// order of their squares; from kJudgedOrderEmpties on, the learnt judgement of each child,
+// searched a little ahead where many squares are empty, weighs in too: a disc of predicted
+// result counts half as much as one reply. `slotOf(hash, next)` names memory the search will
+// soon read for a child; it is fetched while the others are sorted. `judge(next, depth,
+// replies)` gives the judgement.
 template <class SlotOf, class Judge>
-int endgameChildren(const Position& p, int empties, Mask moves, Child* out, SlotOf slotOf,
+int endgameChildren(const Position& p, int empties, Mask moves, SolverChild* out, SlotOf slotOf,
                     Judge judge) {
   const Mask odd = oddQuadrants(p.empties());
   const bool frontier = empties - 1 >= kFrontierEmpties;
-  if (empties < kJudgedOrderEmpties) {
-    return sortedChildren(p, moves, -1, out, [=](const Position& next, int sq) {
-      if (const void* slot = slotOf(next)) __builtin_prefetch(slot);
-      return endgameKey(next, legalMoves(next), sq, odd, frontier);
-    });
-  }
+  const bool judged = empties >= kJudgedOrderEmpties;
   const int depth = (empties - kJudgedOrderEmpties) / kJudgedDepthStep;
-  return sortedChildren(p, moves, -1, out, [=](const Position& next, int sq) {
-    if (const void* slot = slotOf(next)) __builtin_prefetch(slot);
+  int n = 0;
+  for (; moves; moves &= moves - 1) {
+    const int sq = std::countr_zero(moves);
+    const Position next = afterMove(p, sq, flipsOf(p, sq));
+    const uint64_t hash = hashPosition(next);
+    __builtin_prefetch(slotOf(hash, next));
     const Mask replies = legalMoves(next);
-    return endgameKey(next, replies, sq, odd, frontier) -
-           judge(next, depth, replies) * 8 / kPatternScale;
-  });
+    int key = endgameKey(next, replies, sq, odd, frontier);
+    if (judged) key -= judge(next, depth, replies) * 8 / kPatternScale;
+    int i = n++;
+    for (; i > 0 && out[i - 1].key < key; --i) out[i] = out[i - 1];
+    out[i] = SolverChild{next, hash, replies, sq, key};
+  }
+  return n;
 }
 
 }  // namespace
@@ -283,9 +315,9 @@ int EndgameSolver::estimate(const Position& p, int empties) {
 }
 
 EndgameSolver::EndgameSolver(int tableBits)
-    : deep_(size_t{1} << tableBits),
-      deepMask_((Mask{1} << tableBits) - 1),
-      shallow_(size_t{1} << kShallowTableBits),
+    : deep_(size_t{1} << (tableBits - 1)),
+      deepMask_((Mask{1} << (tableBits - 1)) - 1),
+      shallow_(size_t{1} << (kShallowTableBits - 1)),
       stop_(),
       tableBits_(tableBits) {}
 
@@ -299,31 +331,30 @@ void EndgameSolver::setThreads(int threads) {
   }
 }
 
-EndgameSolver::Entry* EndgameSolver::pairFor(const Position& p, int empties) {
-  // The first of an aligned pair of slots.
-  const uint64_t h = hashPosition(p) & ~uint64_t{1};
+EndgameSolver::Entry* EndgameSolver::pairFor(uint64_t hash, int empties) {
+  // Pair i holds the slots 2i and 2i + 1 of a table of single entries.
+  const uint64_t pair = hash >> 1;
   if (empties < kShallowTableEmpties) {
-    return &shallow_[static_cast<size_t>(h) & (shallow_.size() - 1)];
+    constexpr Mask kShallowMask = (Mask{1} << (kShallowTableBits - 1)) - 1;
+    return shallow_[static_cast<size_t>(pair & kShallowMask)].slots;
   }
-  return &deep_[static_cast<size_t>(h & deepMask_)];
+  return deep_[static_cast<size_t>(pair & deepMask_)].slots;
 }
 
-const EndgameSolver::Entry* EndgameSolver::find(const Position& p, int empties) {
-  const Entry* pair = pairFor(p, empties);
+const EndgameSolver::Entry* EndgameSolver::find(const Entry* pair, const Position& p) {
   for (int i = 0; i < 2; ++i) {
     if (pair[i].own == p.own && pair[i].opp == p.opp) return &pair[i];
   }
   return nullptr;
 }
 
-EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
+EndgameSolver::Entry& EndgameSolver::place(Entry* pair, const Position& p, int empties) {
   // No selective cut reaches below kSelectiveEmpties: what is found there is exact in any pass.
   const auto certainty =
       static_cast<int8_t>(empties < kSelectiveEmpties ? kExactCertainty : certainty_);
   // Two slots per position: its own entry if there is one, else the one for fewer empty
   // squares (cheaper to find again) gives way. Bounds of another certainty are dropped, never
   // mixed with these.
-  Entry* pair = pairFor(p, empties);
   for (int i = 0; i < 2; ++i) {
     Entry& slot = pair[i];
     if (slot.own == p.own && slot.opp == p.opp) {
@@ -342,14 +373,14 @@ EndgameSolver::Entry& EndgameSolver::place(const Position& p, int empties) {
   return e;
 }
 
-const EndgameSolver::Entry* EndgameSolver::trusted(const Position& p, int empties) {
-  const Entry* entry = find(p, empties);
+const EndgameSolver::Entry* EndgameSolver::trusted(const Entry* pair, const Position& p) {
+  const Entry* entry = find(pair, p);
   return entry && entry->certainty >= certainty_ ? entry : nullptr;
 }
 
-bool EndgameSolver::recall(const Position& p, int empties, int* alpha, int* beta, int* score,
+bool EndgameSolver::recall(const Entry* pair, const Position& p, int* alpha, int* beta, int* score,
                            int* move) {
-  const Entry* entry = find(p, empties);
+  const Entry* entry = find(pair, p);
   if (!entry) return false;
   *move = entry->move;
   // A less certain pass's bounds may be wrong here; its move is still a good first try.
@@ -367,9 +398,9 @@ bool EndgameSolver::recall(const Position& p, int empties, int* alpha, int* beta
   return false;
 }
 
-void EndgameSolver::record(const Position& p, int empties, int alpha, int beta, int best,
-                           int bestMove) {
-  Entry& store = place(p, empties);
+void EndgameSolver::record(Entry* pair, const Position& p, int empties, int alpha, int beta,
+                           int best, int bestMove) {
+  Entry& store = place(pair, p, empties);
   if (best >= beta) {
     store.lower = static_cast<int8_t>(best);
   } else if (best <= alpha) {
@@ -449,8 +480,8 @@ bool EndgameSolver::stopped() const {
 }
 
 void EndgameSolver::clear() {
-  std::fill(deep_.begin(), deep_.end(), Entry{});
-  std::fill(shallow_.begin(), shallow_.end(), Entry{});
+  std::fill(deep_.begin(), deep_.end(), Pair{});
+  std::fill(shallow_.begin(), shallow_.end(), Pair{});
   if (helper_) helper_->clear();
 }
 
@@ -489,7 +520,8 @@ int EndgameSolver::passes(const Child* children, int n, int empties, int guess, 
   return lower;
 }
 
-bool EndgameSolver::selectiveCut(const Position& p, int empties, int alpha, int beta, int* bound) {
+bool EndgameSolver::selectiveCut(Entry* pair, const Position& p, int empties, int alpha, int beta,
+                                 int* bound) {
   // The exact score is the judgement plus the model's mean, give or take its spread: a
   // judgement beyond the window by the pass's margin stands for the search.
   const CutModel model = cutModel(empties);
@@ -510,7 +542,7 @@ bool EndgameSolver::selectiveCut(const Position& p, int empties, int alpha, int 
     *bound = alpha & ~1;
   }
   if (!cut || stop_.stopped()) return false;
-  Entry& entry = place(p, empties);
+  Entry& entry = place(pair, p, empties);
   if (*bound >= beta) {
     entry.lower = static_cast<int8_t>(*bound);
   } else {
@@ -582,15 +614,30 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
 }
 
 int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
-  if (empties < kOrderedEmpties) return searchNear(p, alpha, beta, empties);
+  return searchChild(p, hashPosition(p), legalMoves(p), alpha, beta, empties);
+}
+
+int EndgameSolver::searchChild(const Position& p, uint64_t hash, Mask moves, int alpha, int beta,
+                               int empties) {
+  if (empties >= kOrderedEmpties) return searchNode(p, hash, moves, alpha, beta, empties);
+  if (empties == kSmallEmpties) {
+    int squares[kSmallEmpties];
+    smallSquares(p, squares);
+    return searchFour(p, hash, alpha, beta, squares);
+  }
+  return searchNear(p, alpha, beta, empties);
+}
+
+int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int alpha, int beta,
+                              int empties) {
   ++nodes_;
   if (stop_.poll(nodes_ + judged_)) return 0;
 
-  // The table first: a known bound often settles the node before any move is generated.
+  // The table first: a known bound often settles the node before any move is searched.
+  Entry* const pair = pairFor(hash, empties);
   int tableMove = -1;
-  if (int known; recall(p, empties, &alpha, &beta, &known, &tableMove)) return known;
+  if (int known; recall(pair, p, &alpha, &beta, &known, &tableMove)) return known;
 
-  const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();
     if (legalMoves(q) == 0) return finalScore(p);
@@ -605,20 +652,20 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   }
 
   if (certainty_ < kExactCertainty && empties >= kSelectiveEmpties) {
-    if (int bound; selectiveCut(p, empties, alpha, beta, &bound)) return bound;
+    if (int bound; selectiveCut(pair, p, empties, alpha, beta, &bound)) return bound;
   }
 
   const int alphaIn = alpha;
   int best = -65;
   int bestMove = -1;
   // Searches one child; true when the node is done (a cut, or the deadline).
-  const auto visit = [&](const Position& next, int square) {
+  const auto visit = [&](const Position& next, uint64_t nextHash, Mask replies, int square) {
     int v;
     if (bestMove < 0) {
-      v = -search(next, -beta, -alpha, empties - 1);
+      v = -searchChild(next, nextHash, replies, -beta, -alpha, empties - 1);
     } else {
-      v = -search(next, -alpha - 1, -alpha, empties - 1);
-      if (v > alpha && v < beta) v = -search(next, -beta, -v, empties - 1);
+      v = -searchChild(next, nextHash, replies, -alpha - 1, -alpha, empties - 1);
+      if (v > alpha && v < beta) v = -searchChild(next, nextHash, replies, -beta, -v, empties - 1);
     }
     if (v > best) {
       best = v;
@@ -633,14 +680,15 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
   Mask rest = moves;
   if (tableMove >= 0 && (moves & bitOf(tableMove))) {
     rest &= ~bitOf(tableMove);
-    done = visit(afterMove(p, tableMove, flipsOf(p, tableMove)), tableMove);
+    const Position next = afterMove(p, tableMove, flipsOf(p, tableMove));
+    done = visit(next, hashPosition(next), legalMoves(next), tableMove);
   }
   if (!done && rest) {
-    Children children;
+    SolverChildren children;
     const bool enhanced = empties >= kEnhancedCutoffEmpties;
     const int n = endgameChildren(
         p, empties, rest, children.data(),
-        [&](const Position& next) { return pairFor(next, empties - 1); },
+        [&](uint64_t nextHash, const Position&) { return pairFor(nextHash, empties - 1); },
         [this](const Position& next, int depth, Mask replies) {
           return depth == 0 ? evaluate(next, replies)
                             : judge(next, depth, -kJudgedBound, kJudgedBound);
@@ -648,7 +696,7 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     if (enhanced) {
       // A child the table already knows to be bad enough for the opponent cuts at once.
       for (int i = 0; i < n; ++i) {
-        const Entry* known = trusted(children[i].next, empties - 1);
+        const Entry* known = trusted(pairFor(children[i].hash, empties - 1), children[i].next);
         if (known && -known->upper >= beta) return -known->upper;
         // One known to do no better than alpha needs no search: its bound stands for its value.
         if (known && -known->lower <= alpha) {
@@ -659,25 +707,30 @@ int EndgameSolver::search(const Position& p, int alpha, int beta, int empties) {
     }
     for (int i = 0; i < n; ++i) {
       if (enhanced && children[i].key == kKnownLow) continue;
-      if (visit(children[i].next, children[i].square)) break;
+      const SolverChild& c = children[i];
+      if (visit(c.next, c.hash, c.replies, c.square)) break;
     }
   }
   if (stop_.stopped()) return 0;
-  record(p, empties, alphaIn, beta, best, bestMove);
+  record(pair, p, empties, alphaIn, beta, best, bestMove);
   return best;
+}
+
+void EndgameSolver::smallSquares(const Position& p, int* squares) {
+  // Odd quadrants first: there the side to move can hope for the last move.
+  int count = 0;
+  const Mask empty = p.empties();
+  const Mask odd = oddQuadrants(empty);
+  for (Mask in = empty & odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
+  for (Mask in = empty & ~odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
 }
 
 int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int empties) {
   if (empties <= kSmallEmpties) {
     int squares[kSmallEmpties];
-    int count = 0;
-    const Mask empty = p.empties();
-    // Odd quadrants first: there the side to move can hope for the last move.
-    const Mask odd = oddQuadrants(empty);
-    for (Mask in = empty & odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
-    for (Mask in = empty & ~odd; in; in &= in - 1) squares[count++] = std::countr_zero(in);
-    if (count == kSmallEmpties) return searchFour(p, alpha, beta, squares);
-    return searchSmall(p, alpha, beta, squares, count, false);
+    smallSquares(p, squares);
+    if (empties == kSmallEmpties) return searchFour(p, hashPosition(p), alpha, beta, squares);
+    return searchSmall(p, alpha, beta, squares, empties, false);
   }
   ++nodes_;
   if (stop_.poll(nodes_ + judged_)) return 0;
@@ -706,12 +759,13 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
   return best;
 }
 
-int EndgameSolver::searchFour(const Position& p, int alpha, int beta, int* squares) {
+int EndgameSolver::searchFour(const Position& p, uint64_t hash, int alpha, int beta, int* squares) {
   // Four empty squares: the table, then the moves leaving the opponent fewest replies first,
   // parity breaking ties. Many paths lead to the same position this near the end.
   ++nodes_;
+  Entry* const pair = pairFor(hash, kSmallEmpties);
   int tableMove = -1;
-  if (int known; recall(p, kSmallEmpties, &alpha, &beta, &known, &tableMove)) return known;
+  if (int known; recall(pair, p, &alpha, &beta, &known, &tableMove)) return known;
   if (const int upper = stableUpper(p, alpha); upper <= alpha) {
     return upper;
   } else if (upper < beta) {
@@ -731,7 +785,7 @@ int EndgameSolver::searchFour(const Position& p, int alpha, int beta, int* squar
     if (flips == 0) continue;
     const Position next = afterMove(p, sq, flips);
     const Mask replies = legalMoves(next);
-    const int key = sq == tableMove ? -1 : countBits(replies) + countBits(replies & kCornerMask);
+    const int key = sq == tableMove ? -1 : countBits(replies) + cornerCount(replies);
     int at = n++;
     for (; at > 0 && moves[at - 1].key > key; --at) moves[at] = moves[at - 1];
     moves[at] = Move{next, sq, key};
@@ -756,7 +810,7 @@ int EndgameSolver::searchFour(const Position& p, int alpha, int beta, int* squar
       }
     }
   }
-  record(p, kSmallEmpties, alphaIn, beta, best, bestMove);
+  record(pair, p, kSmallEmpties, alphaIn, beta, best, bestMove);
   return best;
 }
 

@@ -115,30 +115,43 @@ class EndgameSolver {
   void setCertainty(int certainty);
   // A selective pass's cut of `p`: true, with the bound in `bound`, when the judgement lies far
   // enough beyond the window.
-  bool selectiveCut(const Position& p, int empties, int alpha, int beta, int* bound);
+  bool selectiveCut(Entry* pair, const Position& p, int empties, int alpha, int beta, int* bound);
   int search(const Position& p, int alpha, int beta, int empties);
+  // search() of a position whose hash and moves are known already.
+  int searchChild(const Position& p, uint64_t hash, Mask moves, int alpha, int beta, int empties);
+  // From kOrderedEmpties on: the table, ordering and cut-offs.
+  int searchNode(const Position& p, uint64_t hash, Mask moves, int alpha, int beta, int empties);
   int searchNear(const Position& p, int alpha, int beta, int empties);
-  int searchFour(const Position& p, int alpha, int beta, int* squares);
+  int searchFour(const Position& p, uint64_t hash, int alpha, int beta, int* squares);
   int searchSmall(const Position& p, int alpha, int beta, int* squares, int count, bool passed);
   int searchTwo(const Position& p, int alpha, int beta, int a, int b);
   int searchLast(const Position& p, int square);
-  // The two slots where `p`, with `empties` empty squares, may be kept.
-  Entry* pairFor(const Position& p, int empties);
-  const Entry* find(const Position& p, int empties);
-  // The entry for `p` when its bounds hold in this pass.
-  const Entry* trusted(const Position& p, int empties);
-  // The entry to fill for `p` with bounds of the current certainty.
-  Entry& place(const Position& p, int empties);
+  // The empty squares of `p`, at most kSmallEmpties, those of odd quadrants first.
+  static void smallSquares(const Position& p, int* squares);
+  // The two slots where a position of this hash, with `empties` empty squares, may be kept.
+  Entry* pairFor(uint64_t hash, int empties);
+  static const Entry* find(const Entry* pair, const Position& p);
+  // The entry for `p` in its `pair` when its bounds hold in this pass.
+  const Entry* trusted(const Entry* pair, const Position& p);
+  // The entry to fill for `p` in its `pair` with bounds of the current certainty.
+  Entry& place(Entry* pair, const Position& p, int empties);
   // What the table knows of `p`: true when a bound settles the window (alpha, beta), with that
   // bound in `score`; otherwise narrows the window and gives the entry's move, if any.
-  bool recall(const Position& p, int empties, int* alpha, int* beta, int* score, int* move);
+  bool recall(const Entry* pair, const Position& p, int* alpha, int* beta, int* score, int* move);
   // Keeps what a search of `p` in the window (alpha, beta) found: its score `best`, a bound
   // when outside the window, and the move that gave it.
-  void record(const Position& p, int empties, int alpha, int beta, int best, int bestMove);
+  void record(Entry* pair, const Position& p, int empties, int alpha, int beta, int best,
+              int bestMove);
 
-  std::vector<Entry> deep_;
-  Mask deepMask_;
-  std::vector<Entry> shallow_;
+  // The two slots where a position may be kept, in one line of the processor's cache: a pair
+  // across two lines would cost two reads from memory at a probe.
+  struct alignas(64) Pair {
+    Entry slots[2];
+  };
+
+  std::vector<Pair> deep_;
+  Mask deepMask_;  // pairs - 1
+  std::vector<Pair> shallow_;
   uint64_t nodes_ = 0;
   uint64_t judged_ = 0;
   uint64_t evaluations_ = 0;
