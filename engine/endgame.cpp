@@ -209,18 +209,7 @@ struct SolverChild {
   int key;
 };
 
-// Room for the children of one position, left uninitialised as in Children: clearing it at
-// every node would cost more than generating them.
-struct SolverChildren {
-  SolverChildren() {}
-  SolverChild* data() { return items; }
-  SolverChild& operator[](int i) { return items[i]; }
-
- private:
-  union {
-    SolverChild items[32];
-  };
-};
+using SolverChildren = ChildRoom<SolverChild>;
 
 // The children of `p`, with `empties` empty squares, best first, by endgameKey, ties in the
 // order of their squares; from kJudgedOrderEmpties on, the learnt judgement of each child,

@@ -69,16 +69,18 @@ struct Child {
 // Room for the children of one position (no position has more than 32 moves), left
 // uninitialised: it is written before it is read, and clearing it at every node of a search
 // costs a few percent of the search.
-struct Children {
-  Children() {}
-  Child* data() { return items; }
-  Child& operator[](int i) { return items[i]; }
+template <typename T>
+struct ChildRoom {
+  ChildRoom() {}
+  T* data() { return items; }
+  T& operator[](int i) { return items[i]; }
 
  private:
   union {
-    Child items[32];
+    T items[32];
   };
 };
+using Children = ChildRoom<Child>;
 
 // The children of `p` for `moves` in `out`, sorted by `keyOf(next, square)`, highest first, with
 // `tableMove` ahead of all.
