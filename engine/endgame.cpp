@@ -175,10 +175,13 @@ int cornerCount(Mask m) {
 }
 
 // The most the side to move can end with, the opponent's stable discs being its own for good;
-// 64 without a look when the opponent has too few discs for that to reach `alpha`.
-int stableUpper(const Position& p, int alpha) {
+// 64 without a look when the opponent has too few discs for that to reach `alpha`. A bound
+// from `beta` up changes nothing for the caller, so one may be given without the full count.
+int stableUpper(const Position& p, int alpha, int beta) {
   if (alpha < 64 - 2 * countBits(p.opp)) return 64;
-  return 64 - 2 * countBits(stableDiscs(p.opp, p.own));
+  // Below beta only from more stable discs than this.
+  const int least = (64 - beta) / 2 + 1;
+  return 64 - 2 * stableCount(p.opp, p.own, least);
 }
 
 // The solver's ordering: the fewest replies for the opponent first (corner replies count
@@ -634,7 +637,7 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
   }
 
   // The opponent's stable discs stay its own: the score is at most 64 minus twice them.
-  if (const int upper = stableUpper(p, alpha); upper <= alpha) {
+  if (const int upper = stableUpper(p, alpha, beta); upper <= alpha) {
     return upper;
   } else if (upper < beta) {
     beta = upper;
@@ -755,7 +758,7 @@ int EndgameSolver::searchFour(const Position& p, uint64_t hash, int alpha, int b
   Entry* const pair = pairFor(hash, kSmallEmpties);
   int tableMove = -1;
   if (int known; recall(pair, p, &alpha, &beta, &known, &tableMove)) return known;
-  if (const int upper = stableUpper(p, alpha); upper <= alpha) {
+  if (const int upper = stableUpper(p, alpha, beta); upper <= alpha) {
     return upper;
   } else if (upper < beta) {
     beta = upper;
@@ -810,7 +813,7 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
   if (count == 1 && !passed) return searchLast(p, squares[0]);
   int ordered[3];
   if (count == 3) {
-    if (const int upper = stableUpper(p, alpha); upper <= alpha) return upper;
+    if (const int upper = stableUpper(p, alpha, alpha + 1); upper <= alpha) return upper;
     // A square alone in its quadrant before two that share one: there the side to move may
     // have the last move. In a copy, as the caller's list must come back as it was.
     const auto quadrant = [](int sq) { return ((sq >> 2) & 1) | ((sq >> 4) & 2); };
@@ -851,7 +854,7 @@ int EndgameSolver::searchSmall(const Position& p, int alpha, int beta, int* squa
 int EndgameSolver::searchTwo(const Position& p, int alpha, int beta, int a, int b) {
   // Two empty squares, written out: the side to move plays one and the last goes as it may.
   ++nodes_;
-  if (const int upper = stableUpper(p, alpha); upper <= alpha) return upper;
+  if (const int upper = stableUpper(p, alpha, alpha + 1); upper <= alpha) return upper;
   int best = -65;
   Mask flips;
   if ((neighbours(a) & p.opp) && (flips = flipsOf(p, a))) {

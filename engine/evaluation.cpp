@@ -111,22 +111,54 @@ Mask emptyNeighbours(Mask discs, Mask empties) {
   return n & empties;
 }
 
-Mask stableDiscs(Mask own, Mask opp) {
-  const Mask occupied = own | opp;
-  const Mask safe[4] = {fullLines<0>(occupied) | kAxes[0].first | kAxes[0].last,
-                        fullLines<1>(occupied) | kAxes[1].first | kAxes[1].last,
-                        fullLines<2>(occupied) | kAxes[2].first | kAxes[2].last,
-                        fullLines<3>(occupied) | kAxes[3].first | kAxes[3].last};
+namespace {
+
+// The squares whose line along each axis is full, or which have no square before or after them
+// on it: there a disc is safe along that axis.
+struct SafeLines {
+  Mask axis[4];
+};
+
+SafeLines safeLines(Mask occupied) {
+  return {{fullLines<0>(occupied) | kAxes[0].first | kAxes[0].last,
+           fullLines<1>(occupied) | kAxes[1].first | kAxes[1].last,
+           fullLines<2>(occupied) | kAxes[2].first | kAxes[2].last,
+           fullLines<3>(occupied) | kAxes[3].first | kAxes[3].last}};
+}
+
+// The discs of `own` that along every axis are safe or next to a disc of `anchors`.
+Mask anchoredDiscs(Mask own, const SafeLines& safe, Mask anchors) {
+  Mask next = own;
+  for (int i = 0; i < 4; ++i) {
+    const Axis& a = kAxes[i];
+    next &= safe.axis[i] | ((anchors << a.amount) & a.leftKeep) | ((anchors >> a.amount) & a.rightKeep);
+  }
+  return next;
+}
+
+// Grown from none: a disc is stable when along every axis it is safe or next to a stable disc.
+Mask grownStable(Mask own, const SafeLines& safe) {
   Mask stable = 0;
   for (;;) {
-    Mask next = own;
-    for (int i = 0; i < 4; ++i) {
-      const Axis& a = kAxes[i];
-      next &= safe[i] | ((stable << a.amount) & a.leftKeep) | ((stable >> a.amount) & a.rightKeep);
-    }
+    const Mask next = anchoredDiscs(own, safe, stable);
     if (next == stable) return stable;
     stable = next;
   }
+}
+
+}  // namespace
+
+Mask stableDiscs(Mask own, Mask opp) {
+  return grownStable(own, safeLines(own | opp));
+}
+
+int stableCount(Mask own, Mask opp, int least) {
+  const SafeLines safe = safeLines(own | opp);
+  // Every stable disc is anchored by the stable ones, and so by the others of `own` too: the
+  // discs anchored by `own` hold them all, and are quicker to find.
+  const int most = countBits(anchoredDiscs(own, safe, own));
+  if (most < least) return most;
+  return countBits(grownStable(own, safe));
 }
 
 int evaluate(const Position& p) {

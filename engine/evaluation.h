@@ -16,6 +16,9 @@ int evaluate(const Position& p);
 
 // Discs of `own` that can never be turned: a lower bound, grown from the edges and full lines.
 Mask stableDiscs(Mask own, Mask opp);
+// The number of those discs when it is at least `least`; otherwise a number from it up to
+// `least` - 1, found more cheaply.
+int stableCount(Mask own, Mask opp, int least);
 
 // Empty squares next to any disc of `discs`.
 Mask emptyNeighbours(Mask discs, Mask empties);
