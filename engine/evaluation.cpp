@@ -131,7 +131,8 @@ Mask anchoredDiscs(Mask own, const SafeLines& safe, Mask anchors) {
   Mask next = own;
   for (int i = 0; i < 4; ++i) {
     const Axis& a = kAxes[i];
-    next &= safe.axis[i] | ((anchors << a.amount) & a.leftKeep) | ((anchors >> a.amount) & a.rightKeep);
+    next &=
+        safe.axis[i] | ((anchors << a.amount) & a.leftKeep) | ((anchors >> a.amount) & a.rightKeep);
   }
   return next;
 }
