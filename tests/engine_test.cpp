@@ -224,7 +224,7 @@ TEST(EvaluationTest, StableDiscsAreEveryOneASquareBySquareLookFinds) {
     const Mask stable = stableDiscs(own, occupied & ~own);
     ASSERT_EQ(stable, stableBySquares(own, occupied & ~own)) << own << " " << (occupied & ~own);
     stableSeen += countBits(stable);
-    // The quick count: exact from `least` on, below `least` and never below the true count under.
+    // The quick count: exact from `least` on; under `least`, never below the true count.
     const int count = countBits(stable);
     for (const int least : {count - 1, count, count + 1, count + 5}) {
       const int quick = stableCount(own, occupied & ~own, least);
