@@ -17,7 +17,7 @@ constexpr int kInfinity = 1000000;
 // Level 2 looks two plies ahead and knows the last 8 squares exactly; levels 3 and 4 look two
 // plies further each and know four squares more than the one below, and level 5 looks four
 // further. Level 5 searches selectively, which lets it look up to four plies further still from
-// 30 empty squares down, where its misses were, as far as its midgame budget allows (often 13
+// 30 empty squares down, where its misses were, as far as its midgame budget allows (at times 13
 // plies); from 26 it tries to solve, and a solve its budget stops still plays its last
 // selective pass's move if that pass was sure enough: near the end, such a pass plays far
 // better than the midgame search.
