@@ -44,12 +44,4 @@ int moveOrderKey(const Position& next, int square) {
   return key;
 }
 
-uint64_t hashPosition(const Position& p) {
-  uint64_t h = p.own * 0x9E3779B97F4A7C15ULL;
-  h ^= std::rotl(p.opp * 0xC2B2AE3D27D4EB4FULL, 31);
-  h ^= h >> 29;
-  h *= 0xBF58476D1CE4E5B9ULL;
-  return h ^ (h >> 32);
-}
-
 }  // namespace brelvoxan::engine
