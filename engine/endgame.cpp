@@ -25,18 +25,22 @@ namespace {
 constexpr int kSmallEmpties = 4;
 constexpr int kOrderedEmpties = 5;
 // From this many empty squares on, the table's knowledge of the children may cut a node, or
-// spare the search of a child known to do no better than alpha.
-constexpr int kEnhancedCutoffEmpties = 7;
-// The fastest-first order weighs frontiers from this many empty squares on.
-constexpr int kFrontierEmpties = 10;
+// spare the search of a child known to do no better than alpha: wherever the moves are sorted,
+// as from seven on the bench's ten endgames visited 2% more positions.
+constexpr int kEnhancedCutoffEmpties = kOrderedEmpties;
+// The fastest-first order weighs frontiers from this many empty squares on; from ten it cost
+// more work at each position and visited 0.5% more of them.
+constexpr int kFrontierEmpties = 12;
 // From this many empty squares on, the learnt judgement helps order moves, one move further
 // ahead every kJudgedDepthStep squares more.
 constexpr int kJudgedOrderEmpties = 12;
 constexpr int kJudgedDepthStep = 6;
 // Marks a child the table already knows to fail low; below every ordering key.
 constexpr int kKnownLow = INT32_MIN;
-// At the root the best move first matters most, and a deeper look costs little.
-constexpr int kRootJudgedDepth = 4;
+// At the root the best move first matters most, and a deeper look costs little: six moves
+// ahead visits 4% fewer positions than four on the bench's ten, 1.5% on sixteen others; eight
+// and ten visit more.
+constexpr int kRootJudgedDepth = 6;
 // Above every judged score.
 constexpr int kJudgedBound = 1 << 20;
 // From this many moves ahead, the judgement's own search sorts its moves.
