@@ -5,6 +5,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <thread>
 
@@ -60,6 +61,10 @@ constexpr int kEstimateShallower = 14;
 // misses cost a sixth more time.
 constexpr int kShallowTableEmpties = 9;
 constexpr int kShallowTableBits = 17;
+
+// With two threads, the nodes down the first child from the root search their other children
+// on both, from this many empty squares on: below, a child's search is too short to share.
+constexpr int kSplitEmpties = 12;
 
 // Selective passes cut positions from this many empty squares on: below, a cut saves little.
 constexpr int kSelectiveEmpties = 10;
@@ -260,7 +265,7 @@ int EndgameSolver::judge(const Position& p, int depth, int alpha, int beta) {
   const Mask moves = legalMoves(p);
   if (depth <= 0) return evaluate(p, moves);
   ++judged_;
-  if (stop_.poll(nodes_ + judged_)) return 0;
+  if (poll()) return 0;
   if (!moves) {
     const Position q = p.passed();
     if (!legalMoves(q)) return finalScore(p) * kPatternScale;
@@ -274,7 +279,7 @@ int EndgameSolver::judge(const Position& p, int depth, int alpha, int beta) {
       best = v;
       alpha = std::max(alpha, v);
     }
-    return alpha >= beta || stop_.stopped();
+    return alpha >= beta || halted();
   };
   if (depth >= kJudgedSortDepth) {
     // Deep enough for the order to pay: the moves the judgement likes best first.
@@ -311,9 +316,17 @@ int EndgameSolver::estimate(const Position& p, int empties) {
 }
 
 EndgameSolver::EndgameSolver(int tableBits)
-    : deep_(size_t{1} << (tableBits - 1)),
+    : deepOwned_(new Pair[size_t{1} << (tableBits - 1)]),
+      deep_(deepOwned_.get()),
       deepMask_((Mask{1} << (tableBits - 1)) - 1),
-      shallow_(size_t{1} << (kShallowTableBits - 1)),
+      shallow_(new Pair[size_t{1} << (kShallowTableBits - 1)]),
+      stop_(),
+      tableBits_(tableBits) {}
+
+EndgameSolver::EndgameSolver(Pair* deep, int tableBits)
+    : deep_(deep),
+      deepMask_((Mask{1} << (tableBits - 1)) - 1),
+      shallow_(new Pair[size_t{1} << (kShallowTableBits - 1)]),
       stop_(),
       tableBits_(tableBits) {}
 
@@ -323,80 +336,113 @@ void EndgameSolver::setThreads(int threads) {
   if (threads <= 1) {
     helper_.reset();
   } else if (!helper_) {
-    helper_ = std::make_unique<EndgameSolver>(tableBits_);
+    // Private constructor: make_unique cannot reach it.
+    helper_.reset(new EndgameSolver(deep_, tableBits_));
   }
 }
 
-EndgameSolver::Entry* EndgameSolver::pairFor(uint64_t hash, int empties) {
+EndgameSolver::Pair* EndgameSolver::pairFor(uint64_t hash, int empties) {
   // Pair i holds the slots 2i and 2i + 1 of a table of single entries.
   const uint64_t pair = hash >> 1;
   if (empties < kShallowTableEmpties) {
     constexpr Mask kShallowMask = (Mask{1} << (kShallowTableBits - 1)) - 1;
-    return shallow_[static_cast<size_t>(pair & kShallowMask)].slots;
+    return &shallow_[static_cast<size_t>(pair & kShallowMask)];
   }
-  return deep_[static_cast<size_t>(pair & deepMask_)].slots;
+  return &deep_[static_cast<size_t>(pair & deepMask_)];
 }
 
-const EndgameSolver::Entry* EndgameSolver::find(const Entry* pair, const Position& p) {
+namespace {
+
+// An entry from and to its data word (std::bit_cast, where every library has it).
+template <class To, class From>
+To sameBits(const From& from) {
+  static_assert(sizeof(To) == sizeof(From));
+  To to;
+  std::memcpy(static_cast<void*>(&to), &from, sizeof to);
+  return to;
+}
+
+}  // namespace
+
+void EndgameSolver::save(Slot& slot, const Position& p, const Entry& e) {
+  const auto data = sameBits<uint64_t>(e);
+  slot.data.store(data, std::memory_order_relaxed);
+  slot.ownKey.store(p.own ^ data, std::memory_order_relaxed);
+  slot.oppKey.store(p.opp ^ data, std::memory_order_relaxed);
+}
+
+inline bool EndgameSolver::find(const Pair* pair, const Position& p, Entry* entry, int* slot) {
+  // The keys are compared first; the entry is read out only for the position's own slot.
   for (int i = 0; i < 2; ++i) {
-    if (pair[i].own == p.own && pair[i].opp == p.opp) return &pair[i];
+    const Slot& s = pair->slots[i];
+    const uint64_t data = s.data.load(std::memory_order_relaxed);
+    if ((s.ownKey.load(std::memory_order_relaxed) ^ data) == p.own &&
+        (s.oppKey.load(std::memory_order_relaxed) ^ data) == p.opp) {
+      *entry = sameBits<Entry>(data);
+      *slot = i;
+      return true;
+    }
   }
-  return nullptr;
+  return false;
 }
 
-EndgameSolver::Entry& EndgameSolver::place(Entry* pair, const Position& p, int empties) {
+EndgameSolver::Entry EndgameSolver::place(const Pair* pair, const Position& p, int empties,
+                                          int* slot) {
   // No selective cut reaches below kSelectiveEmpties: what is found there is exact in any pass.
   const auto certainty =
       static_cast<int8_t>(empties < kSelectiveEmpties ? kExactCertainty : certainty_);
   // Two slots per position: its own entry if there is one, else the one for fewer empty
   // squares (cheaper to find again) gives way. Bounds of another certainty are dropped, never
   // mixed with these.
-  for (int i = 0; i < 2; ++i) {
-    Entry& slot = pair[i];
-    if (slot.own == p.own && slot.opp == p.opp) {
-      if (slot.certainty != certainty) {
-        slot.lower = -64;
-        slot.upper = 64;
-        slot.certainty = certainty;
-      }
-      return slot;
+  Entry e;
+  if (find(pair, p, &e, slot)) {
+    if (e.certainty != certainty) {
+      e.lower = -64;
+      e.upper = 64;
+      e.certainty = certainty;
     }
+    return e;
   }
-  Entry& e = pair[0].empties <= pair[1].empties ? pair[0] : pair[1];
-  e = Entry{p.own, p.opp};
+  const auto emptiesIn = [&](int i) {
+    return sameBits<Entry>(pair->slots[i].data.load(std::memory_order_relaxed)).empties;
+  };
+  *slot = emptiesIn(0) <= emptiesIn(1) ? 0 : 1;
+  e = Entry{};
   e.empties = static_cast<int8_t>(empties);
   e.certainty = certainty;
   return e;
 }
 
-const EndgameSolver::Entry* EndgameSolver::trusted(const Entry* pair, const Position& p) {
-  const Entry* entry = find(pair, p);
-  return entry && entry->certainty >= certainty_ ? entry : nullptr;
+bool EndgameSolver::trusted(const Pair* pair, const Position& p, Entry* entry) {
+  int slot;
+  return find(pair, p, entry, &slot) && entry->certainty >= certainty_;
 }
 
-bool EndgameSolver::recall(const Entry* pair, const Position& p, int* alpha, int* beta, int* score,
+bool EndgameSolver::recall(const Pair* pair, const Position& p, int* alpha, int* beta, int* score,
                            int* move) {
-  const Entry* entry = find(pair, p);
-  if (!entry) return false;
-  *move = entry->move;
+  Entry entry;
+  int slot;
+  if (!find(pair, p, &entry, &slot)) return false;
+  *move = entry.move;
   // A less certain pass's bounds may be wrong here; its move is still a good first try.
-  if (entry->certainty < certainty_) return false;
-  if (entry->lower >= *beta || entry->lower == entry->upper) {
-    *score = entry->lower;
+  if (entry.certainty < certainty_) return false;
+  if (entry.lower >= *beta || entry.lower == entry.upper) {
+    *score = entry.lower;
     return true;
   }
-  if (entry->upper <= *alpha) {
-    *score = entry->upper;
+  if (entry.upper <= *alpha) {
+    *score = entry.upper;
     return true;
   }
-  *alpha = std::max(*alpha, static_cast<int>(entry->lower));
-  *beta = std::min(*beta, static_cast<int>(entry->upper));
+  *alpha = std::max(*alpha, static_cast<int>(entry.lower));
+  *beta = std::min(*beta, static_cast<int>(entry.upper));
   return false;
 }
 
-void EndgameSolver::record(Entry* pair, const Position& p, int empties, int alpha, int beta,
+void EndgameSolver::record(Pair* pair, const Position& p, int empties, int alpha, int beta,
                            int best, int bestMove) {
-  Entry& store = place(pair, p, empties);
+  int slot;
+  Entry store = place(pair, p, empties, &slot);
   if (best >= beta) {
     store.lower = static_cast<int8_t>(best);
   } else if (best <= alpha) {
@@ -405,16 +451,25 @@ void EndgameSolver::record(Entry* pair, const Position& p, int empties, int alph
     store.lower = store.upper = static_cast<int8_t>(best);
   }
   store.move = static_cast<int8_t>(bestMove);
+  save(pair->slots[slot], p, store);
 }
 
 int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta, int empties,
                               int* move) {
   int best = -65;
   if (helper_) {
-    // Every child in the same window, then read in order: the first to reach the best value is
-    // the move, as on one thread.
+    // The first child alone, both threads sharing the work below it; the others on both in the
+    // same window, then all read in order: the first to reach the best value is the move, as
+    // on one thread.
     int values[32];
-    searchChildren(children, n, alpha, beta, empties, true, values);
+    splitting_ = true;
+    values[0] = -search(children[0].next, -beta, -alpha, empties - 1);
+    splitting_ = false;
+    if (stopped()) return best;
+    if (values[0] < beta && n > 1) {
+      searchChildren(children + 1, n - 1, std::max(alpha, values[0]), beta, empties, true,
+                     values + 1);
+    }
     for (int i = 0; i < n && !stopped(); ++i) {
       if (values[i] > best) {
         best = values[i];
@@ -436,39 +491,105 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
   return best;
 }
 
+template <class Work>
+void EndgameSolver::onBothThreads(Work work) {
+  std::thread second([&] { work(*helper_, *this); });
+  work(*this, *helper_);
+  second.join();
+  abandoned_.store(false, std::memory_order_relaxed);
+  helper_->abandoned_.store(false, std::memory_order_relaxed);
+  if (helper_->stop_.stopped()) stop_.halt();
+}
+
 void EndgameSolver::searchChildren(const Child* children, int n, int alpha, int beta, int empties,
                                    bool cuts, int* values) {
   // The threads take the children in order, one at a time; once one reaches beta, the
-  // children after it are needed no more, but every one before it still is. With `cuts`, a
-  // child taken after one reached a value only needs to show whether it does better: every
-  // child that could tie it comes later in the order, where a tie does not count.
+  // children after it are needed no more, and a thread on one of them gives it up, but every
+  // one before it still is. With `cuts`, a child taken after one reached a value only needs to
+  // show whether it does better: every child that could tie it comes later in the order, where
+  // a tie does not count.
   std::atomic<int> taken{0};
   std::atomic<int> firstCut{n};
   std::atomic<int> floor{alpha};
-  const auto work = [&](EndgameSolver& solver) {
+  // The child each thread is on.
+  std::atomic<int> on[2] = {-1, -1};
+  std::fill(values, values + n, -66);
+  onBothThreads([&](EndgameSolver& solver, EndgameSolver& other) {
+    std::atomic<int>& mine = on[&solver == this ? 0 : 1];
+    std::atomic<int>& theirs = on[&solver == this ? 1 : 0];
     for (;;) {
-      const int i = taken.fetch_add(1);
-      if (i >= n || i > firstCut.load()) return;
+      // The floor is read before the child is taken: every value that raised it then came from
+      // a child earlier in the order, which a tie with this one cannot displace. Read after, it
+      // could come from a later child, and this one's bound at that floor pass for a tie.
       const int a = floor.load();
+      const int i = taken.fetch_add(1);
+      // Published before the cut is read: a thread that cuts below it either is seen here or
+      // sees this child and has it given up.
+      mine.store(i);
+      if (i >= n || i > firstCut.load()) return;
       const int v = -solver.search(children[i].next, -beta, -a, empties - 1);
-      if (solver.stop_.stopped()) return;
+      if (solver.halted()) {
+        // Its limit stops the solve: the other thread's work is needless too.
+        if (solver.stop_.stopped()) other.abandoned_.store(true, std::memory_order_relaxed);
+        return;
+      }
       values[i] = v;
       if (!cuts) continue;
       if (v >= beta) {
         int seen = firstCut.load();
         while (i < seen && !firstCut.compare_exchange_weak(seen, i)) {
         }
+        if (theirs.load() > i) other.abandoned_.store(true, std::memory_order_relaxed);
       } else if (v > a) {
         int seen = floor.load();
         while (v > seen && !floor.compare_exchange_weak(seen, v)) {
         }
       }
     }
-  };
-  std::fill(values, values + n, -66);
-  std::thread second(work, std::ref(*helper_));
-  work(*this);
-  second.join();
+  });
+}
+
+template <class SolverChild>
+void EndgameSolver::splitChildren(const SolverChild* children, int n, int alpha, int beta,
+                                  int empties, int* best, int* bestMove) {
+  // Each thread takes the next child and searches it as the one-thread loop would, against
+  // the best value so far; a cut ends the node, and the other thread gives up its child.
+  std::atomic<int> taken{0};
+  std::atomic<int> floor{alpha};
+  std::atomic<bool> cut{false};
+  // The best value and its move in one word, value above move, so that both change at once.
+  std::atomic<int> top{(*best + 128) * 256 + (*bestMove + 1)};
+  onBothThreads([&](EndgameSolver& solver, EndgameSolver& other) {
+    for (;;) {
+      const int i = taken.fetch_add(1);
+      if (i >= n || cut.load()) return;
+      const SolverChild& c = children[i];
+      if (c.key == kKnownLow) continue;
+      const int a = floor.load();
+      int v = -solver.searchChild(c.next, c.hash, c.replies, -a - 1, -a, empties - 1);
+      if (v > a && v < beta && !solver.halted()) {
+        v = -solver.searchChild(c.next, c.hash, c.replies, -beta, -v, empties - 1);
+      }
+      if (solver.halted()) {
+        if (solver.stop_.stopped()) other.abandoned_.store(true, std::memory_order_relaxed);
+        return;
+      }
+      const int mine = (v + 128) * 256 + (c.square + 1);
+      int seen = top.load();
+      while (v > seen / 256 - 128 && !top.compare_exchange_weak(seen, mine)) {
+      }
+      if (v >= beta) {
+        cut.store(true);
+        other.abandoned_.store(true, std::memory_order_relaxed);
+        return;
+      }
+      seen = floor.load();
+      while (v > seen && !floor.compare_exchange_weak(seen, v)) {
+      }
+    }
+  });
+  *best = top.load() / 256 - 128;
+  *bestMove = top.load() % 256 - 1;
 }
 
 bool EndgameSolver::stopped() const {
@@ -476,8 +597,17 @@ bool EndgameSolver::stopped() const {
 }
 
 void EndgameSolver::clear() {
-  std::fill(deep_.begin(), deep_.end(), Pair{});
-  std::fill(shallow_.begin(), shallow_.end(), Pair{});
+  const auto wipe = [](Pair* table, size_t pairs) {
+    for (size_t i = 0; i < pairs; ++i) {
+      for (Slot& slot : table[i].slots) {
+        slot.ownKey.store(0, std::memory_order_relaxed);
+        slot.oppKey.store(0, std::memory_order_relaxed);
+        slot.data.store(0, std::memory_order_relaxed);
+      }
+    }
+  };
+  if (deepOwned_) wipe(deep_, static_cast<size_t>(deepMask_) + 1);
+  wipe(shallow_.get(), size_t{1} << (kShallowTableBits - 1));
   if (helper_) helper_->clear();
 }
 
@@ -516,7 +646,7 @@ int EndgameSolver::passes(const Child* children, int n, int empties, int guess, 
   return lower;
 }
 
-bool EndgameSolver::selectiveCut(Entry* pair, const Position& p, int empties, int alpha, int beta,
+bool EndgameSolver::selectiveCut(Pair* pair, const Position& p, int empties, int alpha, int beta,
                                  int* bound) {
   // The exact score is the judgement plus the model's mean, give or take its spread: a
   // judgement beyond the window by the pass's margin stands for the search.
@@ -537,13 +667,15 @@ bool EndgameSolver::selectiveCut(Entry* pair, const Position& p, int empties, in
     cut = judged <= down;
     *bound = alpha & ~1;
   }
-  if (!cut || stop_.stopped()) return false;
-  Entry& entry = place(pair, p, empties);
+  if (!cut || halted()) return false;
+  int slot;
+  Entry entry = place(pair, p, empties, &slot);
   if (*bound >= beta) {
     entry.lower = static_cast<int8_t>(*bound);
   } else {
     entry.upper = static_cast<int8_t>(*bound);
   }
+  save(pair->slots[slot], p, entry);
   return true;
 }
 
@@ -626,11 +758,17 @@ int EndgameSolver::searchChild(const Position& p, uint64_t hash, Mask moves, int
 
 int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int alpha, int beta,
                               int empties) {
+  // Down the first child only, and not too near the end; its first child may split in turn.
+  bool split = false;
+  if (splitting_) {
+    split = empties >= kSplitEmpties;
+    splitting_ = split;
+  }
   ++nodes_;
-  if (stop_.poll(nodes_ + judged_)) return 0;
+  if (poll()) return 0;
 
   // The table first: a known bound often settles the node before any move is searched.
-  Entry* const pair = pairFor(hash, empties);
+  Pair* const pair = pairFor(hash, empties);
   int tableMove = -1;
   if (int known; recall(pair, p, &alpha, &beta, &known, &tableMove)) return known;
 
@@ -663,12 +801,13 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
       v = -searchChild(next, nextHash, replies, -alpha - 1, -alpha, empties - 1);
       if (v > alpha && v < beta) v = -searchChild(next, nextHash, replies, -beta, -v, empties - 1);
     }
+    if (split) splitting_ = false;
     if (v > best) {
       best = v;
       bestMove = square;
       alpha = std::max(alpha, v);
     }
-    return stop_.stopped() || alpha >= beta;
+    return halted() || alpha >= beta;
   };
 
   // The table's move goes first, before the others are generated and sorted: it often cuts.
@@ -692,22 +831,27 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
     if (enhanced) {
       // A child the table already knows to be bad enough for the opponent cuts at once.
       for (int i = 0; i < n; ++i) {
-        const Entry* known = trusted(pairFor(children[i].hash, empties - 1), children[i].next);
-        if (known && -known->upper >= beta) return -known->upper;
+        Entry known;
+        if (!trusted(pairFor(children[i].hash, empties - 1), children[i].next, &known)) continue;
+        if (-known.upper >= beta) return -known.upper;
         // One known to do no better than alpha needs no search: its bound stands for its value.
-        if (known && -known->lower <= alpha) {
-          best = std::max(best, static_cast<int>(-known->lower));
+        if (-known.lower <= alpha) {
+          best = std::max(best, static_cast<int>(-known.lower));
           children[i].key = kKnownLow;
         }
       }
     }
     for (int i = 0; i < n; ++i) {
       if (enhanced && children[i].key == kKnownLow) continue;
+      if (split && bestMove >= 0) {
+        splitChildren(children.data() + i, n - i, alpha, beta, empties, &best, &bestMove);
+        break;
+      }
       const SolverChild& c = children[i];
       if (visit(c.next, c.hash, c.replies, c.square)) break;
     }
   }
-  if (stop_.stopped()) return 0;
+  if (halted()) return 0;
   record(pair, p, empties, alphaIn, beta, best, bestMove);
   return best;
 }
@@ -729,7 +873,7 @@ int EndgameSolver::searchNear(const Position& p, int alpha, int beta, int emptie
     return searchSmall(p, alpha, beta, squares, empties, false);
   }
   ++nodes_;
-  if (stop_.poll(nodes_ + judged_)) return 0;
+  if (poll()) return 0;
   const Mask moves = legalMoves(p);
   if (moves == 0) {
     const Position q = p.passed();
@@ -759,7 +903,7 @@ int EndgameSolver::searchFour(const Position& p, uint64_t hash, int alpha, int b
   // Four empty squares: the table, then the moves leaving the opponent fewest replies first,
   // parity breaking ties. Many paths lead to the same position this near the end.
   ++nodes_;
-  Entry* const pair = pairFor(hash, kSmallEmpties);
+  Pair* const pair = pairFor(hash, kSmallEmpties);
   int tableMove = -1;
   if (int known; recall(pair, p, &alpha, &beta, &known, &tableMove)) return known;
   if (const int upper = stableUpper(p, alpha, beta); upper <= alpha) {

@@ -4,6 +4,7 @@
 // squares are empty, and parity ordering near the end.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,9 +48,11 @@ class EndgameSolver {
   EndgameSolver(const EndgameSolver&) = delete;
   EndgameSolver& operator=(const EndgameSolver&) = delete;
 
-  // Searches the first position's moves on this many threads (1 or 2), each with tables of its
-  // own. The score and every move returned are the same for any number; only the positions
-  // visited differ. With a `limit`, each thread keeps to it on its own.
+  // Searches on this many threads (1 or 2): down the first move from the root, each node's
+  // other moves are shared out once its first is searched, and the threads share the table of
+  // positions with many empty squares. The score and every move returned are the same for any
+  // number; only the positions visited differ. With a `limit`, each thread keeps to it on its
+  // own, and the first to reach it stops both.
   void setThreads(int threads);
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
@@ -83,9 +86,8 @@ class EndgameSolver {
   uint64_t evaluations() const { return evaluations_ + (helper_ ? helper_->evaluations() : 0); }
 
  private:
+  // What a slot knows of its position: its data word, bit for bit.
   struct Entry {
-    Mask own = 0;
-    Mask opp = 0;
     int8_t lower = -64;
     int8_t upper = 64;
     int8_t move = -1;
@@ -93,10 +95,43 @@ class EndgameSolver {
     // The certainty of the pass that found the bounds: a pass trusts them only from its own
     // certainty up, so that no selective pass's bound reaches an exact one.
     int8_t certainty = kExactCertainty;
+    int8_t unused[3] = {};
   };
+  static_assert(sizeof(Entry) == sizeof(uint64_t));
+
+  // One slot of a table. Two threads may read and write it at once: each mask is kept xored
+  // with the data word, so that a slot torn between two writers matches no position and reads
+  // as a miss. All zero, it matches none either.
+  struct Slot {
+    std::atomic<Mask> ownKey{0};
+    std::atomic<Mask> oppKey{0};
+    std::atomic<uint64_t> data{0};
+  };
+  // The two slots where a position may be kept, in one line of the processor's cache: a pair
+  // across two lines would cost two reads from memory at a probe.
+  struct alignas(64) Pair {
+    Slot slots[2];
+  };
+
+  // A helper reading and writing `deep`, a table of 2^tableBits entries that it does not own.
+  EndgameSolver(Pair* deep, int tableBits);
 
   // This thread's or the helper's limit has stopped the solve.
   bool stopped() const;
+  // This thread's search must give up: its limit, or the other thread's cut that made its
+  // work needless. What a search returns then means nothing and is never kept.
+  bool halted() const { return stop_.stopped() || abandoned_.load(std::memory_order_relaxed); }
+  // Counts a position against the limit; true when the search must give up.
+  bool poll() { return stop_.poll(nodes_ + judged_) || abandoned_.load(std::memory_order_relaxed); }
+  // Runs `work(solver, other)` on this thread and on the helper's at once, each naming itself
+  // and the other; a helper that its limit stopped stops this solver too.
+  template <class Work>
+  void onBothThreads(Work work);
+  // The children of a node after its first, on both threads: the best value and its move in
+  // `best` and `bestMove`, as the one-thread loop finds them, from a search in (alpha, beta).
+  template <class SolverChild>
+  void splitChildren(const SolverChild* children, int n, int alpha, int beta, int empties,
+                     int* best, int* bestMove);
   int searchRoot(const Child* children, int n, int alpha, int beta, int empties, int* move);
   // The values of children [0, n) in the window; with `cuts`, children after the first that
   // reaches beta are left out (marked below every score). On this thread and the helper's.
@@ -115,7 +150,7 @@ class EndgameSolver {
   void setCertainty(int certainty);
   // A selective pass's cut of `p`: true, with the bound in `bound`, when the judgement lies far
   // enough beyond the window.
-  bool selectiveCut(Entry* pair, const Position& p, int empties, int alpha, int beta, int* bound);
+  bool selectiveCut(Pair* pair, const Position& p, int empties, int alpha, int beta, int* bound);
   int search(const Position& p, int alpha, int beta, int empties);
   // search() of a position whose hash and moves are known already.
   int searchChild(const Position& p, uint64_t hash, Mask moves, int alpha, int beta, int empties);
@@ -129,29 +164,28 @@ class EndgameSolver {
   // The empty squares of `p`, at most kSmallEmpties, those of odd quadrants first.
   static void smallSquares(const Position& p, int* squares);
   // The two slots where a position of this hash, with `empties` empty squares, may be kept.
-  Entry* pairFor(uint64_t hash, int empties);
-  static const Entry* find(const Entry* pair, const Position& p);
+  Pair* pairFor(uint64_t hash, int empties);
+  static void save(Slot& slot, const Position& p, const Entry& entry);
+  // The entry for `p` in its `pair` and its slot there, if it has one.
+  static bool find(const Pair* pair, const Position& p, Entry* entry, int* slot);
   // The entry for `p` in its `pair` when its bounds hold in this pass.
-  const Entry* trusted(const Entry* pair, const Position& p);
+  bool trusted(const Pair* pair, const Position& p, Entry* entry);
   // The entry to fill for `p` in its `pair` with bounds of the current certainty.
-  Entry& place(Entry* pair, const Position& p, int empties);
+  Entry place(const Pair* pair, const Position& p, int empties, int* slot);
   // What the table knows of `p`: true when a bound settles the window (alpha, beta), with that
   // bound in `score`; otherwise narrows the window and gives the entry's move, if any.
-  bool recall(const Entry* pair, const Position& p, int* alpha, int* beta, int* score, int* move);
+  bool recall(const Pair* pair, const Position& p, int* alpha, int* beta, int* score, int* move);
   // Keeps what a search of `p` in the window (alpha, beta) found: its score `best`, a bound
   // when outside the window, and the move that gave it.
-  void record(Entry* pair, const Position& p, int empties, int alpha, int beta, int best,
+  void record(Pair* pair, const Position& p, int empties, int alpha, int beta, int best,
               int bestMove);
 
-  // The two slots where a position may be kept, in one line of the processor's cache: a pair
-  // across two lines would cost two reads from memory at a probe.
-  struct alignas(64) Pair {
-    Entry slots[2];
-  };
-
-  std::vector<Pair> deep_;
+  // The deep table is shared with the helper, which owns none; each keeps its own shallow table,
+  // whose positions are cheap to search again and busiest to share.
+  std::unique_ptr<Pair[]> deepOwned_;
+  Pair* deep_;
   Mask deepMask_;  // pairs - 1
-  std::vector<Pair> shallow_;
+  std::unique_ptr<Pair[]> shallow_;
   uint64_t nodes_ = 0;
   uint64_t judged_ = 0;
   uint64_t evaluations_ = 0;
@@ -161,6 +195,11 @@ class EndgameSolver {
   bool selectivePasses_ = true;
   // The second thread's solver, while there is one.
   std::unique_ptr<EndgameSolver> helper_;
+  // Set by the other thread when a cut has made this one's current child needless.
+  std::atomic<bool> abandoned_{false};
+  // True while the search is on the first child at every node from the root down, with the
+  // helper idle: such a node searches its other children on both threads.
+  bool splitting_ = false;
 };
 
 }  // namespace brelvoxan::engine

@@ -44,6 +44,8 @@ class StopCheck {
     return stopped_;
   }
   bool stopped() const { return stopped_; }
+  // Stops the search from now on, as the budget would.
+  void halt() { stopped_ = true; }
   // True when the guard, not the budget, stopped the search.
   bool guarded() const { return guarded_; }
 
