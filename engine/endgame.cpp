@@ -462,9 +462,7 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
     // same window, then all read in order: the first to reach the best value is the move, as
     // on one thread.
     int values[32];
-    splitting_ = true;
     values[0] = -search(children[0].next, -beta, -alpha, empties - 1);
-    splitting_ = false;
     if (stopped()) return best;
     if (values[0] < beta && n > 1) {
       searchChildren(children + 1, n - 1, std::max(alpha, values[0]), beta, empties, true,
@@ -493,7 +491,12 @@ int EndgameSolver::searchRoot(const Child* children, int n, int alpha, int beta,
 
 template <class Work>
 void EndgameSolver::onBothThreads(Work work) {
-  std::thread second([&] { work(*helper_, *this); });
+  helperBusy_.store(true, std::memory_order_relaxed);
+  std::thread second([&] {
+    work(*helper_, *this);
+    // From here on this thread leaves the helper alone: the next split may start another.
+    helperBusy_.store(false, std::memory_order_release);
+  });
   work(*this, *helper_);
   second.join();
   abandoned_.store(false, std::memory_order_relaxed);
@@ -758,12 +761,9 @@ int EndgameSolver::searchChild(const Position& p, uint64_t hash, Mask moves, int
 
 int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int alpha, int beta,
                               int empties) {
-  // Down the first child only, and not too near the end; its first child may split in turn.
-  bool split = false;
-  if (splitting_) {
-    split = empties >= kSplitEmpties;
-    splitting_ = split;
-  }
+  // With a helper, not too near the end: its other moves may be shared out once its first is
+  // searched, if the helper is idle then.
+  const bool split = helper_ && empties >= kSplitEmpties;
   ++nodes_;
   if (poll()) return 0;
 
@@ -801,7 +801,6 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
       v = -searchChild(next, nextHash, replies, -alpha - 1, -alpha, empties - 1);
       if (v > alpha && v < beta) v = -searchChild(next, nextHash, replies, -beta, -v, empties - 1);
     }
-    if (split) splitting_ = false;
     if (v > best) {
       best = v;
       bestMove = square;
@@ -843,8 +842,12 @@ int EndgameSolver::searchNode(const Position& p, uint64_t hash, Mask moves, int 
     }
     for (int i = 0; i < n; ++i) {
       if (enhanced && children[i].key == kKnownLow) continue;
-      if (split && bestMove >= 0) {
-        splitChildren(children.data() + i, n - i, alpha, beta, empties, &best, &bestMove);
+      if (split && bestMove >= 0 && !helperBusy_.load(std::memory_order_acquire)) {
+        // Read after the helper is seen idle: a cut it made as it finished has given this
+        // thread up by then, and a split must not start then, as its end clears that.
+        if (!halted()) {
+          splitChildren(children.data() + i, n - i, alpha, beta, empties, &best, &bestMove);
+        }
         break;
       }
       const SolverChild& c = children[i];

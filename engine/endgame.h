@@ -197,9 +197,9 @@ class EndgameSolver {
   std::unique_ptr<EndgameSolver> helper_;
   // Set by the other thread when a cut has made this one's current child needless.
   std::atomic<bool> abandoned_{false};
-  // True while the search is on the first child at every node from the root down, with the
-  // helper idle: such a node searches its other children on both threads.
-  bool splitting_ = false;
+  // True while the helper's thread searches: a node of this thread shares out its moves only
+  // while it is idle.
+  std::atomic<bool> helperBusy_{false};
 };
 
 }  // namespace brelvoxan::engine
