@@ -62,8 +62,8 @@ constexpr int kEstimateShallower = 14;
 constexpr int kShallowTableEmpties = 9;
 constexpr int kShallowTableBits = 17;
 
-// With two threads, the nodes down the first child from the root search their other children
-// on both, from this many empty squares on: below, a child's search is too short to share.
+// With two threads, a node shares its children out from this many empty squares on: below, a
+// child's search is too short to be worth a thread's start.
 constexpr int kSplitEmpties = 12;
 
 // Selective passes cut positions from this many empty squares on: below, a cut saves little.

@@ -48,11 +48,11 @@ class EndgameSolver {
   EndgameSolver(const EndgameSolver&) = delete;
   EndgameSolver& operator=(const EndgameSolver&) = delete;
 
-  // Searches on this many threads (1 or 2): down the first move from the root, each node's
-  // other moves are shared out once its first is searched, and the threads share the table of
-  // positions with many empty squares. The score and every move returned are the same for any
-  // number; only the positions visited differ. With a `limit`, each thread keeps to it on its
-  // own, and the first to reach it stops both.
+  // Searches on this many threads (1 or 2): a node of the first thread shares its other moves
+  // out once its first is searched, whenever the second is idle, and the threads share the
+  // table of positions with many empty squares. The score and every move returned are the
+  // same for any number; only the positions visited differ. With a `limit`, each thread keeps
+  // to it on its own, and the first to reach it stops both.
   void setThreads(int threads);
 
   // Best move and exact score. With `findEqual`, also every move of the same score (a little
