@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "reversi/board.h"
@@ -19,16 +20,39 @@ using Mask = uint64_t;
 
 inline constexpr int kPassMove = -1;
 
-// Number of set bits. Without the processor's instruction, the library's fallback is a call;
-// this is faster inline.
-constexpr int countBits(Mask m) {
-#if defined(__POPCNT__) || !(defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)))
-  return std::popcount(m);
-#else
+namespace detail {
+
+// Number of set bits, without the processor's instruction: the library's own fallback is a
+// call, and this is faster inline.
+constexpr int countBitsPortable(Mask m) {
   m = m - ((m >> 1) & 0x5555555555555555ULL);
   m = (m & 0x3333333333333333ULL) + ((m >> 2) & 0x3333333333333333ULL);
   m = (m + (m >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
   return static_cast<int>((m * 0x0101010101010101ULL) >> 56);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__POPCNT__)
+#define BRELVOXAN_POPCNT_AT_RUN_TIME 1
+// Whether this processor has the bit-count instruction, which a build for every 64-bit x86
+// processor may not use unasked. False until known, which only means the portable count.
+extern const bool kPopcntInstruction;
+#endif
+
+}  // namespace detail
+
+// Number of set bits: the searches count moves and discs at nearly every position.
+constexpr int countBits(Mask m) {
+#if defined(__POPCNT__) || !(defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)))
+  return std::popcount(m);
+#else
+#ifdef BRELVOXAN_POPCNT_AT_RUN_TIME
+  if (!std::is_constant_evaluated() && detail::kPopcntInstruction) {
+    uint64_t n;
+    asm("popcntq %1, %0" : "=r"(n) : "rm"(m));
+    return static_cast<int>(n);
+  }
+#endif
+  return detail::countBitsPortable(m);
 #endif
 }
 

@@ -145,6 +145,23 @@ TEST(BitboardTest, PerftMatchesTheBorderedBoardAndConvertsBothWays) {
   }
 }
 
+// Bits are counted by the processor's instruction where it has one and portably otherwise, and
+// at compile time too.
+static_assert(countBits(0xF0F0'0000'0000'0001ULL) == 9);
+TEST(BitboardTest, CountsBitsAlikeOnEveryPath) {
+  std::mt19937_64 rng(11);
+  std::vector<Mask> masks = {0, ~Mask{0}, Mask{1} << 63, 1};
+  for (int i = 0; i < 2000; ++i) {
+    // Sparse and dense masks, as boards of few and many discs.
+    masks.push_back(rng() & rng() & rng());
+    masks.push_back(rng() | rng());
+  }
+  for (const Mask m : masks) {
+    ASSERT_EQ(countBits(m), std::popcount(m)) << std::hex << m;
+    ASSERT_EQ(detail::countBitsPortable(m), std::popcount(m)) << std::hex << m;
+  }
+}
+
 TEST(BitboardTest, NamesSquares) {
   EXPECT_EQ(squareName(squareOf(1, 1)), "a1");
   EXPECT_EQ(squareName(squareOf(8, 1)), "h1");
