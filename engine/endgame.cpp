@@ -615,16 +615,20 @@ void EndgameSolver::setCertainty(int certainty) {
   if (helper_) helper_->certainty_ = certainty;
 }
 
-int EndgameSolver::passes(const Child* children, int n, int empties, int guess, int* move) {
+int EndgameSolver::passes(const Child* children, int n, int empties, int guess, bool guessFromPass,
+                          int* move) {
   // Every final score is even. Each pass asks whether the score is below, equal to or above an
   // even guess, with a window that admits only the guess itself: such narrow searches cut far
   // more than one over all scores, and the table carries what they learn to the next pass. A
   // pass that misses returns a bound beyond the guess. Above the guess one good move is proof
-  // enough, below it every move must be refuted, so a guess that was too high drops further
-  // each time and the score is then approached from below.
+  // enough, below it every move must be refuted, so a guess from the judgement that was too
+  // high drops further each time and the score is then approached from below. A guess from a
+  // less certain pass is seldom far off: there the next guess is the bound itself, which on the
+  // bench's ten endgames visits 5.7% fewer positions (1.5% on 121 others of 19 to 23 empty
+  // squares), where dropping past it cost a pass from below.
   int lower = -66;  // below every score: no move known to reach it yet
   int upper = 64;
-  int drop = 4;
+  int drop = guessFromPass ? 0 : 4;
   int next = std::clamp(guess & ~1, -64, 64);
   while (lower < upper && !stopped()) {
     const int g = std::clamp(next, std::max(lower, -64), upper);
@@ -710,7 +714,7 @@ ExactResult EndgameSolver::solve(const Position& p, bool findEqual, const Search
     if (certainty == kExactCertainty && level >= kLevelsBeforeExact && level < certainty) continue;
     setCertainty(level);
     int move = kPassMove;
-    score = passes(children.data(), n, empties, score, &move);
+    score = passes(children.data(), n, empties, score, level > first, &move);
     if (stopped()) break;
     result.move = move;
     result.score = score;

@@ -144,8 +144,8 @@ class EndgameSolver {
   // A first guess at the score of `p`, for the passes.
   int estimate(const Position& p, int empties);
   // The passes of one certainty round `guess`: the score they find, and the first move of the
-  // root's order that reaches it.
-  int passes(const Child* children, int n, int empties, int guess, int* move);
+  // root's order that reaches it. `guessFromPass`: the guess is a less certain pass's score.
+  int passes(const Child* children, int n, int empties, int guess, bool guessFromPass, int* move);
   // This solver's and the helper's passes from now on are of this certainty.
   void setCertainty(int certainty);
   // A selective pass's cut of `p`: true, with the bound in `bound`, when the judgement lies far
