@@ -60,12 +60,22 @@ round_trip() {
     fail "$mode: no entry with an uninstaller under $root"
     return
   fi
-  local unix_folder
-  unix_folder=$(winepath -u "$folder" 2>/dev/null)
+  # Drive C: is the prefix's drive_c, so the folder's Linux path needs no further Wine process.
+  # With winepath's answer, a CI run once found none of the files in a folder the game then
+  # started from; a failure now names the Linux path and what it holds.
+  local unix_folder missing=()
+  if [[ $folder == [Cc]:\\* ]]; then
+    unix_folder=$WINEPREFIX/drive_c/${folder:3}
+    unix_folder=${unix_folder//\\//}
+  else
+    unix_folder=$(winepath -u "$folder" 2>/dev/null)
+  fi
   for f in brelvoxan.exe brelvoxan-engine.exe README.txt LICENSE.txt res/bmp/000.bmp \
     res/bmp/255.bmp; do
-    [[ -f $unix_folder/$f ]] || fail "$mode: $folder has no $f"
+    [[ -f $unix_folder/$f ]] || missing+=("$f")
   done
+  ((${#missing[@]} == 0)) ||
+    fail "$mode: $folder (${unix_folder:-no Linux path}) has no ${missing[*]}; it holds: $(ls "$unix_folder" 2>&1 | head -n 8 | tr '\n' ' ')"
   shortcut=$(find "$WINEPREFIX/drive_c" -name 'Brelvoxan.lnk' | head -n 1)
   [[ -n $shortcut ]] || fail "$mode: no Start menu entry"
   echo "$mode: installed in $folder, entry under $root, Start menu entry ${shortcut#"$WINEPREFIX"/}"
