@@ -30,6 +30,10 @@ struct LevelSettings {
   // A solve the budget stopped still plays the move of its last selective pass if that pass's
   // certainty was at least this; kNoFallback: never.
   int fallbackCertainty = kNoFallback;
+  // Plies searched ahead, and the budget, when a solve gave up with no pass sure enough
+  // (0: `depth`, `midgameNodes`).
+  int gaveUpDepth = 0;
+  uint64_t gaveUpNodes = 0;
 };
 
 // The selective search: at a depth from kCutFirstDepth on, a search kCutReduction plies
