@@ -57,7 +57,8 @@ constexpr int kEstimateShallower = 14;
 // what it finds again was seen a few moves before, and a miss there costs far less than one in
 // memory. On the bench's ten endgames, one core, in turns, it took 58 to 67 s and 418 M
 // positions against 66 to 79 s and 410 M with 2^17 entries (4 MB) for fewer than nine empty
-// squares; for fewer than seven, 68 to 71 s, as the large table then holds too many.
+// squares; 2^12 entries for fewer than seven took 68 to 71 s, as the large table then holds
+// too many.
 constexpr int kShallowTableEmpties = 8;
 constexpr int kShallowTableBits = 13;
 
