@@ -5,13 +5,14 @@
 // band of empty squares, the share of best moves and the mean discs lost beside their goals, and
 // each level's longest think in processor time.
 //
-// Usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]
+// Usage: brelvoxan-scored-bench [--page] [--set FILE]... [--level N] [--list]
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //        brelvoxan-scored-bench --fit-cuts N
 //        brelvoxan-scored-bench --fit-solver-cuts N
 //        brelvoxan-scored-bench --selective FEWEST [--set FILE]
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
-//   --set    the scored positions (default: bench/scored_set.txt of the source tree)
+//   --set    the scored positions (default: bench/scored_set.txt of the source tree); given
+//            more than once, the sets' positions are counted together
 //   --level  score this level alone (4 or 5)
 //   --list   also print each position with its best score and the level's move and loss
 //   --make   appends to FILE the positions of games G..G+N-1 (game g stops at LO + g % (HI-LO+1)
@@ -335,7 +336,7 @@ void selectiveTable(const std::vector<Scored>& set, int fewest) {
 int main(int argc, char** argv) {
   bool page = false;
   bool list = false;
-  const char* setFile = BRELVOXAN_SCORED_SET;
+  std::vector<const char*> setFiles;
   const char* makeFile = nullptr;
   int games = 65;
   int firstGame = 0;
@@ -352,7 +353,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--list") == 0) {
       list = true;
     } else if (std::strcmp(argv[i], "--set") == 0 && more) {
-      setFile = argv[++i];
+      setFiles.push_back(argv[++i]);
     } else if (std::strcmp(argv[i], "--level") == 0 && more) {
       onlyLevel = std::clamp(std::atoi(argv[++i]), 4, 5);
     } else if (std::strcmp(argv[i], "--make") == 0 && more) {
@@ -372,7 +373,7 @@ int main(int argc, char** argv) {
       most = std::clamp(std::atoi(argv[++i]), fewest, 40);
     } else {
       std::fprintf(stderr,
-                   "usage: brelvoxan-scored-bench [--page] [--set FILE] [--level N] [--list]\n"
+                   "usage: brelvoxan-scored-bench [--page] [--set FILE]... [--level N] [--list]\n"
                    "       brelvoxan-scored-bench --make FILE --games N [--first-game G] "
                    "[--empties LO HI]\n"
                    "       brelvoxan-scored-bench --fit-cuts N\n"
@@ -385,23 +386,26 @@ int main(int argc, char** argv) {
   if (fitCount > 0) return fitCuts(fitCount);
   if (fitSolverCount > 0) return fitSolverCuts(fitSolverCount);
 
-  std::ifstream in(setFile);
-  if (!in) {
-    std::fprintf(stderr, "brelvoxan-scored-bench: cannot read %s\n", setFile);
-    return 1;
-  }
+  if (setFiles.empty()) setFiles.push_back(BRELVOXAN_SCORED_SET);
   std::vector<Scored> set;
-  std::string line;
-  for (int number = 1; std::getline(in, line) && set.size() < kMostPositions; ++number) {
-    if (line.empty() || line[0] == '#') continue;
-    Scored s;
-    std::string error;
-    if (!parseLine(line.substr(0, 1000), &s, &error)) {
-      std::fprintf(stderr, "brelvoxan-scored-bench: %s line %d: %s\n", setFile, number,
-                   error.c_str());
+  for (const char* setFile : setFiles) {
+    std::ifstream in(setFile);
+    if (!in) {
+      std::fprintf(stderr, "brelvoxan-scored-bench: cannot read %s\n", setFile);
       return 1;
     }
-    set.push_back(s);
+    std::string line;
+    for (int number = 1; std::getline(in, line) && set.size() < kMostPositions; ++number) {
+      if (line.empty() || line[0] == '#') continue;
+      Scored s;
+      std::string error;
+      if (!parseLine(line.substr(0, 1000), &s, &error)) {
+        std::fprintf(stderr, "brelvoxan-scored-bench: %s line %d: %s\n", setFile, number,
+                     error.c_str());
+        return 1;
+      }
+      set.push_back(s);
+    }
   }
 
   if (selectiveFrom > 0) {
@@ -425,14 +429,7 @@ int main(int argc, char** argv) {
         worstMs = ms;
         worstEmpties = empties;
       }
-      int score = s.moveScore[choice.move];
-      if (score == kUnknown) {
-        solver.clear();
-        const eng::Position& p = s.position;
-        score = -solver.solve(eng::afterMove(p, choice.move, eng::flipsOf(p, choice.move)), false)
-                     .score;
-      }
-      const int lost = s.best - score;
+      const int lost = s.best - moveScore(s, choice.move, &solver);
       int band = kBands - 1;
       while (band > 0 && empties < kFirstBand[band]) --band;
       Tally& t = bands[band];
