@@ -9,7 +9,7 @@
 //        brelvoxan-scored-bench --make FILE --games N [--first-game G] [--empties LO HI]
 //        brelvoxan-scored-bench --fit-cuts N
 //        brelvoxan-scored-bench --fit-solver-cuts N
-//        brelvoxan-scored-bench --selective FEWEST [--set FILE]
+//        brelvoxan-scored-bench --selective FEWEST [--set FILE]...
 //   --page   the think goal of the browser page (1.5 s) for a WebAssembly build
 //   --set    the scored positions (default: bench/scored_set.txt of the source tree); given
 //            more than once, the sets' positions are counted together
@@ -378,7 +378,7 @@ int main(int argc, char** argv) {
                    "[--empties LO HI]\n"
                    "       brelvoxan-scored-bench --fit-cuts N\n"
                    "       brelvoxan-scored-bench --fit-solver-cuts N\n"
-                   "       brelvoxan-scored-bench --selective FEWEST [--set FILE]\n");
+                   "       brelvoxan-scored-bench --selective FEWEST [--set FILE]...\n");
       return 2;
     }
   }
